@@ -1,0 +1,139 @@
+#include "settings/win32_registry_store.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/failure.h"
+
+namespace zelt {
+namespace {
+
+[[noreturn]] void fail(DWORD error, const char* what) {
+    throw Failure(static_cast<std::int32_t>(error),
+                  std::string(what) + " failed with Windows error " + std::to_string(error));
+}
+
+// Closes the key on every way out, failures included.
+class UniqueHKey {
+  public:
+    UniqueHKey() = default;
+    UniqueHKey(const UniqueHKey&) = delete;
+    UniqueHKey& operator=(const UniqueHKey&) = delete;
+    ~UniqueHKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// Invalid UTF-8 is refused rather than silently replaced, so what is saved is what the program holds.
+std::wstring toWide(std::string_view text) {
+    if (text.empty()) return {};
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) fail(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
+    const int length = static_cast<int>(text.size());
+    const int wideLength =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (wideLength <= 0) fail(GetLastError(), "MultiByteToWideChar");
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wideLength) !=
+        wideLength) {
+        fail(GetLastError(), "MultiByteToWideChar");
+    }
+    return wide;
+}
+
+// Someone else may have stored an unpaired surrogate; it reads back as U+FFFD instead of failing.
+std::string toUtf8(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    if (wide.size() > static_cast<std::size_t>(INT_MAX / 4))
+        fail(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
+    const int length = static_cast<int>(wide.size());
+    const int narrowLength =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (narrowLength <= 0) fail(GetLastError(), "WideCharToMultiByte");
+    std::string text(static_cast<std::size_t>(narrowLength), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), narrowLength, nullptr, nullptr) !=
+        narrowLength) {
+        fail(GetLastError(), "WideCharToMultiByte");
+    }
+    return text;
+}
+
+std::wstring sectionPath(std::string_view application, std::string_view section) {
+    return L"Software\\" + toWide(application) + L"\\" + toWide(section);
+}
+
+// The value's UTF-16 text as stored, terminating NUL included when there is one; nothing when the
+// value is missing. The value may grow between the size query and the read, so a buffer found short
+// is retried with the new size.
+std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
+    DWORD type = REG_NONE;
+    DWORD bytes = 0;
+    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        if (status != ERROR_SUCCESS) fail(static_cast<DWORD>(status), "RegQueryValueExW");
+        if (type != REG_SZ) fail(ERROR_UNSUPPORTED_TYPE, "Reading a setting that is not REG_SZ");
+
+        // One spare character, so that an odd byte count still fits; the half character is dropped.
+        std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
+        DWORD received = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        status = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                  &received);
+        if (status == ERROR_MORE_DATA) {
+            bytes = received;
+            status = ERROR_SUCCESS;
+            continue;
+        }
+        if (status == ERROR_SUCCESS && type == REG_SZ) {
+            return std::wstring(buffer.data(), received / sizeof(wchar_t));
+        }
+    }
+    fail(ERROR_MORE_DATA, "RegQueryValueExW");
+}
+
+}  // namespace
+
+std::string Win32RegistryStore::read(std::string_view application, std::string_view section,
+                                     std::string_view key, std::string_view defaultText) {
+    UniqueHKey sectionKey;
+    const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0,
+                                         KEY_QUERY_VALUE, sectionKey.out());
+    if (opened == ERROR_FILE_NOT_FOUND) return std::string(defaultText);
+    if (opened != ERROR_SUCCESS) fail(static_cast<DWORD>(opened), "RegOpenKeyExW");
+
+    std::optional<std::wstring> value = queryString(sectionKey.get(), toWide(key));
+    if (!value) return std::string(defaultText);
+    if (!value->empty() && value->back() == L'\0') value->pop_back();
+    return toUtf8(*value);
+}
+
+void Win32RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
+                              std::string_view text) {
+    const std::wstring value = toWide(text);
+    if (value.size() >= MAXDWORD / sizeof(wchar_t)) fail(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
+
+    UniqueHKey sectionKey;
+    const LSTATUS created =
+        RegCreateKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, sectionKey.out(), nullptr);
+    if (created != ERROR_SUCCESS) fail(static_cast<DWORD>(created), "RegCreateKeyExW");
+
+    // c_str() supplies the terminating NUL that REG_SZ data is expected to carry.
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    const LSTATUS set = RegSetValueExW(sectionKey.get(), toWide(key).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    if (set != ERROR_SUCCESS) fail(static_cast<DWORD>(set), "RegSetValueExW");
+}
+
+}  // namespace zelt
