@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+
+#include "hostlink/wnd_procs.h"
+#include "port/serial_port.h"
+#include "settings/settings_store.h"
+#include "ui/controls.h"
+#include "ui/window_system.h"
+
+namespace zelt {
+
+// The program's one window object: its controls, its form-level state and its reactions. The
+// platform is reached only through the interfaces handed in; the Win32 view binds an HWND to it.
+class Form1 {
+  public:
+    struct Platform {
+        SerialPort& comport;
+        SettingsStore& store;
+        WindowSystem& window;
+        MessageDialog& messages;
+        WndProcs& wndProcs;
+    };
+
+    explicit Form1(Platform platform);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // The controls, by their short names, in tab order (Label3 and Shape1 last).
+    ComboBoxModel Combo1;
+    TextBoxModel Text1;
+    ControlModel Label1;
+    ControlModel Label2;
+    CheckBoxModel Check1;
+    ButtonModel Command1;
+    CheckBoxModel Check2;
+    ButtonModel Label3;
+    ShapeModel Shape1;
+    SerialPort& comport;
+
+    bool Loaded = false;
+    float FrameWidth = 0;
+
+    // Start-up: the load reaction, run once before the window is first shown. Never fails.
+    void load() noexcept;
+
+    // Keys or unkeys the radio (request 0, state 0 or 1) or closes the program (request 1); other
+    // values are ignored. Throws Failure when the port write fails; the indicator then keeps its
+    // colour.
+    void ptt(const std::int32_t& request, const std::int32_t& state);
+
+    // Closes the window, which ends the program.
+    void unload();
+
+    // The window is going away: a radio left keyed gets the PTT-off block once, best effort, then
+    // the port is released. Never fails.
+    void windowDestroyed() noexcept;
+
+  private:
+    // Reactions, bound to the controls' events in the constructor.
+    void label3Click();
+    void command1Click();
+    void check1Click();
+    void check2Click();
+    void applyTopmost();
+    void portChange() noexcept;
+    void settingsChange() noexcept;
+    void settingsCheck() noexcept;
+
+    // Start-up's layout steps.
+    void measureFrame();
+    void collapse();
+    void layClickTargetOverIndicator();
+
+    SettingsStore& store_;
+    WindowSystem& window_;
+    MessageDialog& messages_;
+    WndProcs& wndProcs_;
+    bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
+};
+
+}  // namespace zelt

@@ -1,0 +1,34 @@
+#include "app/form1.h"
+#include "common/trap.h"
+#include "settings/conversions.h"
+#include "settings/keys.h"
+
+namespace zelt {
+
+// Start-up, in its fixed order. A step that fails is skipped and the next one runs, so the program
+// always reaches the running state; nothing is shown.
+void Form1::load() noexcept {
+    Trap trap;
+    trap.step([&] { wndProcs_.PttMessage = window_.registerMessage(kPttMessageName); });
+    trap.step([&] { wndProcs_.PrevWndProc = window_.hookWindow(); });
+
+    // Filling Text1 and Combo1 runs their reactions; they do nothing until Loaded is set.
+    trap.step([&] { Text1.setText(readSetting(store_, settings::kLineSettings)); });
+    trap.step([&] { Combo1.setListIndex(textToListPosition(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { comport.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { comport.setSettings(Text1.text()); });
+
+    trap.step([&] { Check1.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
+    trap.stepIf([&] { return Check1.value() != 0; }, [&] { window_.setMinimized(); });
+    trap.step([&] { Check2.setValue(textToInt16(readSetting(store_, settings::kTopmost))); });
+    trap.step([&] { applyTopmost(); });
+
+    trap.step([&] { measureFrame(); });
+    trap.step([&] { collapse(); });
+    trap.step([&] { layClickTargetOverIndicator(); });
+
+    Loaded = true;
+    trap.step([&] { comport.setPortOpen(true); });
+}
+
+}  // namespace zelt

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace zelt {
+
+// Failure codes. The reactions only tell zero from non-zero; distinct codes make logs and tests
+// readable. Windows error numbers from the platform layers are passed through as they are.
+namespace failure_code {
+inline constexpr std::int32_t kInvalidPropertyValue = 380;  // a value a control or the port refuses
+inline constexpr std::int32_t kPortNotOpen = 8018;          // write or read on a closed port
+inline constexpr std::int32_t kPortAlreadyOpen = 8005;      // port number changed while open
+inline constexpr std::int32_t kOverflow = 6;                // arithmetic beyond 16 bits
+inline constexpr std::int32_t kTypeMismatch = 13;           // a text that does not convert
+inline constexpr std::int32_t kWriteTimeout = 8012;         // the radio did not take the bytes in time
+inline constexpr std::int32_t kUnexpected = -1;             // anything the layers did not foresee
+}  // namespace failure_code
+
+// The one kind of failure the program's operations raise: it always carries a nonzero code.
+class Failure : public std::runtime_error {
+  public:
+    Failure(std::int32_t code, const std::string& what)
+        : std::runtime_error(what), code_(code == 0 ? failure_code::kUnexpected : code) {}
+
+    std::int32_t code() const noexcept { return code_; }
+
+  private:
+    std::int32_t code_;
+};
+
+}  // namespace zelt

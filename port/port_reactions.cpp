@@ -1,0 +1,55 @@
+#include <cstdint>
+
+#include "app/form1.h"
+#include "common/trap.h"
+#include "settings/conversions.h"
+#include "settings/keys.h"
+
+namespace zelt {
+
+namespace {
+void closeIfOpen(Trap& trap, SerialPort& port) {
+    trap.stepIf([&] { return port.portOpen(); }, [&] { port.setPortOpen(false); });
+}
+}  // namespace
+
+// The operator picked an entry in the port list: move the radio to that port and store its number.
+void Form1::portChange() noexcept {
+    if (!Loaded) return;
+    Trap trap;
+    closeIfOpen(trap, comport);
+    trap.step([&] {
+        const int sum = Combo1.listIndex() + 1;
+        if (sum > INT16_MAX) throw Failure(failure_code::kOverflow, "port number beyond 16 bits");
+        comport.setCommPort(static_cast<std::int16_t>(sum));
+    });
+    // The number stored is the one the port holds, so a refused choice stores the number in force.
+    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(comport.commPort())); });
+    // Opened whatever its state before, so a port that failed to open earlier is tried again.
+    trap.step([&] { comport.setPortOpen(true); });
+    if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
+}
+
+// Every edit of the settings box: apply and store the text, accepted or not, silently.
+void Form1::settingsChange() noexcept {
+    if (!Loaded) return;
+    Trap trap;
+    closeIfOpen(trap, comport);
+    trap.step([&] { comport.setSettings(Text1.text()); });
+    trap.step([&] { saveSetting(store_, settings::kLineSettings, Text1.text()); });
+    trap.step([&] { comport.setPortOpen(true); });
+}
+
+// Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
+// stored yet means the settings start-up uses, which are valid.
+void Form1::settingsCheck() noexcept {
+    Trap trap;
+    closeIfOpen(trap, comport);
+    trap.step([&] { comport.setSettings(readSetting(store_, settings::kLineSettings)); });
+    if (trap.failed()) trap.step([&] { messages_.show("Invalid comport settings"); });
+    // A close request may have come while the box was open; the port then stays released.
+    if (windowGone_) return;
+    trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+}
+
+}  // namespace zelt

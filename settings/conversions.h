@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelt {
+
+// Stored text to a 16-bit integer (port number, check values). Throws Failure for text that is not
+// a number or lies outside -32768 to 32767. The exact rules are documented in conversions.cpp.
+std::int16_t textToInt16(std::string_view text);
+
+// Stored port number to a position in the port list: the text as a floating-point number, minus 1,
+// rounded to a 16-bit integer. Throws Failure like textToInt16.
+std::int16_t textToListPosition(std::string_view text);
+
+// Decimal text of a 16-bit value, no leading zeros or blanks: "3", "-1".
+std::string int16ToText(std::int16_t value);
+
+}  // namespace zelt

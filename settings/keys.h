@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "settings/settings_store.h"
+
+namespace zelt {
+
+// Every stored value of the program: its section, key and default. No other code spells them.
+struct SettingKey {
+    std::string_view section;
+    std::string_view key;
+    std::string_view defaultText;  // the default start-up reads with
+};
+
+inline constexpr std::string_view kApplication = "ZELT";
+
+namespace settings {
+inline constexpr SettingKey kLineSettings{"Com", "Settings", "4800,n,8,2"};
+inline constexpr SettingKey kComPort{"Com", "ComPort", "1"};
+inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
+inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
+}  // namespace settings
+
+inline std::string readSetting(SettingsStore& store, const SettingKey& key) {
+    return store.read(kApplication, key.section, key.key, key.defaultText);
+}
+
+inline std::string readSetting(SettingsStore& store, const SettingKey& key, std::string_view defaultText) {
+    return store.read(kApplication, key.section, key.key, defaultText);
+}
+
+inline void saveSetting(SettingsStore& store, const SettingKey& key, std::string_view text) {
+    store.save(kApplication, key.section, key.key, text);
+}
+
+}  // namespace zelt

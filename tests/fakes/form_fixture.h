@@ -1,0 +1,45 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "fakes/fake_serial_port.h"
+#include "fakes/fake_settings_store.h"
+#include "fakes/fake_window_system.h"
+
+namespace zelt::testing {
+
+// A Form1 on fakes. The window's destruction reaches the form the way the Win32 view passes it on.
+class FormFixture : public ::testing::Test {
+  protected:
+    CallLog log;
+    FakeSerialPort port{log};
+    FakeSettingsStore store{log};
+    FakeWindowSystem window{log};
+    FakeMessageDialog messages{log};
+    WndProcs wndProcs;
+    Form1 form{{port, store, window, messages, wndProcs}};
+
+    FormFixture() {
+        window.onDestroy = [this] { form.windowDestroyed(); };
+    }
+
+    // Runs start-up, then forgets the calls it made.
+    void startUp() {
+        form.load();
+        log.calls.clear();
+    }
+
+    std::vector<std::string> bytesOn(int portNumber) const {
+        std::vector<std::string> out;
+        for (const auto& [number, bytes] : port.written) {
+            if (number == portNumber) out.push_back(bytes);
+        }
+        return out;
+    }
+};
+
+inline const std::string kOnBlock{"\x00\x00\x00\x01\x0F", 5};
+inline const std::string kOffBlock{"\x00\x00\x00\x00\x0F", 5};
+
+}  // namespace zelt::testing

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "fakes/form_fixture.h"
+
+namespace zelt::testing {
+namespace {
+
+class PortReactionsTest : public FormFixture {
+  protected:
+    PortReactionsTest() {
+        startUp();
+        form.Command1.userClick();
+        log.calls.clear();
+        port.opens = 0;
+    }
+    void type(const std::string& text) {
+        for (std::size_t i = 1; i <= text.size(); ++i) form.Text1.userEdit(text.substr(0, i));
+    }
+};
+
+// --- port change ---
+
+TEST_F(PortReactionsTest, ChoosingCom3MovesTheRadioAndStoresTheNumber) {
+    form.Combo1.userChoose(2);
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(store.get("Com", "ComPort"), "3");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_LT(log.indexOf("close"), log.indexOf("setCommPort(3)"));
+    EXPECT_LT(log.indexOf("save(Com/ComPort=3)"), log.indexOf("open(3)"));
+    form.ptt(0, 1);
+    EXPECT_EQ(bytesOn(3), std::vector<std::string>{kOnBlock});
+}
+
+TEST_F(PortReactionsTest, ChoosingTheSameEntryStillCyclesThePortAndStores) {
+    form.Combo1.userChoose(0);
+    EXPECT_TRUE(log.contains("close"));
+    EXPECT_EQ(store.get("Com", "ComPort"), "1");
+    EXPECT_EQ(port.opens, 1);
+}
+
+TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
+    form.Combo1.userChoose(3);
+    port.presentPorts.erase(4);
+    form.Combo1.userChoose(3);
+    EXPECT_EQ(port.number(), 4);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(store.get("Com", "ComPort"), "4");
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_THROW(form.ptt(0, 1), Failure);
+}
+
+TEST_F(PortReactionsTest, RefusedNumberReopensOnTheNumberInForceAndStoresIt) {
+    form.Combo1.userChoose(2);
+    log.failing.insert("setCommPort");
+    form.Combo1.userChoose(1);
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(store.get("Com", "ComPort"), "3");
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+}
+
+TEST_F(PortReactionsTest, NoEntryChosenGivesNumberZeroWhichIsRefused) {
+    form.Combo1.setListIndex(-1);  // the click reaction runs with nothing chosen
+    EXPECT_EQ(port.number(), 1);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(store.get("Com", "ComPort"), "1");
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+}
+
+TEST_F(PortReactionsTest, FailedSaveStillReopensOnTheNewNumber) {
+    log.failing.insert("save");
+    form.Combo1.userChoose(1);
+    EXPECT_EQ(port.number(), 2);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(store.has("Com", "ComPort"));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+}
+
+TEST_F(PortReactionsTest, FailedOpenStateReadStillClosesAndReports) {
+    log.failing.insert("portOpen");
+    form.Combo1.userChoose(2);
+    EXPECT_TRUE(log.contains("close"));
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+}
+
+TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
+    log.failing.insert("close");
+    form.Combo1.userChoose(0);
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+}
+
+// --- settings change ---
+
+TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
+    form.Text1.userEdit("");
+    type("9600,n,8,1");
+    EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
+    EXPECT_EQ(port.settingsInForce(), "9600,n,8,1");
+    EXPECT_EQ(port.openedWith(), "9600,n,8,1");
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.opens, 11);  // reopened after the emptying and after each of ten keys
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(log.contains("save(Com/Settings=9600,n,8)"));
+}
+
+TEST_F(PortReactionsTest, RefusedTextIsStoredSilentlyAndThePortKeepsItsSettings) {
+    form.Text1.userEdit("9600,n,8,1");
+    form.Text1.userEdit("junk");
+    EXPECT_EQ(store.get("Com", "Settings"), "junk");
+    EXPECT_EQ(port.settingsInForce(), "9600,n,8,1");
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(form.Text1.text(), "junk");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
+    port.presentPorts.clear();
+    form.Text1.userEdit("9600,n,8,1");
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// --- settings check ---
+
+TEST_F(PortReactionsTest, LeavingAfterAnAcceptedEditReappliesTheStoredTextSilently) {
+    form.Text1.userEdit("9600,n,8,1");
+    log.calls.clear();
+    form.Text1.userLeave();
+    EXPECT_TRUE(log.contains("close"));
+    EXPECT_TRUE(log.contains("setSettings(9600,n,8,1)"));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PortReactionsTest, FirstRunLeaveUsesTheStartUpDefaultAndShowsNothing) {
+    form.Text1.userLeave();
+    EXPECT_TRUE(log.contains("setSettings(4800,n,8,2)"));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(store.has("Com", "Settings"));
+}
+
+TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInForce) {
+    form.Text1.userEdit("");
+    bool closedWhileShown = false;
+    messages.onShow = [&] { closedWhileShown = !port.isOpen(); };
+    form.Text1.userLeave();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    EXPECT_TRUE(closedWhileShown);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.openedWith(), "4800,n,8,2");
+}
+
+TEST_F(PortReactionsTest, HostRequestWhileTheBoxIsOpenFailsAndNothingBreaks) {
+    form.Text1.userEdit("");
+    bool requestFailed = false;
+    messages.onShow = [&] {
+        try {
+            form.ptt(0, 1);
+        } catch (const Failure&) {
+            requestFailed = true;
+        }
+    };
+    form.Text1.userLeave();
+    EXPECT_TRUE(requestFailed);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {
+    form.Text1.userEdit("");
+    messages.onShow = [&] { form.ptt(1, 0); };
+    form.Text1.userLeave();
+    EXPECT_TRUE(window.destroyed);
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
+    port.forceOpen(false);
+    log.calls.clear();
+    form.Text1.userLeave();
+    EXPECT_FALSE(log.contains("close"));
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
+    store.put("Com", "Settings", "9600,n,8,1");
+    port.presentPorts.clear();
+    form.Text1.userLeave();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(log.indexOf("save"), -1);
+}
+
+TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
+    log.failing.insert("read");
+    form.Text1.userLeave();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    EXPECT_TRUE(port.isOpen());
+}
+
+// --- before start-up has finished ---
+
+TEST(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
+    CallLog log;
+    FakeSerialPort port{log};
+    FakeSettingsStore store{log};
+    FakeWindowSystem window{log};
+    FakeMessageDialog messages{log};
+    WndProcs wndProcs;
+    Form1 form{{port, store, window, messages, wndProcs}};
+    form.Text1.userEdit("9600,n,8,1");
+    form.Combo1.userChoose(2);
+    EXPECT_TRUE(log.calls.empty());
+    EXPECT_TRUE(store.values.empty());
+}
+
+}  // namespace
+}  // namespace zelt::testing

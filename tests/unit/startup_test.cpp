@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "fakes/form_fixture.h"
+
+namespace zelt::testing {
+namespace {
+
+using StartupTest = FormFixture;
+
+TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
+    form.load();
+    std::vector<std::string> steps;
+    for (const auto& call : log.calls) {
+        if (call.rfind("read:", 0) != 0 && call.rfind("save:", 0) != 0) steps.push_back(call);
+    }
+    const std::vector<std::string> expected = {
+        "registerMessage(REDUDORORU)",
+        "hookWindow",
+        "read(Com/Settings)",
+        "read(Com/ComPort)",
+        "read(Com/ComPort)",
+        "setCommPort(1)",
+        "setSettings(4800,n,8,2)",
+        "read(Win/Min)",
+        "save(Win/Min=0)",
+        "read(Win/Top)",
+        "save(Win/Top=0)",
+        "setWindowPos(-2,3)",  // Check2's own click reaction applies the option...
+        "setWindowPos(-2,3)",  // ...and start-up applies it again
+        "clientWidth",
+        "outerWidth",
+        "setOuterWidth(1305.000000)",
+        "open(1)"};
+    EXPECT_EQ(steps, expected);
+}
+
+TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
+    form.load();
+    EXPECT_EQ(form.Text1.text(), "4800,n,8,2");
+    EXPECT_EQ(form.Combo1.listIndex(), 0);
+    EXPECT_EQ(port.number(), 1);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.openedWith(), "4800,n,8,2");
+    EXPECT_FALSE(window.minimized);
+    EXPECT_EQ(window.windowPosCalls.back().first, -2);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.Command1.caption(), "&More>>");
+    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(port.written.empty());  // start-up never keys or unkeys the radio
+    // Filling the port list and settings box stored nothing and did not cycle the port.
+    EXPECT_FALSE(store.has("Com", "ComPort"));
+    EXPECT_FALSE(store.has("Com", "Settings"));
+    EXPECT_EQ(port.opens, 1);
+}
+
+TEST_F(StartupTest, CollapsesAndLaysTheClickTargetOverTheIndicator) {
+    form.load();
+    EXPECT_FLOAT_EQ(form.FrameWidth, 120);
+    EXPECT_FLOAT_EQ(window.outer, 2 * 105 + 975 + 120);
+    EXPECT_FLOAT_EQ(window.client, 1185);
+    EXPECT_EQ(form.Label3.place(), (TwipsRect{285, 240, 615, 495}));
+    EXPECT_EQ(form.Label3.place(), form.Shape1.place());
+}
+
+TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
+    store.put("Com", "ComPort", "3");
+    form.load();
+    EXPECT_EQ(form.Combo1.listIndex(), 2);
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
+    store.put("Com", "ComPort", "5");
+    port.presentPorts.insert(5);
+    form.load();
+    EXPECT_EQ(form.Combo1.listIndex(), -1);
+    EXPECT_EQ(port.number(), 5);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
+    store.put("Com", "ComPort", "abc");
+    store.put("Win", "Min", "99999");
+    store.put("Win", "Top", "x");
+    form.load();
+    EXPECT_EQ(form.Combo1.listIndex(), -1);
+    EXPECT_EQ(port.number(), 1);
+    EXPECT_EQ(form.Check1.value(), 0);
+    EXPECT_EQ(form.Check2.value(), 0);
+    EXPECT_FALSE(window.minimized);
+    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(StartupTest, RefusedSettingsAreShownButThePortOpensWithThoseInForce) {
+    store.put("Com", "Settings", "9600,q,8,1");
+    form.load();
+    EXPECT_EQ(form.Text1.text(), "9600,q,8,1");
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.openedWith(), "4800,n,8,2");
+}
+
+TEST_F(StartupTest, StoredSettingsAreApplied) {
+    store.put("Com", "Settings", "9600,n,8,1");
+    form.load();
+    EXPECT_EQ(port.openedWith(), "9600,n,8,1");
+}
+
+TEST_F(StartupTest, WindowOptions) {
+    store.put("Win", "Min", "1");
+    store.put("Win", "Top", "1");
+    form.load();
+    EXPECT_TRUE(window.minimized);
+    EXPECT_EQ(window.windowPosCalls.back(), (std::pair<std::intptr_t, std::uint32_t>{-1, 3}));
+    EXPECT_EQ(form.Check1.value(), 1);
+    EXPECT_EQ(form.Check2.value(), 1);
+    // Minimized or not, the frame and the collapsed width refer to the normal size.
+    EXPECT_FLOAT_EQ(window.outer, 1185 + 120);
+}
+
+TEST_F(StartupTest, GreyedValueMinimizesButStaysOutOfTheTopmostBand) {
+    store.put("Win", "Min", "2");
+    store.put("Win", "Top", "2");
+    form.load();
+    EXPECT_TRUE(window.minimized);
+    EXPECT_EQ(window.windowPosCalls.back().first, -2);
+}
+
+TEST_F(StartupTest, AbsentPortLeavesThePortClosedSilently) {
+    port.presentPorts.erase(1);
+    form.load();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Every platform operation start-up uses may fail on its own; start-up still reaches the running
+// state, shows nothing, and the steps after the failing one still run.
+class StartupFailingStepTest : public FormFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
+    log.failing.insert(GetParam());
+    form.load();
+    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(log.calls.back().rfind("open", 0), 0U) << "the port open is still tried last";
+    if (std::string(GetParam()) != "open") EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(form.Label3.place(), form.Shape1.place());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
+                         ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
+                                           "read:Com/ComPort", "setCommPort", "setSettings", "read:Win/Min",
+                                           "save:Win/Min", "read:Win/Top", "save:Win/Top", "setWindowPos",
+                                           "clientWidth", "outerWidth", "setOuterWidth", "open"));
+
+TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
+    log.failing.insert("outerWidth");
+    form.load();
+    EXPECT_FLOAT_EQ(form.FrameWidth, 0);
+    EXPECT_FLOAT_EQ(window.outer, 1185);  // collapsed with the frame width it had
+}
+
+TEST_F(StartupTest, FailedSaveOfTheMinimizedOptionStillMinimizes) {
+    // The value is set before its click reaction fails, so the window still starts minimized.
+    store.put("Win", "Min", "1");
+    log.failing.insert("save:Win/Min");
+    form.load();
+    EXPECT_TRUE(window.minimized);
+}
+
+}  // namespace
+}  // namespace zelt::testing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cmath>
+
+#include "ui/controls.h"
+
+namespace zelt::layout {
+
+// The window as designed, in twips (1440 to the inch, 15 to a pixel at 96 dpi).
+inline constexpr float kDesignedClientWidth = 4005;
+inline constexpr float kClientHeight = 1605;
+
+inline constexpr TwipsRect kCombo1{1560, 240, 1215, 315};
+inline constexpr TwipsRect kText1{1560, 840, 2295, 285};
+inline constexpr TwipsRect kLabel1{1560, 0, 690, 195};
+inline constexpr TwipsRect kLabel2{1560, 600, 1515, 195};
+inline constexpr TwipsRect kCheck1{1560, 1200, 1335, 255};
+inline constexpr TwipsRect kCommand1{105, 1080, 975, 375};
+inline constexpr TwipsRect kCheck2{3120, 1200, 615, 255};
+inline constexpr TwipsRect kLabel3{120, 360, 855, 495};
+inline constexpr TwipsRect kShape1{285, 240, 615, 495};
+
+inline constexpr const char* kCaption = "DALMOR ZELT V3";
+inline constexpr const char* kMoreCaption = "&More>>";
+inline constexpr const char* kLessCaption = "&Less<<";
+
+// Outer width with the panel hidden: Command1 centred, with its left margin on either side.
+inline float collapsedOuterWidth(const TwipsRect& command1, float frameWidth) {
+    return static_cast<float>(2.0 * command1.left + command1.width + frameWidth);
+}
+
+// Outer width with the panel shown: Text1's right edge plus a margin of one frame width.
+inline float expandedOuterWidth(const TwipsRect& text1, float frameWidth) {
+    return static_cast<float>((double{text1.width} + text1.left) + (double{frameWidth} + frameWidth));
+}
+
+// Twips to device pixels at the given dots per inch, rounded to the nearest pixel.
+inline int twipsToPixels(float twips, int dpi) {
+    return static_cast<int>(std::lround(double{twips} * dpi / 1440.0));
+}
+
+inline float pixelsToTwips(int pixels, int dpi) {
+    return static_cast<float>(pixels * 1440.0 / dpi);
+}
+
+}  // namespace zelt::layout

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zelt {
+
+// Form1's own window as the core sees it. Widths are in twips; they always refer to the window's
+// normal (restored) size, even while it is minimized. Operations throw Failure when they fail.
+class WindowSystem {
+  public:
+    virtual ~WindowSystem() = default;
+
+    // Registers a window message by name; the same name gives the same identifier in every program.
+    virtual std::uint32_t registerMessage(const std::string& name) = 0;
+    // Puts the host-link procedure in front of the window's procedure; returns the previous one.
+    virtual std::uintptr_t hookWindow() = 0;
+
+    virtual float clientWidth() = 0;
+    virtual float outerWidth() = 0;
+    virtual void setOuterWidth(float twips) = 0;
+
+    virtual void setMinimized() = 0;
+    // SetWindowPos(window, insertAfter, 0, 0, 0, 0, flags); the result is ignored.
+    virtual void setWindowPos(std::intptr_t insertAfter, std::uint32_t flags) = 0;
+
+    // Closes the window; the program ends once it is gone.
+    virtual void destroy() = 0;
+};
+
+// A modal message box with the text, an OK button only, no icon and no title of the program's own.
+// Returns when the operator has dismissed it.
+class MessageDialog {
+  public:
+    virtual ~MessageDialog() = default;
+    virtual void show(const std::string& text) = 0;
+};
+
+}  // namespace zelt
