@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/window_system.h"
+
+namespace zelt::win32 {
+
+// The system's message box, owned by Form1's window: the text, OK only, no icon, the system's
+// default title.
+class Win32MessageDialog : public MessageDialog {
+  public:
+    explicit Win32MessageDialog(HWND owner) : owner_(owner) {}
+    void show(const std::string& text) override;
+
+  private:
+    HWND owner_;
+};
+
+}  // namespace zelt::win32
