@@ -1,0 +1,73 @@
+#include "ui/win32_indicator.h"
+
+#include <algorithm>
+
+namespace zelt::win32 {
+namespace {
+
+void paint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+
+    const RECT circle = indicatorCircle(client.right, client.bottom);
+    HBRUSH fill = CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)));
+    HGDIOBJ oldBrush = SelectObject(dc, fill);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(fill);
+    EndPaint(window, &ps);
+}
+
+LRESULT CALLBACK indicatorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (message) {
+            case WM_ERASEBKGND:
+                return 1;  // WM_PAINT covers every pixel
+            case WM_PAINT:
+                paint(window);
+                return 0;
+            default:
+                break;
+        }
+    } catch (...) {
+        // Painting failed (out of GDI objects); the next WM_PAINT tries again.
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void registerIndicatorClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = indicatorProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kIndicatorClass;
+    RegisterClassExW(&wc);
+}
+
+void setIndicatorColor(HWND indicator, std::uint32_t color) {
+    if (indicatorColor(indicator) == color) return;
+    SetWindowLongPtrW(indicator, 0, static_cast<LONG_PTR>(color));
+    InvalidateRect(indicator, nullptr, FALSE);
+}
+
+std::uint32_t indicatorColor(HWND indicator) {
+    return static_cast<std::uint32_t>(GetWindowLongPtrW(indicator, 0));
+}
+
+RECT indicatorCircle(int width, int height) {
+    const int diameter = std::min(width, height);
+    const int left = (width - diameter) / 2;
+    const int top = (height - diameter) / 2;
+    return RECT{left, top, left + diameter, top + diameter};
+}
+
+}  // namespace zelt::win32

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace zelt::win32 {
+
+// The transmit indicator: a solid circle, as wide as the smaller side of its box and centred in it,
+// filled with its colour (0x00BBGGRR) and outlined by a one-pixel black pen.
+inline constexpr wchar_t kIndicatorClass[] = L"ZeltIndicator";
+
+void registerIndicatorClass(HINSTANCE instance);
+void setIndicatorColor(HWND indicator, std::uint32_t color);
+std::uint32_t indicatorColor(HWND indicator);
+
+// The circle's box inside a client area of the given size.
+RECT indicatorCircle(int width, int height);
+
+}  // namespace zelt::win32
