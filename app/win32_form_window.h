@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/win32_form_view.h"
+
+namespace zelt {
+
+class Form1;
+
+namespace win32 {
+
+// Form1's top-level window: a fixed frame with caption, system menu and minimize box, holding the
+// controls of FormView. It handles closing, focus and keyboard navigation as a dialog would.
+class FormWindow {
+  public:
+    FormWindow() = default;
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    static void registerClass(HINSTANCE instance);
+
+    // Creates the window hidden; nothing is on it until attach.
+    HWND create(HINSTANCE instance);
+    // Puts Form1's controls on the window.
+    void attach(Form1& form);
+
+    HWND handle() const { return hwnd_; }
+    FormView* view() const { return view_.get(); }
+    // Whether the end of the window ends the message loop (tests keep theirs running).
+    void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void moveFocus(WPARAM wParam, LPARAM lParam);
+    void restoreFocus();
+
+    HWND hwnd_ = nullptr;
+    Form1* form_ = nullptr;
+    std::unique_ptr<FormView> view_;
+    HWND lastFocus_ = nullptr;
+    bool quitOnDestroy_ = true;
+};
+
+}  // namespace win32
+}  // namespace zelt

@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/form1.h"
+#include "app/win32_form_window.h"
+#include "hostlink/win32_subclass_proc.h"
+#include "hostlink/wnd_procs.h"
+#include "port/win32_serial_port.h"
+#include "settings/win32_registry_store.h"
+#include "ui/win32_message_dialog.h"
+#include "ui/win32_window_system.h"
+
+namespace {
+
+int runMessageLoop(HWND form) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // Tab, the access keys and Enter on a button are the form's, as in a dialog.
+        if (IsWindow(form) && IsDialogMessageW(form, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+
+        zelt::win32::FormWindow::registerClass(instance);
+        zelt::win32::FormWindow window;
+        HWND hwnd = window.create(instance);
+        if (hwnd == nullptr) return 1;
+
+        zelt::Win32SerialPort comport;
+        zelt::Win32RegistryStore store;
+        zelt::win32::Win32WindowSystem windowSystem(
+            hwnd, [](HWND form) { return zelt::win32::HookWindow(form, zelt::win32::SubclassProc); });
+        zelt::win32::Win32MessageDialog messages(hwnd);
+        zelt::WndProcs wndProcs;
+        zelt::Form1 form({comport, store, windowSystem, messages, wndProcs});
+        zelt::win32::bindHostLink(form, wndProcs);
+
+        window.attach(form);
+        // Start-up runs on the hidden window; the operator first sees it as start-up left it.
+        form.load();
+        windowSystem.showFirst(showCommand);
+        return runMessageLoop(hwnd);
+    } catch (...) {
+        return 1;
+    }
+}
