@@ -1,0 +1,96 @@
+// The floor zelt is measured against: the least a program can do for one host request. A bare
+// window whose hooked procedure writes the five-byte block to the port and repaints a circle;
+// no controls, no settings, no error handling beyond staying alive.
+//
+// Usage: zelt-floor.exe [port number]   (default 1; the window is titled "ZELT FLOOR")
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+HANDLE port = INVALID_HANDLE_VALUE;
+UINT pttMessage = 0;
+WNDPROC previous = nullptr;
+COLORREF fill = RGB(0, 255, 0);
+
+void openPort(int number) {
+    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(number);
+    port = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (port == INVALID_HANDLE_VALUE) return;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(port, &dcb);
+    dcb.BaudRate = 4800;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = TWOSTOPBITS;
+    SetCommState(port, &dcb);
+    COMMTIMEOUTS timeouts{};
+    timeouts.WriteTotalTimeoutConstant = 1000;
+    SetCommTimeouts(port, &timeouts);
+}
+
+LRESULT CALLBACK hooked(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == pttMessage && wParam == 0 && (lParam == 0 || lParam == 1)) {
+        const char block[5] = {0, 0, 0, static_cast<char>(lParam), 0x0F};
+        DWORD written = 0;
+        WriteFile(port, block, sizeof block, &written, nullptr);
+        fill = lParam == 1 ? RGB(255, 0, 0) : RGB(0, 255, 0);
+        InvalidateRect(window, nullptr, FALSE);
+    } else if (message == pttMessage && wParam == 1) {
+        DestroyWindow(window);
+        return 0;
+    }
+    return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            HBRUSH brush = CreateSolidBrush(fill);
+            HGDIOBJ old = SelectObject(dc, brush);
+            Ellipse(dc, 19, 16, 52, 49);
+            SelectObject(dc, old);
+            DeleteObject(brush);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+    const int number = (arguments && *arguments) ? _wtoi(arguments) : 1;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = L"ZeltFloor";
+    RegisterClassW(&windowClass);
+    HWND window =
+        CreateWindowExW(0, L"ZeltFloor", L"ZELT FLOOR", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 120, 140, nullptr, nullptr, instance, nullptr);
+    pttMessage = RegisterWindowMessageA("REDUDORORU");
+    previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&hooked)));
+    openPort(number);
+    ShowWindow(window, SW_SHOWNORMAL);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+    return 0;
+}
