@@ -121,9 +121,11 @@ void FormView::createControls() {
 
 void FormView::createTooltips() {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_, GWLP_HINSTANCE));
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, parent_, nullptr, instance, nullptr);
+    // Not owned by the form: under Wine a topmost popup owned by the form keeps the form itself
+    // out of the topmost band. detach() destroys it with the form.
+    tooltip_ =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (tooltip_ == nullptr) return;  // the program works without its tooltips
     for (const Binding& binding : bindings_) {
         if (binding.model->tooltip().empty()) continue;
@@ -217,13 +219,16 @@ void FormView::placeCombo(Binding& binding, const RECT& pixels) {
                          2 * GetSystemMetricsForDpi(SM_CYEDGE, static_cast<UINT>(dpi_)) + 2;
     MoveWindow(combo, pixels.left, pixels.top, pixels.right - pixels.left, fieldHeight + listRoom, TRUE);
 
-    RECT field{};
-    GetWindowRect(combo, &field);
-    const int difference = fieldHeight - (field.bottom - field.top);
-    const auto selectionHeight =
-        static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    if (difference != 0 && selectionHeight + difference > 0) {
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selectionHeight + difference);
+    // The field's height follows the selection height by a fixed amount, but systems differ in
+    // what CB_GETITEMHEIGHT reports back, so the height asked for is tracked, not read back.
+    auto asked = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT field{};
+        GetWindowRect(combo, &field);
+        const int difference = fieldHeight - (field.bottom - field.top);
+        if (difference == 0 || asked + difference <= 0) break;
+        asked += difference;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
     }
 }
 
@@ -363,6 +368,8 @@ void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
 void FormView::detach() noexcept {
     if (!attached_) return;
     attached_ = false;
+    if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
     for (Binding& binding : bindings_) binding.model->onModelChanged = nullptr;
 }
 
