@@ -1,0 +1,611 @@
+"""The end-to-end bench: zelt.exe under Wine on a private X display, with a simulated radio on
+COM1..COM4 and zelt-host.exe standing in for the host program.
+
+One bench serves a whole run (get_bench()); every test resets it with reset_for_test(). The
+bench owns, for the run:
+
+- an Xvfb display of its own (1024x768x24),
+- a Wine prefix under build/e2e/, made once, with COM1..COM4 mapped to ptys of the radio,
+- one persistent wineserver,
+- the radio: a pty per port, both ends held here so that zelt closing and reopening a port never
+  hangs it up, with a reader thread per port that records every byte.
+
+A port is made absent by removing the link that its Wine device points at: Wine keeps the COM
+device but opening it fails, exactly as on a machine without that port.
+"""
+
+from __future__ import annotations
+
+import atexit
+import fcntl
+import os
+import pty
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import termios
+import threading
+import time
+import tty
+import unittest
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+MINGW_DIR = Path(os.environ.get("ZELT_MINGW_DIR", REPO / "build" / "mingw"))
+ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe"))
+HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe"))
+WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe"))
+WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e"))
+
+WINDOW_TITLE = "DALMOR ZELT V3"
+TWIPS_PER_PIXEL = 15  # Wine's default 96 dpi
+
+GREEN = (0, 255, 0)
+RED = (255, 0, 0)
+
+PTT_OFF = bytes([0x00, 0x00, 0x00, 0x00, 0x0F])
+PTT_ON = bytes([0x00, 0x00, 0x00, 0x01, 0x0F])
+
+# Shape1's box in client twips; the circle is centred in it.
+SHAPE1 = (285, 240, 615, 495)
+SHAPE1_CENTRE = (SHAPE1[0] + SHAPE1[2] / 2, SHAPE1[1] + SHAPE1[3] / 2)
+
+STORE_KEY = r"HKCU\Software\ZELT"
+PORT_COUNT = 4
+
+WINDOW_DEADLINE = 60.0
+RADIO_DEADLINE = 15.0
+WINE_COMMAND_DEADLINE = 120.0
+
+
+class BenchError(RuntimeError):
+    pass
+
+
+def _deadline_loop(timeout: float, step: float = 0.02):
+    """Yields until the deadline has passed, pausing briefly between rounds."""
+    end = time.monotonic() + timeout
+    while True:
+        yield
+        if time.monotonic() >= end:
+            return
+        time.sleep(step)
+
+
+class RadioPort:
+    """One serial port of the simulated radio: a pty whose far end Wine opens as COMn."""
+
+    def __init__(self, number: int, link: Path):
+        self.number = number
+        self.link = link
+        self.master, self.slave = pty.openpty()
+        # No line discipline between zelt and the radio: every byte arrives as written.
+        tty.setraw(self.slave)
+        self.device = os.ttyname(self.slave)
+        self._data = bytearray()
+        self._cond = threading.Condition()
+        self._reading = threading.Event()
+        self._reading.set()
+        self._busy = False
+        self._stop = False
+        self.present()
+        self._thread = threading.Thread(target=self._read_loop, name=f"radio-COM{number}", daemon=True)
+        self._thread.start()
+
+    def _read_loop(self):
+        while not self._stop:
+            if not self._reading.wait(0.1):
+                continue
+            ready, _, _ = select.select([self.master], [], [], 0.05)
+            if not ready:
+                continue
+            with self._cond:
+                self._busy = True
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                chunk = b""
+            with self._cond:
+                self._data += chunk
+                self._busy = False
+                self._cond.notify_all()
+
+    # -- presence -------------------------------------------------------------------------------
+    def present(self):
+        """Makes the port exist again for programs that open it from now on."""
+        if os.path.lexists(self.link):
+            os.unlink(self.link)
+        os.symlink(self.device, self.link)
+
+    def absent(self):
+        """Makes the port absent: opening COMn fails from now on."""
+        if os.path.lexists(self.link):
+            os.unlink(self.link)
+
+    def is_present(self) -> bool:
+        return os.path.lexists(self.link)
+
+    # -- reading --------------------------------------------------------------------------------
+    def pause(self):
+        """Stops reading, so that what zelt writes piles up in the pty."""
+        self._reading.clear()
+
+    def resume(self):
+        self._reading.set()
+
+    def pending(self) -> int:
+        """Bytes written by zelt that the reader has not taken yet."""
+        buf = fcntl.ioctl(self.master, termios.FIONREAD, struct.pack("i", 0))
+        return struct.unpack("i", buf)[0]
+
+    def bytes(self) -> bytes:
+        with self._cond:
+            return bytes(self._data)
+
+    def clear(self):
+        self.settle()
+        with self._cond:
+            self._data.clear()
+
+    def wait_for(self, count: int, timeout: float = RADIO_DEADLINE) -> bytes:
+        """Waits until at least count bytes have arrived (or the deadline passes); returns all."""
+        end = time.monotonic() + timeout
+        with self._cond:
+            while len(self._data) < count:
+                left = end - time.monotonic()
+                if left <= 0:
+                    break
+                self._cond.wait(min(left, 0.2))
+            return bytes(self._data)
+
+    def settle(self, timeout: float = RADIO_DEADLINE) -> bytes:
+        """Waits until every byte already written to the pty has been read; returns all.
+
+        zelt writes synchronously while serving a SendMessage, so after the sender has its reply
+        this tells for certain whether the request wrote anything."""
+        if not self._reading.is_set():
+            return self.bytes()
+        for _ in _deadline_loop(timeout):
+            with self._cond:
+                if not self._busy and self.pending() == 0:
+                    return bytes(self._data)
+        raise BenchError(f"COM{self.number}: the reader did not catch up")
+
+    def expect(self, expected: bytes, timeout: float = RADIO_DEADLINE) -> bytes:
+        """Waits for len(expected) bytes, then for any stragglers; returns what arrived."""
+        self.wait_for(len(expected), timeout)
+        return self.settle()
+
+    def close(self):
+        self._stop = True
+        self._reading.set()
+        self._thread.join(2)
+        self.absent()
+        for fd in (self.master, self.slave):
+            try:
+                os.close(fd)
+            except OSError:
+                pass
+
+
+class HostResult:
+    def __init__(self, returncode: int, stdout: str, stderr: str):
+        self.returncode = returncode
+        self.stdout = stdout
+        self.stderr = stderr
+
+    @property
+    def reply(self) -> int | None:
+        text = self.stdout.strip().splitlines()
+        return int(text[-1]) if text and text[-1].lstrip("-").isdigit() else None
+
+    def __repr__(self):
+        return f"HostResult(rc={self.returncode}, out={self.stdout!r}, err={self.stderr!r})"
+
+
+class WindowInfo:
+    def __init__(self, text: str):
+        values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+        self.hwnd = int(values["hwnd"])
+        self.window = tuple(int(v) for v in values["window"].split(","))
+        self.client = tuple(int(v) for v in values["client"].split(","))
+        self.iconic = values.get("iconic") == "1"
+
+    @property
+    def client_origin(self) -> tuple[int, int]:
+        return self.client[0], self.client[1]
+
+
+class Bench:
+    def __init__(self):
+        self.run_dir: Path | None = None
+        self.prefix: Path | None = None
+        self.logs: Path | None = None
+        self.display: str | None = None
+        self._xvfb: subprocess.Popen | None = None
+        self._wineserver: subprocess.Popen | None = None
+        self.zelt: subprocess.Popen | None = None
+        self._zelt_logs: tuple[Path, Path] | None = None
+        self.radios: dict[int, RadioPort] = {}
+        self._counter = 0
+        self.started = False
+        self.extra_results: list[tuple[str, bool]] = []  # individual results of foreign suites
+
+    # -- life of the bench ----------------------------------------------------------------------
+    def start(self):
+        if self.started:
+            return
+        for exe in (ZELT_EXE, HOST_EXE):
+            if not exe.is_file():
+                raise BenchError(f"{exe} is missing: build the mingw preset first")
+        WORK_ROOT.mkdir(parents=True, exist_ok=True)
+        self.run_dir = Path(tempfile.mkdtemp(prefix="run-", dir=WORK_ROOT))
+        self.prefix = self.run_dir / "prefix"
+        self.logs = self.run_dir / "logs"
+        self.logs.mkdir()
+        (self.run_dir / "ports").mkdir()
+        self.started = True
+        atexit.register(self.stop)
+        t0 = time.monotonic()
+        self._start_xvfb()
+        self._make_prefix()
+        self._start_wineserver()
+        self.log(f"bench ready in {time.monotonic() - t0:.1f} s: display {self.display}, {self.run_dir}")
+
+    def stop(self):
+        if not self.started:
+            return
+        self.started = False
+        self.stop_zelt()
+        if self._wineserver is not None:
+            subprocess.run(["wineserver", "-k"], env=self.wine_env(), stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60, check=False)
+            try:
+                self._wineserver.wait(30)
+            except subprocess.TimeoutExpired:
+                self._wineserver.kill()
+            self._wineserver = None
+        for radio in self.radios.values():
+            radio.close()
+        self.radios.clear()
+        if self._xvfb is not None:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(10)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+            self._xvfb = None
+        if self.prefix is not None and os.environ.get("ZELT_E2E_KEEP") != "1":
+            shutil.rmtree(self.prefix, ignore_errors=True)
+
+    @staticmethod
+    def log(text: str):
+        print(f"[bench] {text}", flush=True)
+
+    def _start_xvfb(self):
+        read_fd, write_fd = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+            stderr=open(self.logs / "xvfb.log", "wb"), start_new_session=True)
+        os.close(write_fd)
+        number = b""
+        end = time.monotonic() + 30
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_fd], [], [], max(0.0, end - time.monotonic()))
+            if not ready:
+                raise BenchError("Xvfb did not report its display")
+            chunk = os.read(read_fd, 64)
+            if not chunk:
+                raise BenchError("Xvfb exited before reporting its display")
+            number += chunk
+        os.close(read_fd)
+        self.display = ":" + number.decode().strip()
+
+    def wine_env(self, extra: dict | None = None) -> dict:
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko: nothing here needs them, and fetching them needs a network.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "DISPLAY": self.display or "",
+        })
+        env.pop("WAYLAND_DISPLAY", None)
+        if extra:
+            env.update(extra)
+        return env
+
+    def _make_prefix(self):
+        t0 = time.monotonic()
+        self._run_logged(["wineboot", "-i"], "wineboot")
+        # The ports go into the registry before the wineserver that zelt will use starts: Wine's
+        # mount manager makes the COM devices from these values when it starts.
+        for number in range(1, PORT_COUNT + 1):
+            self.radios[number] = RadioPort(number, self.run_dir / "ports" / f"com{number}")
+            self.reg_add(r"HKLM\Software\Wine\Ports", f"COM{number}", str(self.radios[number].link))
+        self._run_logged(["wineserver", "-k"], "wineserver-k", check=False)
+        self._run_logged(["wineserver", "-w"], "wineserver-w", check=False)
+        self.log(f"wine prefix made in {time.monotonic() - t0:.1f} s")
+
+    def _start_wineserver(self):
+        self._wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.wine_env(),
+                                            stdout=subprocess.DEVNULL,
+                                            stderr=open(self.logs / "wineserver.log", "wb"))
+
+    # -- running Windows programs ---------------------------------------------------------------
+    def _next_log(self, name: str) -> tuple[Path, Path]:
+        self._counter += 1
+        stem = self.logs / f"{self._counter:04d}-{name}"
+        return stem.with_suffix(".out"), stem.with_suffix(".err")
+
+    def _run_logged(self, argv, name, env=None, timeout=WINE_COMMAND_DEADLINE, check=True):
+        """Runs a command with its output in files (Wine's services inherit pipes and would
+        hold them open), then returns (returncode, stdout, stderr)."""
+        out_path, err_path = self._next_log(name)
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            proc = subprocess.run(argv, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                  env=env or self.wine_env(), timeout=timeout, check=False)
+        stdout = out_path.read_text(errors="replace")
+        stderr = err_path.read_text(errors="replace")
+        if check and proc.returncode != 0:
+            raise BenchError(f"{argv} failed with {proc.returncode}: {stderr[-2000:]}")
+        return proc.returncode, stdout, stderr
+
+    def wine(self, exe, *args, env=None, timeout=WINE_COMMAND_DEADLINE, name=None):
+        return self._run_logged(["wine", str(exe), *map(str, args)], name or Path(exe).stem,
+                                env=self.wine_env(env), timeout=timeout, check=False)
+
+    # -- registry -------------------------------------------------------------------------------
+    def reg_add(self, key: str, name: str, value: str, kind: str = "REG_SZ"):
+        self._run_logged(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], "reg-add")
+
+    def reg_delete(self, key: str):
+        self._run_logged(["wine", "reg", "delete", key, "/f"], "reg-delete", check=False)
+
+    def reg_query(self, key: str, name: str) -> str | None:
+        rc, out, _ = self._run_logged(["wine", "reg", "query", key, "/v", name], "reg-query", check=False)
+        if rc != 0:
+            return None
+        for line in out.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def reg_set(self, section: str, key: str, value: str):
+        """Stores a value of zelt's settings (application ZELT) as the program itself would."""
+        self.reg_add(f"{STORE_KEY}\\{section}", key, value)
+
+    def reg_get(self, section: str, key: str) -> str | None:
+        return self.reg_query(f"{STORE_KEY}\\{section}", key)
+
+    def reset_store(self):
+        self.reg_delete(STORE_KEY)
+
+    # -- zelt -----------------------------------------------------------------------------------
+    def start_zelt(self, wait_window: bool = True, env: dict | None = None) -> subprocess.Popen:
+        if self.zelt is not None and self.zelt.poll() is None:
+            raise BenchError("zelt is already running")
+        out_path, err_path = self._next_log("zelt")
+        self._zelt_logs = (out_path, err_path)
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            self.zelt = subprocess.Popen(["wine", str(ZELT_EXE)], stdout=out, stderr=err,
+                                         stdin=subprocess.DEVNULL, env=self.wine_env(env),
+                                         cwd=self.run_dir)
+        if wait_window:
+            self.wait_window()
+        return self.zelt
+
+    def wait_window(self, timeout: float = WINDOW_DEADLINE) -> WindowInfo:
+        for _ in _deadline_loop(timeout, 0.05):
+            if self.zelt is not None and self.zelt.poll() is not None:
+                raise BenchError(f"zelt exited with {self.zelt.returncode} before showing its window")
+            info = self.try_info()
+            if info is not None:
+                return info
+        raise BenchError(f"zelt's window did not appear within {timeout} s")
+
+    def zelt_running(self) -> bool:
+        return self.zelt is not None and self.zelt.poll() is None
+
+    def wait_zelt_exit(self, timeout: float = 30.0) -> int:
+        if self.zelt is None:
+            raise BenchError("zelt was not started")
+        try:
+            return self.zelt.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise BenchError(f"zelt did not exit within {timeout} s") from None
+
+    def stop_zelt(self):
+        if self.zelt is None:
+            return
+        if self.zelt.poll() is None:
+            self.zelt.send_signal(signal.SIGKILL)
+            try:
+                self.zelt.wait(30)
+            except subprocess.TimeoutExpired:
+                pass
+        self.zelt = None
+
+    def zelt_output(self) -> str:
+        if not self._zelt_logs:
+            return ""
+        return "".join(p.read_text(errors="replace") for p in self._zelt_logs if p.exists())
+
+    # -- the host -------------------------------------------------------------------------------
+    def host(self, *args, timeout: float = WINE_COMMAND_DEADLINE) -> HostResult:
+        rc, out, err = self.wine(HOST_EXE, *args, timeout=timeout, name="host")
+        return HostResult(rc, out, err)
+
+    def send(self, request: int, state: int, post: bool = False) -> HostResult:
+        return self.host(*(["--post"] if post else []), str(request), str(state))
+
+    def try_info(self) -> WindowInfo | None:
+        result = self.host("--info", timeout=30)
+        if result.returncode != 0:
+            return None
+        return WindowInfo(result.stdout)
+
+    def info(self) -> WindowInfo:
+        info = self.try_info()
+        if info is None:
+            raise BenchError("zelt's window is not there")
+        return info
+
+    # -- the screen -----------------------------------------------------------------------------
+    def x_window_id(self, timeout: float = WINDOW_DEADLINE) -> int:
+        """The X window that Wine made for zelt's main window."""
+        for _ in _deadline_loop(timeout, 0.05):
+            rc, out, _ = self._run_logged(["xdotool", "search", "--name", f"^{WINDOW_TITLE}$"], "xdotool",
+                                          check=False)
+            ids = [int(v) for v in out.split()]
+            if rc == 0 and ids:
+                return ids[0]
+        raise BenchError("no X window carries zelt's title")
+
+    def client_origin(self) -> tuple[int, int]:
+        """Top-left corner of zelt's client area on the screen, in pixels. Wine's screen
+        coordinates are those of the X root window on a single-screen display."""
+        return self.info().client_origin
+
+    def twips_to_screen(self, x_twips: float, y_twips: float, origin=None) -> tuple[int, int]:
+        ox, oy = origin or self.client_origin()
+        return ox + int(x_twips // TWIPS_PER_PIXEL), oy + int(y_twips // TWIPS_PER_PIXEL)
+
+    def screen_pixel(self, x: int, y: int) -> tuple[int, int, int]:
+        rc, _, err = self._run_logged(
+            ["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "+repage", "-depth", "8",
+             str(self.run_dir / "pixel.rgb")], "import", env=self.wine_env(), check=False)
+        data = (self.run_dir / "pixel.rgb").read_bytes() if rc == 0 else b""
+        if len(data) < 3:
+            raise BenchError(f"cannot read the screen at {x},{y}: {err}")
+        return data[0], data[1], data[2]
+
+    def pixel(self, x_twips: float, y_twips: float) -> tuple[int, int, int]:
+        """Colour on screen at a point of zelt's client area given in twips."""
+        return self.screen_pixel(*self.twips_to_screen(x_twips, y_twips))
+
+    def repaint(self):
+        """Makes zelt paint whatever it has invalidated, before the caller looks at the screen."""
+        self.host("--paint", timeout=30)
+
+    def wait_pixel(self, x_twips: float, y_twips: float, expected, timeout: float = 10.0):
+        """Waits until the point shows the expected colour; returns the last colour seen."""
+        origin = self.client_origin()
+        point = self.twips_to_screen(x_twips, y_twips, origin)
+        seen = None
+        for _ in _deadline_loop(timeout, 0.05):
+            seen = self.screen_pixel(*point)
+            if seen == tuple(expected):
+                break
+        return seen
+
+    def indicator(self) -> tuple[int, int, int]:
+        self.repaint()
+        return self.pixel(*SHAPE1_CENTRE)
+
+    def wait_indicator(self, expected, timeout: float = 10.0):
+        return self.wait_pixel(*SHAPE1_CENTRE, expected, timeout)
+
+    def click_twips(self, x_twips: float, y_twips: float):
+        x, y = self.twips_to_screen(x_twips, y_twips)
+        self._run_logged(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], "xdotool-click",
+                         env=self.wine_env())
+
+    def key(self, *keys: str):
+        """Types keys (xdotool key names) into zelt's window."""
+        wid = self.x_window_id()
+        self._run_logged(["xdotool", "key", "--window", str(wid), *keys], "xdotool-key", env=self.wine_env())
+
+    def screenshot(self, path) -> Path:
+        path = Path(path)
+        self._run_logged(["import", "-window", "root", str(path)], "screenshot", env=self.wine_env())
+        return path
+
+    # -- the radio ------------------------------------------------------------------------------
+    def radio(self, number: int) -> RadioPort:
+        return self.radios[number]
+
+    def all_radio_bytes(self) -> dict[int, bytes]:
+        return {n: r.settle() for n, r in self.radios.items()}
+
+    # -- per test -------------------------------------------------------------------------------
+    def reset_for_test(self):
+        """Every test starts with zelt stopped, an empty settings store and a quiet radio on all
+        four ports."""
+        self.start()
+        self.stop_zelt()
+        self.reset_store()
+        for radio in self.radios.values():
+            radio.resume()
+            radio.present()
+            radio.clear()
+
+
+_bench: Bench | None = None
+
+
+def get_bench() -> Bench:
+    global _bench
+    if _bench is None:
+        _bench = Bench()
+    _bench.start()
+    return _bench
+
+
+def stop_bench():
+    if _bench is not None:
+        _bench.stop()
+
+
+class ZeltTestCase(unittest.TestCase):
+    """Base of the bench's test cases: a fresh store, a quiet radio, zelt stopped afterwards."""
+
+    def setUp(self):
+        self.bench = get_bench()
+        self.bench.reset_for_test()
+
+    def tearDown(self):
+        self.bench.stop_zelt()
+
+    # -- assertions shared by the test modules ---------------------------------------------------
+    def assertRadio(self, number: int, expected: bytes, timeout: float = RADIO_DEADLINE):
+        """The port received exactly these bytes, in this order, and nothing after them."""
+        got = self.bench.radio(number).expect(expected, timeout)
+        if got != expected:
+            self.fail(f"COM{number} received {_hex(got)}, expected {_hex(expected)}")
+
+    def assertRadioQuiet(self, *numbers: int):
+        """Nothing reached these ports (all four when none are named)."""
+        for number in numbers or tuple(self.bench.radios):
+            got = self.bench.radio(number).settle()
+            if got:
+                self.fail(f"COM{number} received {_hex(got)}, expected nothing")
+
+    def assertIndicator(self, expected, timeout: float = 10.0):
+        seen = self.bench.wait_indicator(expected, timeout)
+        self.assertEqual(seen, tuple(expected), f"indicator shows {seen}, expected {expected}")
+
+    def assertIndicatorStays(self, expected):
+        """The indicator shows the colour after zelt has painted everything it had to paint."""
+        seen = self.bench.indicator()
+        self.assertEqual(seen, tuple(expected), f"indicator shows {seen}, expected {expected}")
+
+    def assertSent(self, result: HostResult):
+        self.assertEqual(result.returncode, 0, f"zelt-host failed: {result}")
+
+    def assertZeltRunning(self):
+        self.assertTrue(self.bench.zelt_running(), f"zelt has exited: {self.bench.zelt_output()[-2000:]}")
+        self.assertIsNotNone(self.bench.try_info(), "zelt's window is gone")
+
+
+def _hex(data: bytes) -> str:
+    if not data:
+        return "nothing"
+    shown = data[:40].hex(" ").upper()
+    return f"{len(data)} bytes: {shown}{' ...' if len(data) > 40 else ''}"
