@@ -336,6 +336,25 @@ TEST_F(ViewTest, ClosingTheWindowUnloadsTheForm) {
     EXPECT_FALSE(port.portOpen());
 }
 
+TEST_F(ViewTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips) {
+    form->load();
+    RECT suggested{};
+    GetWindowRect(hwnd, &suggested);
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.view()->dpi(), 192);
+    // The system has not really moved the window, so its frame is still the old one: the outer
+    // size tells what the view asked for.
+    const SIZE frame = win32::frameSize(hwnd, 192);
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(outer.right - outer.left, 158 + frame.cx);  // 1185 twips
+    EXPECT_EQ(outer.bottom - outer.top, 214 + frame.cy);  // 1605 twips
+    EXPECT_EQ(placeOf(FormView::kCombo1), (Place{208, 32, 162, 42}));
+    EXPECT_EQ(placeOf(FormView::kCommand1), (Place{14, 144, 130, 50}));
+    EXPECT_EQ(placeOf(FormView::kLabel3), (Place{38, 32, 82, 66}));
+    EXPECT_EQ(placeOf(FormView::kShape1), (Place{38, 32, 82, 66}));
+}
+
 TEST_F(ViewTest, AStoredTopPutsTheWindowOnTopBeforeItIsShown) {
     store.put("Win", "Top", "1");
     form->load();
