@@ -34,11 +34,12 @@ import unittest
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
-MINGW_DIR = Path(os.environ.get("ZELT_MINGW_DIR", REPO / "build" / "mingw"))
-ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe"))
-HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe"))
-WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe"))
-WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e"))
+# Programs under test and the bench's working folder; the environment can point elsewhere.
+MINGW_DIR = Path(os.environ.get("ZELT_MINGW_DIR", REPO / "build" / "mingw")).resolve()
+ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe")).resolve()
+HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe")).resolve()
+WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe")).resolve()
+WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e")).resolve()
 
 WINDOW_TITLE = "DALMOR ZELT V3"
 TWIPS_PER_PIXEL = 15  # Wine's default 96 dpi
@@ -91,13 +92,16 @@ class RadioPort:
         self._reading.set()
         self._busy = False
         self._stop = False
+        self._log_path: Path | None = None
+        self._pause_path: Path | None = None
         self.present()
         self._thread = threading.Thread(target=self._read_loop, name=f"radio-COM{number}", daemon=True)
         self._thread.start()
 
     def _read_loop(self):
         while not self._stop:
-            if not self._reading.wait(0.1):
+            self._follow_pause_file()
+            if not self._reading.wait(0.02):
                 continue
             ready, _, _ = select.select([self.master], [], [], 0.05)
             if not ready:
@@ -110,8 +114,40 @@ class RadioPort:
                 chunk = b""
             with self._cond:
                 self._data += chunk
+                if self._log_path is not None and chunk:
+                    with open(self._log_path, "ab") as log:
+                        log.write(chunk)
                 self._busy = False
                 self._cond.notify_all()
+
+    # -- the file protocol of the Windows-side port tests ---------------------------------------
+    def attach_files(self, log_path: Path, pause_path: Path):
+        """From now on every byte read is also appended to log_path, and the port stops reading
+        while pause_path exists, answering with pause_path + ".ack" (removed when it reads again)."""
+        log_path.write_bytes(b"")
+        self._log_path, self._pause_path = log_path, pause_path
+
+    def detach_files(self):
+        if self._pause_path is not None:
+            for path in (self._pause_path, Path(str(self._pause_path) + ".ack")):
+                if path.exists():
+                    path.unlink()
+        self._log_path = self._pause_path = None
+        self.resume()
+
+    def _follow_pause_file(self):
+        pause = self._pause_path
+        if pause is None:
+            return
+        ack = Path(str(pause) + ".ack")
+        if pause.exists():
+            if self._reading.is_set():
+                self.pause()
+                ack.write_bytes(b"")
+        elif not self._reading.is_set():
+            if ack.exists():
+                ack.unlink()
+            self.resume()
 
     # -- presence -------------------------------------------------------------------------------
     def present(self):
@@ -542,7 +578,7 @@ class Bench:
         self.stop_zelt()
         self.reset_store()
         for radio in self.radios.values():
-            radio.resume()
+            radio.detach_files()
             radio.present()
             radio.clear()
 
@@ -609,3 +645,8 @@ def _hex(data: bytes) -> str:
         return "nothing"
     shown = data[:40].hex(" ").upper()
     return f"{len(data)} bytes: {shown}{' ...' if len(data) > 40 else ''}"
+
+
+def windows_path(path) -> str:
+    """The name under which Wine's programs see a Unix path (drive Z: is the Unix root)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
