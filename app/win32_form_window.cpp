@@ -70,6 +70,15 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (view_ && view_->command(wParam, lParam)) return 0;
+            if (LOWORD(wParam) == IDOK && lParam == 0) {
+                // Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
+                HWND focus = GetFocus();
+                const auto code =
+                    focus != nullptr && IsChild(hwnd, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+                if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0)
+                    SendMessageW(focus, BM_CLICK, 0, 0);
+                return 0;
+            }
             break;
         case FormView::kFocusMovedMessage:
             if (view_) view_->focusMoved();
