@@ -558,9 +558,14 @@ class Bench:
         wid = self.x_window_id()
         self._run_logged(["xdotool", "key", "--window", str(wid), *keys], "xdotool-key", env=self.wine_env())
 
-    def screenshot(self, path) -> Path:
+    def screenshot(self, path, window_only: bool = False) -> Path:
+        """Saves the screen, or only zelt's window with its frame, as an image file."""
         path = Path(path)
-        self._run_logged(["import", "-window", "root", str(path)], "screenshot", env=self.wine_env())
+        crop = []
+        if window_only:
+            x, y, w, h = self.info().window
+            crop = ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        self._run_logged(["import", "-window", "root", *crop, str(path)], "screenshot", env=self.wine_env())
         return path
 
     # -- the radio ------------------------------------------------------------------------------
