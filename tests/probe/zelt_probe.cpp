@@ -1,0 +1,211 @@
+// zelt-probe.exe: looks at a running zelt from outside, the way a screen reader would, and prints
+// what it finds as one line of JSON, so the end-to-end bench can check places, texts, states and
+// message boxes without guessing from pixels.
+//
+//   zelt-probe window    the main window, its controls and which one has the focus
+//   zelt-probe dialogs   the message boxes zelt's thread shows: title, text, buttons, icon
+//   zelt-probe ok        presses OK on zelt's message box
+//
+// Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 1 usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kTitle[] = L"DALMOR ZELT V3";
+
+// The controls' ids, in the order zelt creates them.
+constexpr const char* kNames[] = {"Combo1",   "Text1",  "Label1", "Label2", "Check1",
+                                  "Command1", "Check2", "Label3", "Shape1"};
+constexpr int kFirstId = 101;
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::string json(const std::string& text) {
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string textOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return utf8(text);
+}
+
+std::string classOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return utf8(name);
+}
+
+std::string rectJson(const RECT& r) {
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+int window() {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    RECT outer;
+    GetWindowRect(form, &outer);
+    RECT client;
+    GetClientRect(form, &client);
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(form, &placement);
+    const auto exStyle = GetWindowLongPtrW(form, GWL_EXSTYLE);
+    HWND focus = focusOf(form);
+
+    std::string out = "{\"title\":" + json(textOf(form));
+    out += ",\"visible\":" + std::string(IsWindowVisible(form) ? "true" : "false");
+    out += ",\"minimized\":" + std::string(IsIconic(form) ? "true" : "false");
+    out += ",\"topmost\":" + std::string((exStyle & WS_EX_TOPMOST) ? "true" : "false");
+    out += ",\"dpi\":" + std::to_string(GetDpiForWindow(form));
+    out += ",\"outer\":" + rectJson(outer);
+    out += ",\"normal\":" + rectJson(placement.rcNormalPosition);
+    out += ",\"client\":[" + std::to_string(origin.x) + "," + std::to_string(origin.y) + "," +
+           std::to_string(client.right) + "," + std::to_string(client.bottom) + "]";
+    out += ",\"focus\":";
+    std::string focusName = "null";
+    out += "FOCUS";
+    out += ",\"controls\":{";
+    bool first = true;
+    for (HWND child = GetWindow(form, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        if (id < kFirstId || id >= kFirstId + static_cast<int>(std::size(kNames))) continue;
+        const char* name = kNames[id - kFirstId];
+        if (child == focus || (focus != nullptr && IsChild(child, focus))) focusName = json(name);
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
+        std::string entry =
+            json(name) + ":{\"class\":" + json(classOf(child)) + ",\"text\":" + json(textOf(child));
+        entry += ",\"enabled\":" + std::string(IsWindowEnabled(child) ? "true" : "false");
+        entry += ",\"rect\":" + rectJson(r);
+        const std::string cls = classOf(child);
+        if (cls == "Button") {
+            entry += ",\"check\":" + std::to_string(SendMessageW(child, BM_GETCHECK, 0, 0));
+        } else if (cls == "ComboBox") {
+            entry +=
+                ",\"selection\":" + std::to_string(static_cast<int>(SendMessageW(child, CB_GETCURSEL, 0, 0)));
+            const int count = static_cast<int>(SendMessageW(child, CB_GETCOUNT, 0, 0));
+            entry += ",\"items\":[";
+            for (int i = 0; i < count; ++i) {
+                wchar_t item[64] = {};
+                if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 63)
+                    SendMessageW(child, CB_GETLBTEXT, i, (LPARAM)item);
+                entry += (i ? "," : "") + json(utf8(item));
+            }
+            entry += "]";
+        }
+        out += (first ? "" : ",") + entry + "}";
+        first = false;
+    }
+    out += "}}";
+    out.replace(out.find("FOCUS"), 5, focusName);
+    std::printf("%s\n", out.c_str());
+    return 0;
+}
+
+// Message boxes belong to the thread that owns zelt's window.
+std::vector<HWND> messageBoxes() {
+    std::vector<HWND> found;
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return found;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(form, nullptr),
+        [](HWND candidate, LPARAM list) -> BOOL {
+            if (classOf(candidate) == "#32770" && IsWindowVisible(candidate)) {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(candidate);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int dialogs() {
+    if (FindWindowW(nullptr, kTitle) == nullptr) return 2;
+    std::string out = "[";
+    bool first = true;
+    for (HWND box : messageBoxes()) {
+        std::string text;
+        std::string buttons;
+        bool icon = false;
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::string cls = classOf(child);
+            if (cls == "Button") {
+                buttons += (buttons.empty() ? "" : ",") + json(textOf(child));
+            } else if (cls == "Static") {
+                if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+                    icon = icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+                } else if (!textOf(child).empty()) {
+                    text = textOf(child);
+                }
+            }
+        }
+        out += std::string(first ? "" : ",") + "{\"title\":" + json(textOf(box)) + ",\"text\":" + json(text) +
+               ",\"buttons\":[" + buttons + "],\"icon\":" + (icon ? "true" : "false") + "}";
+        first = false;
+    }
+    std::printf("%s]\n", out.c_str());
+    return 0;
+}
+
+int pressOk() {
+    const auto boxes = messageBoxes();
+    if (boxes.empty()) return 2;
+    PostMessageW(boxes.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    int result = 1;
+    if (command == "window") {
+        result = window();
+    } else if (command == "dialogs") {
+        result = dialogs();
+    } else if (command == "ok") {
+        result = pressOk();
+    } else {
+        std::fprintf(stderr, "usage: zelt-probe window|dialogs|ok\n");
+    }
+    std::fflush(stdout);
+    return result;
+}
