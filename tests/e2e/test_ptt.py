@@ -91,11 +91,12 @@ class CloseRequests(ZeltTestCase):
         self._close_with(1)
         self.assertRadioQuiet()
 
-    def test_close_while_transmitting_leaves_the_radio_keyed(self):
+    def test_close_while_transmitting_unkeys_the_radio_once(self):
+        # Nothing would unkey a radio left transmitting, so zelt sends PTT off on its way out.
         self.assertSent(self.bench.send(0, 1))
         self.assertIndicator(RED)
         self._close_with(0)
-        self.assertRadio(1, PTT_ON)
+        self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertRadioQuiet(2, 3, 4)
 
 
