@@ -75,8 +75,9 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 HWND focus = GetFocus();
                 const auto code =
                     focus != nullptr && IsChild(hwnd, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
-                if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0)
+                if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) {
                     SendMessageW(focus, BM_CLICK, 0, 0);
+                }
                 return 0;
             }
             break;

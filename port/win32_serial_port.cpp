@@ -103,8 +103,9 @@ void Win32SerialPort::setCommPort(std::int16_t number) {
 
 void Win32SerialPort::setSettings(const std::string& settings) {
     const auto parsed = parseLineSettings(settings);
-    if (!parsed)
+    if (!parsed) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid line settings \"" + settings + "\"");
+    }
     if (portOpen()) {
         HANDLE handle = handle_.get();
         const DCB previous = currentState(handle);

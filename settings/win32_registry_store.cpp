@@ -55,8 +55,9 @@ std::wstring toWide(std::string_view text) {
 // Someone else may have stored an unpaired surrogate; it reads back as U+FFFD instead of failing.
 std::string toUtf8(std::wstring_view wide) {
     if (wide.empty()) return {};
-    if (wide.size() > static_cast<std::size_t>(INT_MAX / 4))
+    if (wide.size() > static_cast<std::size_t>(INT_MAX / 4)) {
         fail(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
+    }
     const int length = static_cast<int>(wide.size());
     const int narrowLength =
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
