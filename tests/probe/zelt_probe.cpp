@@ -49,11 +49,18 @@ std::string json(const std::string& text) {
     return out + "\"";
 }
 
+// WM_GETTEXT rather than GetWindowText: for another process's edit or combo box, GetWindowText
+// gives a caption the control never updates, not the text on screen.
 std::string textOf(HWND window) {
-    const int length = GetWindowTextLengthW(window);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+        return {};
+    }
+    text.resize(static_cast<std::size_t>(copied));
     return utf8(text);
 }
 
