@@ -6,10 +6,7 @@ The helpers at the top are shared with test_reconfiguration.py.
 
 from __future__ import annotations
 
-import hashlib
 import os
-import shutil
-import subprocess
 import termios
 import unittest
 
@@ -17,63 +14,13 @@ import bench
 import probe
 from bench import GREEN, PTT_OFF, PTT_ON, RED, WINDOW_TITLE, TWIPS_PER_PIXEL, ZeltTestCase
 
-# Control ids as zelt numbers them (the probe's order).
-CONTROL_IDS = {name: 101 + index for index, name in enumerate(probe.CONTROLS)}
-
-# Under Wine, GetWindowText on another process's edit or combo box returns the caption it was
-# created with, not what it shows now; WM_GETTEXT asks the control itself.
-_CONTROL_TEXT_SOURCE = r"""
-#include <windows.h>
-#include <stdio.h>
-#include <stdlib.h>
-int main(int argc, char **argv) {
-    HWND form = FindWindowW(NULL, L"DALMOR ZELT V3");
-    if (form == NULL) return 2;
-    HWND control = GetDlgItem(form, argc > 1 ? atoi(argv[1]) : 0);
-    if (control == NULL) return 3;
-    static wchar_t text[4096];
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 10000, &length))
-        return 4;
-    static char out[16384];
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, (int)length, out, sizeof out - 1, NULL, NULL);
-    out[size > 0 ? size : 0] = 0;
-    printf("[%s]\n", out);
-    return 0;
-}
-"""
-
-_control_text_exe = None
-
-
-def _control_text_tool():
-    global _control_text_exe
-    if _control_text_exe is None:
-        digest = hashlib.sha1(_CONTROL_TEXT_SOURCE.encode()).hexdigest()[:12]
-        folder = bench.WORK_ROOT / "helpers"
-        exe = folder / f"control-text-{digest}.exe"
-        if not exe.is_file():
-            compiler = shutil.which("x86_64-w64-mingw32-gcc") or shutil.which("x86_64-w64-mingw32-gcc-posix")
-            if compiler is None:
-                raise bench.BenchError("no mingw C compiler for the control-text helper")
-            folder.mkdir(parents=True, exist_ok=True)
-            source = folder / f"control-text-{digest}.c"
-            source.write_text(_CONTROL_TEXT_SOURCE)
-            partial = exe.with_suffix(".tmp.exe")
-            subprocess.run([compiler, "-O2", "-o", str(partial), str(source)], check=True,
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, timeout=120)
-            partial.replace(exe)
-        _control_text_exe = exe
-    return _control_text_exe
-
 
 def control_text(the_bench: bench.Bench, name: str) -> str:
     """What the control shows right now: the edit's text, the combo box's chosen entry."""
-    rc, out, err = the_bench.wine(_control_text_tool(), CONTROL_IDS[name], name="control-text")
-    line = out.rstrip("\r\n")
-    if rc != 0 or not (line.startswith("[") and line.endswith("]")):
-        raise bench.BenchError(f"cannot read {name}'s text: rc={rc} {out!r} {err!r}")
-    return line[1:-1]
+    shown = probe.window(the_bench)
+    if shown is None:
+        raise bench.BenchError("zelt's window is not there")
+    return shown["controls"][name]["text"]
 
 
 # -- line settings as the radio's end of the pty sees them ------------------------------------------
