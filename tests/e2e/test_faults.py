@@ -1,0 +1,605 @@
+"""Fault drills: zelt.exe under Wine when the radio, the store or the operator misbehave.
+
+- the radio vanishes while zelt runs and comes back,
+- the radio stops reading, so writes back up,
+- garbage in every stored value,
+- a close request while a message box is open,
+- a second zelt beside the first.
+
+Each drill ends with zelt running (unless it closes it) and checks that nothing the operator
+stored was lost or changed behind the operator's back.
+"""
+
+from __future__ import annotations
+
+import json
+import os
+import pty
+import re
+import select
+import signal
+import subprocess
+import termios
+import time
+import tty
+import unittest
+from decimal import ROUND_HALF_EVEN, Decimal
+
+import bench
+import probe
+from bench import GREEN, PTT_OFF, PTT_ON, RED, SHAPE1_CENTRE, STORE_KEY, ZeltTestCase
+
+DEFAULT_SETTINGS = "4800,n,8,2"
+MORE, LESS = "&More>>", "&Less<<"
+TEXT1_CENTRE = (1560 + 2295 / 2, 840 + 285 / 2)
+
+# How long the window may take to answer one look from outside (a Wine process start included).
+RESPONSIVE_DEADLINE = 10.0
+# How long a request may take to come back when the port cannot take its bytes: the write gives up
+# after about a second; the rest is room for a loaded machine.
+FAILED_WRITE_DEADLINE = 20.0
+# A flood far beyond what a pty holds (a few KB in the line discipline plus up to 64 KB queued
+# towards it), so that writes must back up and fail more than once.
+BACKUP_FLOOD = 30_000
+BACKUP_FLOOD_DEADLINE = 300.0
+EXIT_DEADLINE = 30.0
+LONG_TEXT = 100_000
+
+
+# -- the store as it really is: every value's type and data ------------------------------------------
+_VALUE_LINE = re.compile(r"^    (.+?)    (REG_[A-Z_]+)(?:    (.*))?$")
+
+
+def store_values(the_bench: bench.Bench) -> dict[tuple[str, str], tuple[str, str]]:
+    """Every value under zelt's store, as {(section, key): (type, data as reg shows it)}."""
+    rc, out, _ = the_bench._run_logged(["wine", "reg", "query", STORE_KEY, "/s"], "reg-query-all", check=False)
+    if rc != 0:
+        return {}
+    values, section = {}, None
+    prefix = "HKEY_CURRENT_USER\\Software\\ZELT"
+    for line in out.split("\n"):
+        line = line.rstrip("\r")
+        if line.upper().startswith(prefix.upper()):
+            section = line[len(prefix):].lstrip("\\")
+            continue
+        match = _VALUE_LINE.match(line)
+        if match and section:
+            values[(section, match.group(1))] = (match.group(2), match.group(3) or "")
+    return values
+
+
+def write_store(the_bench: bench.Bench, values: dict[tuple[str, str], object]):
+    """Puts values into the store through a .reg import, which takes texts of any length: a str is
+    REG_SZ, an int REG_DWORD, bytes REG_BINARY."""
+    sections: dict[str, list[str]] = {}
+    for (section, key), value in values.items():
+        if isinstance(value, bytes):
+            data = "hex:" + ",".join(f"{b:02x}" for b in value)
+        elif isinstance(value, int):
+            data = f"dword:{value:08x}"
+        else:
+            data = '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
+        sections.setdefault(section, []).append(f'"{key}"={data}')
+    text = "Windows Registry Editor Version 5.00\r\n\r\n"
+    for section, lines in sections.items():
+        text += f"[HKEY_CURRENT_USER\\Software\\ZELT\\{section}]\r\n" + "\r\n".join(lines) + "\r\n\r\n"
+    path = the_bench.run_dir / "garbage.reg"
+    path.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+    the_bench._run_logged(["wine", "regedit", "/s", bench.windows_path(path)], "regedit")
+
+
+def reg_shown(value: object) -> tuple[str, str]:
+    """How reg query shows a value that write_store put there."""
+    if isinstance(value, bytes):
+        return "REG_BINARY", value.hex().upper()
+    if isinstance(value, int):
+        return "REG_DWORD", hex(value)
+    return "REG_SZ", value
+
+
+_NUMBER = re.compile(r"^[ \t]*([+-]?(?:\d+\.?\d*|\.\d+))[ \t]*$")
+
+
+def to_int16(value: object, minus: int = 0) -> int | None:
+    """A stored value (less minus) as zelt's start-up converts it: text only, blanks around, decimal
+    with an optional fraction, rounded half to even, in -32768..32767; None when it does not convert."""
+    if not isinstance(value, str):
+        return None
+    match = _NUMBER.match(value)
+    if not match:
+        return None
+    whole = match.group(1).lstrip("+-").split(".")[0].lstrip("0")
+    if len(whole) > 6:
+        return None  # far outside the range, and too long for exact rounding here
+    number = int((Decimal(match.group(1)) - minus).quantize(Decimal(1), rounding=ROUND_HALF_EVEN))
+    return number if -32768 <= number <= 32767 else None
+
+
+def port_used(stored: object) -> int:
+    """The radio that a stored "ComPort" leads to on this bench: the converted number when it names
+    one of the bench's ports, else COM1, the number the serial control holds from the start."""
+    number = to_int16(stored)
+    return number if number is not None and 1 <= number <= bench.PORT_COUNT else 1
+
+
+class OwnRadio:
+    """A radio of this module's own behind a COM link: a raw pty whose far end can hang up, the
+    way a USB adapter or a radio that is switched off disappears (the bench's radios never do)."""
+
+    def __init__(self, link):
+        self.link = link
+        self.master, self.slave = pty.openpty()
+        tty.setraw(self.slave)
+        self.device = os.ttyname(self.slave)
+        self.open = True
+        if os.path.lexists(link):
+            os.unlink(link)
+        os.symlink(self.device, link)
+
+    def read(self, count: int, timeout: float = bench.RADIO_DEADLINE) -> bytes:
+        """Reads until count bytes have come or the deadline passed, then takes any stragglers."""
+        data = b""
+        end = time.monotonic() + timeout
+        while True:
+            left = end - time.monotonic() if len(data) < count else 0.2
+            if left <= 0:
+                return data
+            ready, _, _ = select.select([self.master], [], [], left)
+            if not ready:
+                if len(data) >= count:
+                    return data
+                continue
+            try:
+                data += os.read(self.master, 4096)
+            except OSError:
+                return data
+
+    def hang_up(self):
+        """The radio is gone: its end of the line closes and its device name disappears."""
+        if os.path.lexists(self.link) and os.path.realpath(self.link) == os.path.realpath(self.device):
+            os.unlink(self.link)
+        if self.open:
+            self.open = False
+            for fd in (self.master, self.slave):
+                os.close(fd)
+
+
+class FaultTestCase(ZeltTestCase):
+    def wine_in_time(self, exe, *args, deadline: float, what: str):
+        """Runs a Windows program that must come back within the deadline; returns (rc, out, seconds)."""
+        started = time.monotonic()
+        try:
+            rc, out, _ = self.bench.wine(exe, *args, timeout=deadline)
+        except subprocess.TimeoutExpired:
+            self.fail(f"{what} did not come back within {deadline} s")
+        return rc, out, time.monotonic() - started
+
+    def assertResponsive(self) -> float:
+        """zelt's thread answers: the probe reads its controls (messages zelt's thread must serve)
+        and a no-op host request is answered. Returns the longer of the two times."""
+        rc, out, probe_time = self.wine_in_time(probe.PROBE_EXE, "window", deadline=RESPONSIVE_DEADLINE,
+                                                what="the probe")
+        self.assertEqual(rc, 0, "the probe found no window")
+        self.assertEqual(json.loads(out)["title"], bench.WINDOW_TITLE)
+        rc, out, host_time = self.wine_in_time(bench.HOST_EXE, "7", "7", deadline=RESPONSIVE_DEADLINE,
+                                               what="a no-op request")
+        self.assertEqual(rc, 0, f"zelt-host: {out}")
+        return max(probe_time, host_time)
+
+    def send_in_time(self, request: int, state: int, deadline: float = FAILED_WRITE_DEADLINE) -> float:
+        """Sends a request that must come back (failed or not) within the deadline."""
+        rc, out, seconds = self.wine_in_time(bench.HOST_EXE, str(request), str(state), deadline=deadline,
+                                             what=f"request ({request},{state})")
+        self.assertEqual(rc, 0, f"zelt-host: {out}")
+        return seconds
+
+    def wait_window(self, condition, what: str, timeout: float = 20.0) -> dict:
+        try:
+            return probe.wait_window(self.bench, condition, timeout)
+        except bench.BenchError as error:
+            self.fail(f"{what}: {error}")
+
+    def wait_started(self) -> dict:
+        return self.wait_window(
+            lambda w: w["visible"] and w["controls"]["Label3"]["rect"] == w["controls"]["Shape1"]["rect"],
+            "zelt did not finish starting")
+
+    def expand(self):
+        self.bench.key("alt+m")
+        self.wait_window(lambda w: w["controls"]["Command1"]["text"] == LESS, "the panel did not open")
+
+    def wait_focus(self, name: str):
+        self.wait_window(lambda w: w["focus"] == name, f"the focus never reached {name}", 5.0)
+
+    def assertNoMessageBox(self):
+        self.assertEqual(probe.dialogs(self.bench), [], "a message box is shown")
+
+    def assertStore(self, expected: dict):
+        self.assertEqual(store_values(self.bench), expected, "the store")
+
+
+class RadioVanishes(FaultTestCase):
+    """The radio on COM1 disappears while zelt runs, then comes back."""
+
+    def setUp(self):
+        super().setUp()
+        # The operator stored line settings earlier, so leaving the settings box shows no message.
+        self.bench.reg_set("Com", "Settings", DEFAULT_SETTINGS)
+        self.own = OwnRadio(self.bench.radio(1).link)
+        self.addCleanup(self.own.hang_up)
+        self.bench.start_zelt()
+        self.wait_started()
+        self.stored = store_values(self.bench)
+        # Requests work on the radio that is about to go.
+        self.send_in_time(0, 1)
+        got = self.own.read(len(PTT_ON))
+        self.assertEqual(got, PTT_ON, f"own radio got {got.hex(' ')}")
+        self.assertIndicator(RED)
+
+    def vanish_and_fail(self):
+        self.own.hang_up()
+        self.assertFalse(os.path.lexists(self.bench.radio(1).link), "COM1 is still there")
+        # Both directions of request and a real click on the indicator: each one fails to write.
+        for state in (0, 1, 0):
+            self.send_in_time(0, state)
+            self.assertRadioQuiet()
+            self.assertIndicatorStays(RED)
+        self.bench.click_twips(*SHAPE1_CENTRE)
+        self.assertResponsive()
+        self.assertRadioQuiet()
+        self.assertIndicatorStays(RED)
+        self.assertZeltRunning()
+        self.assertNoMessageBox()
+
+    def requests_work_again(self):
+        self.send_in_time(0, 0)
+        self.assertRadio(1, PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_OFF + PTT_ON)
+        self.assertIndicator(RED)
+        self.assertRadioQuiet(2, 3, 4)
+        self.assertZeltRunning()
+
+    def test_choosing_com1_again_reopens_the_returned_radio(self):
+        self.vanish_and_fail()
+        self.bench.radio(1).present()
+        # The operator picks COM1 again from the list, by keyboard.
+        self.expand()
+        self.bench.key("alt+p")
+        self.wait_focus("Combo1")
+        self.bench.key("alt+Down")
+        self.wait_window(lambda w: w["focus"] == "Combo1", "the list lost the focus")
+        self.bench.key("Return")
+        expected = dict(self.stored)
+        expected[("Com", "ComPort")] = ("REG_SZ", "1")  # the operator's choice, stored
+        for _ in bench._deadline_loop(10.0, 0.1):
+            if store_values(self.bench) == expected:
+                break
+        self.assertStore(expected)
+        self.assertNoMessageBox()
+        self.requests_work_again()
+        self.assertStore(expected)
+
+    def test_leaving_the_settings_box_reopens_the_returned_radio(self):
+        self.vanish_and_fail()
+        self.bench.radio(1).present()
+        self.expand()
+        self.bench.click_twips(*TEXT1_CENTRE)
+        self.wait_focus("Text1")
+        self.bench.key("Tab")
+        self.wait_focus("Check1")
+        self.assertNoMessageBox()
+        self.requests_work_again()
+        self.assertStore(self.stored)
+
+
+class DeviceNameGoes(FaultTestCase):
+    def test_an_open_port_whose_device_name_goes(self):
+        # The bench's way of taking a port away removes only its name: the port that zelt holds
+        # open may still reach the line. Whatever happens, the indicator must tell the truth.
+        self.bench.start_zelt()
+        self.wait_started()
+        stored = store_values(self.bench)
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+        self.bench.radio(1).clear()
+
+        self.bench.radio(1).absent()
+        self.send_in_time(0, 0)
+        got = self.bench.radio(1).settle()
+        colour = self.bench.indicator()
+        self.bench.log(f"COM1's name removed with the port open: a PTT-off request wrote "
+                       f"{got.hex(' ') or 'nothing'}, indicator {colour}")
+        self.assertIn((got, colour), ((PTT_OFF, GREEN), (b"", RED)),
+                      "the indicator disagrees with what the radio received")
+        self.assertRadioQuiet(2, 3, 4)
+        self.assertResponsive()
+        self.assertZeltRunning()
+        self.assertStore(stored)
+
+
+class RadioStopsReading(FaultTestCase):
+    def setUp(self):
+        super().setUp()
+        self.bench.start_zelt()
+        self.wait_started()
+        self.stored = store_values(self.bench)
+        self.radio = self.bench.radio(1)
+
+    def tearDown(self):
+        termios.tcflow(self.radio.slave, termios.TCOON)
+        self.radio.resume()
+        super().tearDown()
+
+    def test_writes_back_up_fail_in_time_and_the_window_stays_responsive(self):
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.radio.clear()
+
+        self.radio.pause()
+        out_path, err_path = self.bench._next_log("host-flood")
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            flood = subprocess.Popen(["wine", str(bench.HOST_EXE), "--flood", str(BACKUP_FLOOD), "--quiet"],
+                                     stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                     env=self.bench.wine_env())
+        self.addCleanup(lambda: flood.poll() is None and flood.kill())
+        checks, slowest = 0, 0.0
+        end = time.monotonic() + BACKUP_FLOOD_DEADLINE
+        while flood.poll() is None:
+            if time.monotonic() > end:
+                flood.kill()
+                self.fail(f"{BACKUP_FLOOD} requests to a radio that stopped reading took over "
+                          f"{BACKUP_FLOOD_DEADLINE} s: writes do not give up")
+            slowest = max(slowest, self.assertResponsive())
+            checks += 1
+        self.assertEqual(flood.returncode, 0, f"zelt-host --flood: {err_path.read_text(errors='replace')}")
+        # Still backed up: the radio has not read a byte.
+        slowest = max(slowest, self.assertResponsive())
+        checks += 1
+        self.assertZeltRunning()
+
+        pending = self.radio.pending()
+        self.radio.resume()
+        data = self.radio.settle()
+        sent = BACKUP_FLOOD * 5
+        self.bench.log(f"backed-up flood: {sent} bytes requested, {len(data)} arrived ({pending} were waiting "
+                       f"in the radio's line); {checks} looks at the window, slowest {slowest:.2f} s")
+        self.assertLess(len(data), sent, "every write went through although the radio read nothing")
+        self.assertEqual(len(data) % 5, 0, f"a block was split: {len(data)} bytes")
+        blocks = [data[i:i + 5] for i in range(0, len(data), 5)]
+        bad = [i for i, block in enumerate(blocks) if block not in (PTT_ON, PTT_OFF)]
+        self.assertEqual(bad, [], f"blocks {bad[:5]} are not PTT blocks")
+
+        # A fresh request after the radio has drained goes through whole.
+        self.radio.clear()
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+        self.send_in_time(0, 0)
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.assertRadioQuiet(2, 3, 4)
+        self.assertZeltRunning()
+        self.assertStore(self.stored)
+
+    def test_a_stalled_write_fails_in_time_and_its_bytes_never_reach_the_radio(self):
+        # The line stops taking anything at all (output suspended), so every write stalls at once.
+        termios.tcflow(self.radio.slave, termios.TCOOFF)
+        times = []
+        for state in (1, 1):
+            times.append(self.send_in_time(0, state))
+            self.assertIndicatorStays(GREEN)
+        self.bench.click_twips(*SHAPE1_CENTRE)
+        self.assertResponsive()
+        self.assertIndicatorStays(GREEN)
+        self.bench.log("stalled writes came back after " + ", ".join(f"{t:.2f} s" for t in times))
+        self.assertNoMessageBox()
+
+        termios.tcflow(self.radio.slave, termios.TCOON)
+        # Writes on the port are served in order, so anything left of a failed PTT-on would come
+        # before these fresh blocks.
+        self.send_in_time(0, 0)
+        self.assertRadio(1, PTT_OFF)
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_OFF + PTT_ON)
+        self.assertIndicator(RED)
+        self.assertZeltRunning()
+        self.assertStore(self.stored)
+
+
+class GarbageInTheStore(FaultTestCase):
+    LONG_PORT = "1" + "0" * (LONG_TEXT - 1)
+    LONG_SETTINGS = ("9600,n,8,1," * (LONG_TEXT // 11 + 1))[:LONG_TEXT]
+    # One start of zelt for each: what the store holds before zelt starts.
+    SETS = [
+        {"ComPort": "abc", "Min": "x", "Top": "x", "Settings": ""},
+        {"ComPort": "", "Min": "3", "Top": "3", "Settings": "junk"},
+        {"ComPort": "99999", "Min": "-1", "Top": "-1", "Settings": LONG_SETTINGS},
+        {"ComPort": "2.5", "Min": "1.5", "Top": "1.5", "Settings": 3},
+        {"ComPort": "-1", "Settings": "junk"},
+        {"ComPort": " 3 "},
+        {"ComPort": LONG_PORT},
+        {"ComPort": 3},
+        {"ComPort": b"\x03\x00\xff"},
+    ]
+    SECTIONS = {"ComPort": "Com", "Settings": "Com", "Min": "Win", "Top": "Win"}
+
+    def test_zelt_starts_and_works_whatever_the_store_holds(self):
+        for garbage in self.SETS:
+            shown = {k: (v if not isinstance(v, str) or len(v) < 40 else f"{len(v)} chars") for k, v in garbage.items()}
+            with self.subTest(store=shown):
+                self.bench.stop_zelt()
+                self.bench.reset_store()
+                for radio in self.bench.radios.values():
+                    radio.clear()
+                put = {(self.SECTIONS[k], k): v for k, v in garbage.items()}
+                write_store(self.bench, put)
+                before = {key: reg_shown(value) for key, value in put.items()}
+                self.assertEqual(store_values(self.bench), before, "the garbage did not go in")
+
+                self.bench.start_zelt()
+                window = self.wait_started()
+                port = port_used(garbage.get("ComPort", "1"))
+                self.send_in_time(0, 1)
+                self.assertRadio(port, PTT_ON)
+                self.assertRadioQuiet(*(n for n in self.bench.radios if n != port))
+                # The list shows the stored number less one as its position, when there is one.
+                position = to_int16(garbage.get("ComPort", "1"), minus=1)
+                self.assertEqual(window["controls"]["Combo1"]["selection"],
+                                 position if position in range(4) else -1, "port list")
+                settings = garbage.get("Settings", DEFAULT_SETTINGS)
+                self.assertEqual(window["controls"]["Text1"]["text"],
+                                 settings if isinstance(settings, str) else "Text1", "settings box")
+                if not window["minimized"]:
+                    self.assertIndicator(RED)
+                self.assertNoMessageBox()
+
+                # A check box takes the states 0, 1 and 2 (grey); setting it runs its own
+                # reaction, which stores the value. A value start-up could not read or set is left
+                # alone and the box stays unchecked. Min and Top missing read as 0, stored as "0".
+                expected = dict(before)
+                values = {}
+                for key in ("Min", "Top"):
+                    number = to_int16(garbage.get(key, "0"))
+                    values[key] = number if number in (0, 1, 2) else 0
+                    if number in (0, 1, 2):
+                        expected[("Win", key)] = ("REG_SZ", str(number))
+                    with self.subTest(key=key):
+                        checked = window["controls"]["Check1" if key == "Min" else "Check2"]["check"]
+                        self.assertEqual(checked, values[key], f"{key}: check box state")
+                min_value, top_value = values["Min"], values["Top"]
+                self.assertEqual(window["minimized"], min_value != 0, "minimized")
+                self.assertEqual(window["topmost"], top_value == 1, "topmost")
+                after = store_values(self.bench)
+                changed = {k[1]: (before.get(k, ("missing", ""))[1][:20], v[1][:20])
+                           for k, v in after.items() if before.get(k) != v}
+                self.bench.log(f"store {shown}: zelt changed {changed or 'nothing'}")
+                self.assertEqual(after, expected, "the store")
+                self.assertResponsive()
+                self.assertZeltRunning()
+
+
+class CloseDuringMessageBox(FaultTestCase):
+    def _box_then_close(self):
+        self.expand()
+        self.bench.key("alt+s")
+        self.wait_focus("Text1")
+        self.bench.key("BackSpace")  # the whole text was selected: the box is empty now
+        for _ in bench._deadline_loop(10.0, 0.1):
+            if self.bench.reg_get("Com", "Settings") == "":
+                break
+        stored = store_values(self.bench)
+        self.assertEqual(stored.get(("Com", "Settings")), ("REG_SZ", ""), "the emptied box is stored")
+        self.bench.key("Tab")
+        try:
+            box = probe.wait_dialog(self.bench)
+        except bench.BenchError as error:
+            self.fail(str(error))
+        self.assertEqual(box["text"], "Invalid comport settings")
+        self.assertSent(self.bench.send(1, 0, post=True))
+        try:
+            code = self.bench.wait_zelt_exit(EXIT_DEADLINE)
+        except bench.BenchError as error:
+            self.fail(f"{error}; message boxes: {probe.dialogs(self.bench)}")
+        self.assertEqual(code, 0, self.bench.zelt_output()[-2000:])
+        self.assertEqual(self.bench.host("--info").returncode, 2, "the window is still there")
+        self.assertStore(stored)
+
+    def test_posted_close_ends_zelt_cleanly(self):
+        self.bench.start_zelt()
+        self.wait_started()
+        self._box_then_close()
+        self.assertRadioQuiet()
+
+    def test_posted_close_while_transmitting(self):
+        self.bench.start_zelt()
+        self.wait_started()
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+        self._box_then_close()
+        # The box holds the port closed, so the PTT-off on the way out may not get through; it
+        # must not come more than once, and nothing else may.
+        got = self.bench.radio(1).settle()
+        self.bench.log(f"closed while red with the box open: COM1 got {got.hex(' ')}")
+        self.assertIn(got, (PTT_ON, PTT_ON + PTT_OFF))
+        self.assertRadioQuiet(2, 3, 4)
+
+
+class SecondZelt(FaultTestCase):
+    def start_second(self) -> subprocess.Popen:
+        out_path, err_path = self.bench._next_log("zelt-second")
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            second = subprocess.Popen(["wine", str(bench.ZELT_EXE)], stdout=out, stderr=err,
+                                      stdin=subprocess.DEVNULL, env=self.bench.wine_env(),
+                                      cwd=self.bench.run_dir)
+
+        def stop():
+            if second.poll() is None:
+                second.send_signal(signal.SIGKILL)
+                second.wait(30)
+        self.addCleanup(stop)
+        return second
+
+    def x_windows(self) -> list[int]:
+        rc, out, _ = self.bench._run_logged(["xdotool", "search", "--name", f"^{bench.WINDOW_TITLE}$"],
+                                            "xdotool-search", check=False)
+        return [int(v) for v in out.split()] if rc == 0 else []
+
+    def send_to(self, hwnd: int, request: int, state: int):
+        result = self.bench.host("--hwnd", str(hwnd), str(request), str(state))
+        self.assertSent(result)
+
+    def test_two_zelts_side_by_side(self):
+        self.bench.start_zelt()
+        self.wait_started()
+        first = self.bench.info().hwnd
+        stored = store_values(self.bench)
+
+        second = self.start_second()
+        other = None
+        for _ in bench._deadline_loop(bench.WINDOW_DEADLINE, 0.1):
+            self.assertIsNone(second.poll(), "the second zelt exited")
+            info = self.bench.try_info()
+            if info is not None and info.hwnd != first and len(self.x_windows()) >= 2:
+                other = info.hwnd
+                break
+        self.assertIsNotNone(other, f"no second window; X windows: {self.x_windows()}")
+        self.assertEqual(len(self.x_windows()), 2, "both windows are shown")
+        self.assertNoMessageBox()
+
+        # zelt-host finds one window by its caption; that request reaches the radio.
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON)
+        self.send_to(first, 0, 1)
+        self.assertRadio(1, PTT_ON * 2)
+        self.send_to(other, 0, 0)
+        self.assertRadio(1, PTT_ON * 2 + PTT_OFF)
+        self.send_to(first, 0, 0)
+        self.assertRadio(1, PTT_ON * 2 + PTT_OFF * 2)
+        self.bench.radio(1).clear()
+
+        # Both are green now; closing the second writes nothing and leaves the first running.
+        self.send_to(other, 1, 0)
+        self.assertEqual(second.wait(EXIT_DEADLINE), 0)
+        for _ in bench._deadline_loop(10.0, 0.1):
+            if len(self.x_windows()) == 1:
+                break
+        self.assertEqual(len(self.x_windows()), 1, "the second window is still shown")
+        self.assertEqual(self.bench.info().hwnd, first)
+        self.assertResponsive()
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+        self.send_in_time(0, 0)
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.assertRadioQuiet(2, 3, 4)
+        self.assertZeltRunning()
+        self.assertStore(stored)
+
+
+if __name__ == "__main__":
+    unittest.main()
