@@ -289,6 +289,7 @@ class Bench:
         self._start_xvfb()
         self._make_prefix()
         self._start_wineserver()
+        self._unmap_foreign_ports()
         self.log(f"bench ready in {time.monotonic() - t0:.1f} s: display {self.display}, {self.run_dir}")
 
     def stop(self):
@@ -372,6 +373,19 @@ class Bench:
         self._wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.wine_env(),
                                             stdout=subprocess.DEVNULL,
                                             stderr=open(self.logs / "wineserver.log", "wb"))
+
+    def _unmap_foreign_ports(self):
+        """Wine's mount manager gives the machine's own serial devices (/dev/ttyS0 here) the COM
+        numbers after the radio's, so COM5 would be a real port. Once the manager has run (at
+        the first program of this Wine server), point every COM device beyond the radio's at a
+        path that does not exist, so that those ports are absent as on a machine without them."""
+        self._run_logged(["wine", "reg", "query", r"HKLM\Software\Wine\Ports"], "mountmgr", check=False)
+        dosdevices = self.prefix / "dosdevices"
+        for link in sorted(dosdevices.glob("com*")):
+            suffix = link.name[3:]
+            if suffix.isdigit() and int(suffix) > PORT_COUNT:
+                link.unlink()
+                link.symlink_to(self.run_dir / "ports" / f"absent-{link.name}")
 
     # -- running Windows programs ---------------------------------------------------------------
     def _next_log(self, name: str) -> tuple[Path, Path]:
