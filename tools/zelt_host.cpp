@@ -6,18 +6,26 @@
 //   zelt-host [options] --flood N             N transmit requests, states 1,0,1,0,...
 //   zelt-host [options] --info                print the window's place on the screen
 //   zelt-host [options] --paint               make the window paint what it has invalidated
+//   zelt-host [options] --bench N             time N sent requests, states 1,0,1,0,...
+//   zelt-host [options] --startup EXE         time EXE from its start to its window showing
 //
-// Exit codes: 0 done, 1 usage, 2 window not found, 3 delivery failed.
+// Exit codes: 0 done, 1 usage, 2 window not found, 3 delivery failed, 4 a started program did not
+// end when asked and was killed.
 
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +33,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
 constexpr int kExitNoWindow = 2;
 constexpr int kExitFailed = 3;
+constexpr int kExitKilled = 4;
 
 constexpr const char* kMessageName = "REDUDORORU";
 constexpr const wchar_t* kDefaultTitle = L"DALMOR ZELT V3";
@@ -35,6 +44,8 @@ void printUsage(std::FILE* out) {
         "       zelt-host [options] --flood N\n"
         "       zelt-host [options] --info\n"
         "       zelt-host [options] --paint\n"
+        "       zelt-host [options] --bench N\n"
+        "       zelt-host [options] --startup EXE [--runs K]\n"
         "\n"
         "Delivers the host message \"REDUDORORU\" to zelt's window.\n"
         "  request 0 sets the transmit state (state 0 = receive, 1 = transmit);\n"
@@ -50,11 +61,21 @@ void printUsage(std::FILE* out) {
         "  --info          print the window handle, its outer rectangle and the screen\n"
         "                  position and size of its client area, then exit\n"
         "  --paint         make the window repaint what it has invalidated, now; then exit\n"
+        "  --bench N       after a few uncounted warm-up requests, send N transmit requests\n"
+        "                  with states 1,0,1,0,..., time each round trip and print one line:\n"
+        "                  bench: N=.. warmup=.. median_us=.. p99_us=.. min_us=.. max_us=..\n"
+        "  --startup EXE   start EXE, time it from process start until a window with caption\n"
+        "                  T of that process is visible, close it with the request (1,0) and\n"
+        "                  wait for it to end; after one uncounted warm-up run, K times:\n"
+        "                  startup: runs=.. median_ms=.. p90_ms=.. min_ms=.. max_ms=.. ...\n"
+        "                  samples_ms=a,b,... (each counted run, in order)\n"
+        "  --runs K        runs of --startup (default 10)\n"
         "  --quiet         print nothing\n"
         "  --help          this text\n"
         "\n"
         "With SendMessage the reply of the last delivery is printed as a decimal number.\n"
-        "exit codes: 0 done, 1 usage, 2 window not found, 3 delivery failed\n",
+        "exit codes: 0 done, 1 usage, 2 window not found, 3 delivery failed,\n"
+        "            4 a program started by --startup did not end when asked (killed)\n",
         out);
 }
 
@@ -95,7 +116,10 @@ struct Options {
     bool paint = false;
     bool quiet = false;
     bool flood = false;
+    bool bench = false;
     long count = 1;
+    std::optional<std::wstring> startup;
+    long runs = 10;
     std::optional<HWND> hwnd;
     std::wstring title = kDefaultTitle;
     std::int32_t request = 0;
@@ -106,6 +130,7 @@ struct Options {
 std::optional<Options> parseArguments(int argc, char** argv) {
     Options options;
     bool repeat = false;
+    bool runsGiven = false;
     const char* positional[2] = {nullptr, nullptr};
     int positionalCount = 0;
     for (int i = 1; i < argc; ++i) {
@@ -119,15 +144,30 @@ std::optional<Options> parseArguments(int argc, char** argv) {
             options.paint = true;
         } else if (std::strcmp(arg, "--quiet") == 0) {
             options.quiet = true;
-        } else if (std::strcmp(arg, "--repeat") == 0 || std::strcmp(arg, "--flood") == 0) {
-            const bool isFlood = arg[2] == 'f';
+        } else if (std::strcmp(arg, "--repeat") == 0 || std::strcmp(arg, "--flood") == 0 ||
+                   std::strcmp(arg, "--bench") == 0) {
             const auto count = parseCount(value());
             if (!count) {
                 std::fprintf(stderr, "zelt-host: %s needs a count of 1 or more\n", arg);
                 return std::nullopt;
             }
-            (isFlood ? options.flood : repeat) = true;
+            (arg[2] == 'f' ? options.flood : arg[2] == 'b' ? options.bench : repeat) = true;
             options.count = *count;
+        } else if (std::strcmp(arg, "--runs") == 0) {
+            const auto runs = parseCount(value());
+            if (!runs) {
+                std::fprintf(stderr, "zelt-host: --runs needs a count of 1 or more\n");
+                return std::nullopt;
+            }
+            options.runs = *runs;
+            runsGiven = true;
+        } else if (std::strcmp(arg, "--startup") == 0) {
+            const char* path = value();
+            if (path == nullptr || *path == '\0') {
+                std::fprintf(stderr, "zelt-host: --startup needs a program\n");
+                return std::nullopt;
+            }
+            options.startup = widen(path);
         } else if (std::strcmp(arg, "--hwnd") == 0) {
             const auto handle = parseInteger(value(), 0);
             if (!handle || *handle == 0) {
@@ -164,9 +204,21 @@ std::optional<Options> parseArguments(int argc, char** argv) {
         std::fprintf(stderr, "zelt-host: --info and --paint exclude each other\n");
         return std::nullopt;
     }
-    const int needed = (options.info || options.paint || options.flood) ? 0 : 2;
+    const bool measuring = options.bench || options.startup;
+    if (measuring && (options.bench + options.startup.has_value() + options.info + options.paint +
+                          options.flood + repeat + options.post >
+                      1)) {
+        std::fprintf(stderr, "zelt-host: --bench and --startup go with no other request option\n");
+        return std::nullopt;
+    }
+    if (runsGiven && !options.startup) {
+        std::fprintf(stderr, "zelt-host: --runs goes with --startup\n");
+        return std::nullopt;
+    }
+    const int needed = (options.info || options.paint || options.flood || measuring) ? 0 : 2;
     if (positionalCount != needed) {
-        std::fprintf(stderr, needed == 0 ? "zelt-host: no request pair with --flood, --info or --paint\n"
+        std::fprintf(stderr, needed == 0 ? "zelt-host: no request pair with --flood, --bench, --startup, "
+                                           "--info or --paint\n"
                                          : "zelt-host: need a request and a state\n");
         return std::nullopt;
     }
@@ -223,6 +275,227 @@ int printInfo(HWND window, bool quiet) {
     return kExitOk;
 }
 
+// Figures of a sample: the median, and percentiles by nearest rank.
+struct Summary {
+    double median = 0;
+    double p90 = 0;
+    double p99 = 0;
+    double min = 0;
+    double max = 0;
+    double mean = 0;
+};
+
+Summary summarize(std::vector<double> samples) {
+    Summary summary;
+    if (samples.empty()) return summary;
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
+    auto rank = [&](double percent) {
+        const auto index = static_cast<std::size_t>(std::ceil(percent / 100.0 * static_cast<double>(n)));
+        return samples[std::clamp<std::size_t>(index, 1, n) - 1];
+    };
+    summary.median = n % 2 == 1 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    summary.p90 = rank(90);
+    summary.p99 = rank(99);
+    summary.min = samples.front();
+    summary.max = samples.back();
+    double total = 0;
+    for (const double sample : samples) total += sample;
+    summary.mean = total / static_cast<double>(n);
+    return summary;
+}
+
+class Stopwatch {
+  public:
+    Stopwatch() {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        ticksPerSecond_ = static_cast<double>(frequency.QuadPart);
+    }
+    static std::int64_t now() {
+        LARGE_INTEGER ticks;
+        QueryPerformanceCounter(&ticks);
+        return ticks.QuadPart;
+    }
+    double seconds(std::int64_t from, std::int64_t to) const {
+        return static_cast<double>(to - from) / ticksPerSecond_;
+    }
+
+  private:
+    double ticksPerSecond_ = 1;
+};
+
+// Enough requests for the receiver's first-time work (paths through the window manager, the
+// port driver, the first paint) to be done before the counted ones. Even, so that the counted
+// requests also begin with transmit.
+constexpr long kBenchWarmup = 16;
+
+int runBench(HWND window, UINT message, long count, bool quiet) {
+    const Stopwatch stopwatch;
+    std::vector<double> micros;
+    micros.reserve(static_cast<std::size_t>(count));
+    for (long i = 0; i < kBenchWarmup + count; ++i) {
+        if (!IsWindow(window)) {
+            std::fprintf(stderr, "zelt-host: the window went away after %ld requests\n", i);
+            return kExitFailed;
+        }
+        const std::int32_t state = i % 2 == 0 ? 1 : 0;
+        const std::int64_t start = Stopwatch::now();
+        SendMessageW(window, message, asWParam(0), asLParam(state));
+        const std::int64_t end = Stopwatch::now();
+        if (i >= kBenchWarmup) micros.push_back(stopwatch.seconds(start, end) * 1e6);
+    }
+    const Summary s = summarize(std::move(micros));
+    if (!quiet) {
+        std::printf(
+            "bench: N=%ld warmup=%ld median_us=%.1f p99_us=%.1f min_us=%.1f max_us=%.1f mean_us=%.1f\n",
+            count, kBenchWarmup, s.median, s.p99, s.min, s.max, s.mean);
+        std::fflush(stdout);
+    }
+    return kExitOk;
+}
+
+// The visible top-level window with this caption that belongs to the given process.
+struct WindowSearch {
+    const wchar_t* title;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t caption[256];
+    if (GetWindowTextW(window, caption, 256) <= 0 || std::wcscmp(caption, search.title) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+HWND visibleWindowOf(const PROCESS_INFORMATION& process, const std::wstring& title) {
+    // FindWindowW answers quickly and is what a host does; the process check keeps a stray
+    // window with the same caption from being counted.
+    HWND window = FindWindowW(nullptr, title.c_str());
+    if (window != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process.dwProcessId) return IsWindowVisible(window) ? window : nullptr;
+    }
+    WindowSearch search{title.c_str(), process.dwProcessId, nullptr};
+    if (window != nullptr) EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct StartupRun {
+    enum class Outcome { Ok, NoWindow, Killed } outcome = Outcome::Ok;
+    double showMs = 0;
+    double closeMs = 0;
+    double workingSetKiB = 0;
+    DWORD exitCode = 0;
+};
+
+constexpr DWORD kShowDeadlineMs = 60'000;
+constexpr DWORD kEndDeadlineMs = 15'000;
+
+StartupRun startOnce(const std::wstring& program, const std::wstring& title, UINT message) {
+    const Stopwatch stopwatch;
+    StartupRun run;
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;  // as a shell starts it
+    PROCESS_INFORMATION process{};
+
+    const std::int64_t start = Stopwatch::now();
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(stderr, "zelt-host: cannot start the program (error %lu)\n", GetLastError());
+        run.outcome = StartupRun::Outcome::NoWindow;
+        return run;
+    }
+    HWND window = nullptr;
+    for (;;) {
+        window = visibleWindowOf(process, title);
+        if (window != nullptr) break;
+        // Waiting on the process doubles as the 1 ms poll and notices a program that gave up.
+        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+        if (stopwatch.seconds(start, Stopwatch::now()) * 1000 > kShowDeadlineMs) break;
+    }
+    const std::int64_t shown = Stopwatch::now();
+    run.showMs = stopwatch.seconds(start, shown) * 1000;
+
+    if (window == nullptr) {
+        run.outcome = StartupRun::Outcome::NoWindow;
+    } else {
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof memory;
+        if (K32GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+            run.workingSetKiB = static_cast<double>(memory.WorkingSetSize) / 1024;
+        }
+        const std::int64_t closing = Stopwatch::now();
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, message, asWParam(1), asLParam(0), SMTO_NORMAL, kEndDeadlineMs, &ignored);
+        const bool ended = WaitForSingleObject(process.hProcess, kEndDeadlineMs) == WAIT_OBJECT_0;
+        run.closeMs = stopwatch.seconds(closing, Stopwatch::now()) * 1000;
+        if (!ended) run.outcome = StartupRun::Outcome::Killed;
+    }
+    if (run.outcome != StartupRun::Outcome::Ok && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, kEndDeadlineMs);
+        if (run.outcome == StartupRun::Outcome::Ok) run.outcome = StartupRun::Outcome::Killed;
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
+}
+
+// One uncounted run first: it pays for loading the program and its DLLs from disk once.
+constexpr long kStartupWarmup = 1;
+
+int runStartup(const std::wstring& program, const std::wstring& title, long runs, bool quiet) {
+    const UINT message = RegisterWindowMessageA(kMessageName);
+    std::vector<double> show;
+    std::vector<double> close;
+    std::vector<double> workingSet;
+    long killed = 0;
+    for (long i = 0; i < kStartupWarmup + runs; ++i) {
+        const StartupRun run = startOnce(program, title, message);
+        if (run.outcome == StartupRun::Outcome::NoWindow) {
+            std::fprintf(stderr,
+                         "zelt-host: run %ld: no visible window \"%ls\" after %.0f ms (exit code %lu)\n",
+                         i + 1, title.c_str(), run.showMs, run.exitCode);
+            return kExitNoWindow;
+        }
+        if (run.outcome == StartupRun::Outcome::Killed) {
+            std::fprintf(stderr,
+                         "zelt-host: run %ld: the program did not end within %lu ms of the close "
+                         "request; killed\n",
+                         i + 1, kEndDeadlineMs);
+            ++killed;
+        }
+        if (i < kStartupWarmup) continue;
+        show.push_back(run.showMs);
+        close.push_back(run.closeMs);
+        workingSet.push_back(run.workingSetKiB);
+    }
+    const Summary s = summarize(show);
+    if (!quiet) {
+        std::printf(
+            "startup: runs=%ld warmup=%ld median_ms=%.1f p90_ms=%.1f min_ms=%.1f max_ms=%.1f "
+            "close_median_ms=%.1f ws_median_kib=%.0f killed=%ld samples_ms=",
+            runs, kStartupWarmup, s.median, s.p90, s.min, s.max, summarize(close).median,
+            summarize(workingSet).median, killed);
+        // Every sample too, in run order, so that runs from several calls can be pooled.
+        for (std::size_t i = 0; i < show.size(); ++i) std::printf(i == 0 ? "%.1f" : ",%.1f", show[i]);
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    return killed == 0 ? kExitOk : kExitKilled;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,6 +505,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const Options& options = *parsed;
+    if (options.startup) return runStartup(*options.startup, options.title, options.runs, options.quiet);
 
     HWND window = options.hwnd ? *options.hwnd : FindWindowW(nullptr, options.title.c_str());
     if (window == nullptr || !IsWindow(window)) {
@@ -250,6 +524,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelt-host: cannot register the host message\n");
         return kExitFailed;
     }
+
+    if (options.bench) return runBench(window, message, options.count, options.quiet);
 
     LRESULT reply = 0;
     for (long i = 0; i < options.count; ++i) {
