@@ -23,9 +23,22 @@ void paint(HWND window) {
     EndPaint(window, &ps);
 }
 
+// The colour lives in the process, reached through a pointer set once at creation: changing a
+// window's extra bytes costs a round trip to the window server on every request under Wine.
+std::uint32_t* colorSlot(HWND indicator) {
+    return reinterpret_cast<std::uint32_t*>(GetWindowLongPtrW(indicator, 0));
+}
+
 LRESULT CALLBACK indicatorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         switch (message) {
+            case WM_NCCREATE:
+                SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(new std::uint32_t{0}));
+                break;
+            case WM_NCDESTROY:
+                delete colorSlot(window);
+                SetWindowLongPtrW(window, 0, 0);
+                break;
             case WM_ERASEBKGND:
                 return 1;  // WM_PAINT covers every pixel
             case WM_PAINT:
@@ -54,13 +67,15 @@ void registerIndicatorClass(HINSTANCE instance) {
 }
 
 void setIndicatorColor(HWND indicator, std::uint32_t color) {
-    if (indicatorColor(indicator) == color) return;
-    SetWindowLongPtrW(indicator, 0, static_cast<LONG_PTR>(color));
+    std::uint32_t* slot = colorSlot(indicator);
+    if (slot == nullptr || *slot == color) return;
+    *slot = color;
     InvalidateRect(indicator, nullptr, FALSE);
 }
 
 std::uint32_t indicatorColor(HWND indicator) {
-    return static_cast<std::uint32_t>(GetWindowLongPtrW(indicator, 0));
+    const std::uint32_t* slot = colorSlot(indicator);
+    return slot != nullptr ? *slot : 0;
 }
 
 RECT indicatorCircle(int width, int height) {
