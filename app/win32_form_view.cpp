@@ -57,7 +57,9 @@ FormView::FormView(HWND parent, Form1& form) : parent_(parent), form_(form), dpi
     font_ = createMessageFont(dpi_);
     setWindowSize(layout::twipsToPixels(layout::kDesignedClientWidth, dpi_));
     createControls();
-    createTooltips();
+    // Tooltips are only needed once the operator can point at something; made after the first
+    // show, their popup window does not delay the moment zelt is ready.
+    PostMessageW(parent_, kCreateTooltipsMessage, 0, 0);
     for (Binding& binding : bindings_) {
         push(binding);
         binding.model->onModelChanged = [this, &binding] {
@@ -120,6 +122,7 @@ void FormView::createControls() {
 }
 
 void FormView::createTooltips() {
+    if (tooltip_ != nullptr || !attached_) return;
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_, GWLP_HINSTANCE));
     // Not owned by the form: under Wine a topmost popup owned by the form keeps the form itself
     // out of the topmost band. detach() destroys it with the form.

@@ -33,6 +33,8 @@ class FormView {
 
     // Posted to the parent when the focus moved in a way to be looked at once the move is over.
     static constexpr UINT kFocusMovedMessage = WM_APP + 1;
+    // Posted to the parent at creation: the tooltips are made when it arrives.
+    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
 
     FormView(HWND parent, Form1& form);
     ~FormView();
@@ -49,6 +51,7 @@ class FormView {
     void dpiChanged(int dpi, const RECT& suggested) noexcept;
     // The parent received kFocusMovedMessage.
     void focusMoved() noexcept;
+    void createTooltips();
     // The window is going away: the models stop talking to it.
     void detach() noexcept;
 
@@ -81,7 +84,6 @@ class FormView {
     };
 
     void createControls();
-    void createTooltips();
     void setWindowSize(int clientWidthPixels);
     void applyFont();
     void push(Binding& binding);

@@ -84,6 +84,9 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case FormView::kFocusMovedMessage:
             if (view_) view_->focusMoved();
             return 0;
+        case FormView::kCreateTooltipsMessage:
+            if (view_) view_->createTooltips();
+            return 0;
         case WM_DPICHANGED:
             if (view_) view_->dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
