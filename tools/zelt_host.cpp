@@ -270,6 +270,7 @@ int printInfo(HWND window, bool quiet) {
         std::printf("client=%ld,%ld,%ld,%ld\n", origin.x, origin.y, client.right - client.left,
                     client.bottom - client.top);
         std::printf("iconic=%d\n", IsIconic(window) ? 1 : 0);
+        std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
         std::fflush(stdout);
     }
     return kExitOk;

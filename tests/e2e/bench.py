@@ -249,6 +249,7 @@ class WindowInfo:
         self.window = tuple(int(v) for v in values["window"].split(","))
         self.client = tuple(int(v) for v in values["client"].split(","))
         self.iconic = values.get("iconic") == "1"
+        self.visible = values.get("visible") == "1"
 
     @property
     def client_origin(self) -> tuple[int, int]:
@@ -455,8 +456,9 @@ class Bench:
         for _ in _deadline_loop(timeout, 0.05):
             if self.zelt is not None and self.zelt.poll() is not None:
                 raise BenchError(f"zelt exited with {self.zelt.returncode} before showing its window")
+            # The window exists hidden while start-up runs; it is zelt's once it is shown.
             info = self.try_info()
-            if info is not None:
+            if info is not None and info.visible:
                 return info
         raise BenchError(f"zelt's window did not appear within {timeout} s")
 
