@@ -205,14 +205,9 @@ TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
 
 // --- before start-up has finished ---
 
-TEST(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
-    CallLog log;
-    FakeSerialPort port{log};
-    FakeSettingsStore store{log};
-    FakeWindowSystem window{log};
-    FakeMessageDialog messages{log};
-    WndProcs wndProcs;
-    Form1 form{{port, store, window, messages, wndProcs}};
+using PortReactionsBeforeLoad = FormFixture;
+
+TEST_F(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
     form.Text1.userEdit("9600,n,8,1");
     form.Combo1.userChoose(2);
     EXPECT_TRUE(log.calls.empty());
