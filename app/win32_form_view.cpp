@@ -265,7 +265,7 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
                 if (code == BN_CLICKED) form_.Check2.userClick();
                 break;
             case kLabel3:
-                if (code == STN_CLICKED) form_.Label3.userClick();
+                if (code == STN_CLICKED) clickIndicator();
                 break;
             case kText1:
                 if (code == EN_CHANGE) form_.Text1.userEdit(windowText(binding->hwnd));
@@ -280,6 +280,16 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
         // A reaction's failure ends that reaction here; the window goes on.
     }
     return true;
+}
+
+// The operator's toggle failed (the port is closed or the radio does not take the bytes): the
+// indicator keeps its colour, and the beep tells the operator the click did not key the radio.
+void FormView::clickIndicator() {
+    try {
+        form_.Label3.userClick();
+    } catch (...) {
+        MessageBeep(MB_OK);
+    }
 }
 
 void FormView::comboNotification(WORD code) {

@@ -90,6 +90,7 @@ class FormView {
     void place(Binding& binding);
     void placeCombo(Binding& binding, const RECT& pixels);
     void comboNotification(WORD code);
+    void clickIndicator();
     Binding* find(Id id);
 
     HWND parent_;
