@@ -390,8 +390,8 @@ class TopOption(WindowTestCase):
 
     def test_stored_top_makes_the_window_topmost_from_the_start(self):
         self.bench.reg_set("Win", "Top", "1")
-        started = self.start()
-        self.assertTrue(started["topmost"])
+        self.start()
+        started = self.wait_window(lambda w: w["topmost"], "the window is not on top", 5)
         self.assertEqual(controls(started)["Check2"]["check"], 1)
         self.assertFalse(started["minimized"])
         self.assertCollapsed(started, self.frame(started))
