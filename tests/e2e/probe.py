@@ -29,6 +29,22 @@ def wait_window(the_bench: bench.Bench, condition, timeout: float = 20.0) -> dic
     raise bench.BenchError(f"zelt's window never met the condition; last seen: {seen}")
 
 
+class WindowWaits:
+    """For test cases: waits on zelt's window, failing the test with the window as last seen."""
+
+    def wait_window(self, condition, what: str, timeout: float = 20.0) -> dict:
+        try:
+            return wait_window(self.bench, condition, timeout)
+        except bench.BenchError as error:
+            self.fail(f"{what}: {error}")
+
+    def wait_started(self) -> dict:
+        """The window as start-up left it: shown, with the click target moved onto the indicator."""
+        return self.wait_window(
+            lambda w: w["visible"] and w["controls"]["Label3"]["rect"] == w["controls"]["Shape1"]["rect"],
+            "zelt did not finish starting")
+
+
 def dialogs(the_bench: bench.Bench) -> list[dict]:
     """The message boxes zelt's thread shows: title, text, buttons and whether there is an icon."""
     rc, out, _ = the_bench.wine(PROBE_EXE, "dialogs", name="probe")

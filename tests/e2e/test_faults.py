@@ -164,7 +164,7 @@ class OwnRadio:
                 os.close(fd)
 
 
-class FaultTestCase(ZeltTestCase):
+class FaultTestCase(probe.WindowWaits, ZeltTestCase):
     def wine_in_time(self, exe, *args, deadline: float, what: str):
         """Runs a Windows program that must come back within the deadline; returns (rc, out, seconds)."""
         started = time.monotonic()
@@ -204,17 +204,6 @@ class FaultTestCase(ZeltTestCase):
             self.assertIndicator(RED if state == 1 else GREEN)
         self.assertRadioQuiet(2, 3, 4)
         self.assertZeltRunning()
-
-    def wait_window(self, condition, what: str, timeout: float = 20.0) -> dict:
-        try:
-            return probe.wait_window(self.bench, condition, timeout)
-        except bench.BenchError as error:
-            self.fail(f"{what}: {error}")
-
-    def wait_started(self) -> dict:
-        return self.wait_window(
-            lambda w: w["visible"] and w["controls"]["Label3"]["rect"] == w["controls"]["Shape1"]["rect"],
-            "zelt did not finish starting")
 
     def expand(self):
         self.bench.key("alt+m")

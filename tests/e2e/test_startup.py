@@ -68,7 +68,7 @@ def unmap_port(test: unittest.TestCase, the_bench: bench.Bench, number: int):
     test.addCleanup(restore)
 
 
-class ZeltUi:
+class ZeltUi(probe.WindowWaits):
     """Mixin for ZeltTestCase: the window through the probe, real clicks on controls, waits."""
 
     bench: bench.Bench
@@ -97,12 +97,6 @@ class ZeltUi:
         shown = self.window()
         x, y, w, h = shown["controls"][name]["rect"]
         self.click_client(x + w // 2, y + h // 2, shown)
-
-    def wait_window(self, condition, what: str, timeout: float = 20.0) -> dict:
-        try:
-            return probe.wait_window(self.bench, condition, timeout)
-        except bench.BenchError as error:
-            self.fail(f"{what}: {error}")
 
     def wait_store(self, section: str, key: str, expected: str | None, timeout: float = 15.0):
         seen = None

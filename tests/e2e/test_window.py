@@ -86,7 +86,7 @@ def controls(window: dict) -> dict:
     return window["controls"]
 
 
-class WindowTestCase(ZeltTestCase):
+class WindowTestCase(probe.WindowWaits, ZeltTestCase):
     """Bench helpers for looking at and driving zelt's window."""
 
     # -- looking --------------------------------------------------------------------------------
@@ -94,18 +94,6 @@ class WindowTestCase(ZeltTestCase):
         seen = probe.window(self.bench)
         self.assertIsNotNone(seen, "zelt's window is not there")
         return seen
-
-    def wait_window(self, condition, what: str, timeout: float = 20.0) -> dict:
-        try:
-            return probe.wait_window(self.bench, condition, timeout)
-        except bench.BenchError as error:
-            self.fail(f"{what}: {error}")
-
-    def wait_started(self) -> dict:
-        """The window as start-up left it: shown, with the click target moved onto the indicator."""
-        return self.wait_window(
-            lambda w: w["visible"] and controls(w)["Label3"]["rect"] == controls(w)["Shape1"]["rect"],
-            "zelt did not finish starting")
 
     def wait_caption(self, caption: str) -> dict:
         return self.wait_window(lambda w: controls(w)["Command1"]["text"] == caption,
