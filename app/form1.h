@@ -56,6 +56,23 @@ class Form1 {
     // the port is released. Never fails.
     void windowDestroyed() noexcept;
 
+    // Windows is ending the session and may end the process without destroying the window: a
+    // radio left keyed gets the PTT-off block now, once (the later close sends nothing more).
+    // Never fails.
+    void sessionEnding() noexcept;
+
+    // Serial ports came or went: the port list is read again, and a port that is closed because
+    // it was absent or went away is opened again, unless a message box holds it closed. Never fails.
+    void portsChanged() noexcept;
+
+    // The machine resumed from sleep: the port's handle may be dead, so it is closed; the next
+    // request opens it again. Never fails.
+    void resumed() noexcept;
+
+    // The port list is about to drop down: COM1 to COM4, then every number up to the highest port
+    // present (or the port in force), keeping the chosen entry. Never fails.
+    void refreshPortList() noexcept;
+
   private:
     // Reactions, bound to the controls' events in the constructor.
     void label3Click();
