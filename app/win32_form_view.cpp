@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/form1.h"
@@ -114,11 +115,22 @@ void FormView::createControls() {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(binding.id)), instance, nullptr);
         SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         if (binding.kind == Kind::ComboBox) {
-            for (const std::string& item : form_.Combo1.items()) {
-                SendMessageW(binding.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
-            }
+            SendMessageW(binding.hwnd, CB_SETMINVISIBLE, kVisibleListItems, 0);
+            fillList(binding);
         }
     }
+}
+
+// The port list's entries as the model has them; the list grows and shrinks with the ports present.
+void FormView::fillList(Binding& binding) {
+    const std::vector<std::string>& items = form_.Combo1.items();
+    if (items == listItems_) return;
+    SendMessageW(binding.hwnd, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items) {
+        SendMessageW(binding.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+    }
+    listItems_ = items;
+    binding.placed.reset();  // the open list's room depends on the number of entries
 }
 
 void FormView::createTooltips() {
@@ -181,6 +193,7 @@ void FormView::push(Binding& binding) {
             SendMessageW(hwnd, BM_SETCHECK, state, 0);
         }
     } else if (binding.kind == Kind::ComboBox) {
+        fillList(binding);
         const int index = static_cast<const ComboBoxModel&>(model).listIndex();
         if (SendMessageW(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageW(hwnd, CB_SETCURSEL, index, 0);
     } else if (binding.kind == Kind::Indicator) {
@@ -216,7 +229,8 @@ void FormView::place(Binding& binding) {
 void FormView::placeCombo(Binding& binding, const RECT& pixels) {
     HWND combo = binding.hwnd;
     const int fieldHeight = pixels.bottom - pixels.top;
-    const auto items = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    // Up to eight entries are shown at once; a longer list scrolls.
+    const auto items = std::min(static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)), kVisibleListItems);
     const auto itemHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
     const int listRoom = (items > 0 ? items : 1) * (itemHeight > 0 ? itemHeight : fieldHeight) +
                          2 * GetSystemMetricsForDpi(SM_CYEDGE, static_cast<UINT>(dpi_)) + 2;
@@ -296,6 +310,8 @@ void FormView::comboNotification(WORD code) {
     HWND combo = control(kCombo1);
     if (code == CBN_DROPDOWN) {
         comboChoice_.reset();  // a new choice begins
+        // Serial adapters come and go; the list shows the ports present as it opens.
+        form_.refreshPortList();
         return;
     }
     if (code == CBN_SELENDCANCEL) {

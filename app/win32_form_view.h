@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "ui/controls.h"
@@ -89,6 +90,7 @@ class FormView {
     void push(Binding& binding);
     void place(Binding& binding);
     void placeCombo(Binding& binding, const RECT& pixels);
+    void fillList(Binding& binding);
     void comboNotification(WORD code);
     void clickIndicator();
     Binding* find(Id id);
@@ -112,6 +114,8 @@ class FormView {
         int index;
     };
     std::optional<ComboChoice> comboChoice_;
+    std::vector<std::string> listItems_;  // the port list's entries as last filled in
+    static constexpr int kVisibleListItems = 8;
 };
 
 }  // namespace win32

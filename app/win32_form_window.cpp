@@ -1,5 +1,7 @@
 #include "app/win32_form_window.h"
 
+#include <dbt.h>
+
 #include "app/form1.h"
 #include "ui/layout.h"
 #include "ui/win32_text.h"
@@ -124,6 +126,24 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_ENDSESSION:
+            // The process may end right after this message without the window being destroyed.
+            if (wParam != FALSE && form_ != nullptr) form_->sessionEnding();
+            return 0;
+        case WM_DEVICECHANGE:
+            // A serial adapter plugged in or pulled out: the port list and a lost port follow it.
+            if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE ||
+                 wParam == DBT_DEVNODES_CHANGED) &&
+                form_ != nullptr) {
+                form_->portsChanged();
+            }
+            return TRUE;
+        case WM_POWERBROADCAST:
+            // After sleep a serial device may have been reset under an open handle.
+            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && form_ != nullptr) {
+                form_->resumed();
+            }
+            return TRUE;
         case WM_DESTROY:
             if (form_ != nullptr) form_->windowDestroyed();
             if (view_) view_->detach();

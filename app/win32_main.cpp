@@ -13,6 +13,9 @@
 
 namespace {
 
+// Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
+// is destroyed before returning, while the objects its shut-down needs (the form and the port)
+// still exist, so a radio left keyed is unkeyed however the loop ended.
 int runMessageLoop(HWND form) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -21,6 +24,7 @@ int runMessageLoop(HWND form) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (IsWindow(form)) DestroyWindow(form);
     return 0;
 }
 

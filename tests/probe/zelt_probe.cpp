@@ -5,8 +5,12 @@
 //   zelt-probe window    the main window, its controls and which one has the focus
 //   zelt-probe dialogs   the message boxes zelt's thread shows: title, text, buttons, icon
 //   zelt-probe ok        presses OK on zelt's message box
+//   zelt-probe end-session   Windows ending the session: WM_QUERYENDSESSION, then WM_ENDSESSION
+//   zelt-probe quit          posts WM_QUIT to the thread of zelt's window (its loop ends)
+//   zelt-probe device-change a device arrived (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED)
+//   zelt-probe resume        the machine resumed from sleep (WM_POWERBROADCAST)
 //
-// Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 1 usage.
+// Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 3 not delivered, 1 usage.
 #include <windows.h>
 
 #include <cstdio>
@@ -199,6 +203,28 @@ int pressOk() {
     return 0;
 }
 
+// Delivers a system notification as Windows would; prints the window's reply.
+int notify(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    DWORD_PTR reply = 0;
+    if (!SendMessageTimeoutW(form, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &reply)) return 3;
+    std::printf("%lld\n", static_cast<long long>(reply));
+    return 0;
+}
+
+int endSession() {
+    const int query = notify(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    if (query != 0) return query;
+    return notify(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+}
+
+int quit() {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    return PostThreadMessageW(GetWindowThreadProcessId(form, nullptr), WM_QUIT, 0, 0) ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,8 +236,16 @@ int main(int argc, char** argv) {
         result = dialogs();
     } else if (command == "ok") {
         result = pressOk();
+    } else if (command == "end-session") {
+        result = endSession();
+    } else if (command == "quit") {
+        result = quit();
+    } else if (command == "device-change") {
+        result = notify(WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0);
+    } else if (command == "resume") {
+        result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     } else {
-        std::fprintf(stderr, "usage: zelt-probe window|dialogs|ok\n");
+        std::fprintf(stderr, "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume\n");
     }
     std::fflush(stdout);
     return result;
