@@ -4,7 +4,10 @@
 - the radio stops reading, so writes back up,
 - garbage in every stored value,
 - a close request while a message box is open,
-- a second zelt beside the first.
+- a second zelt beside the first,
+- Windows ending the session, or ending zelt's message loop, while the radio is keyed,
+- a port that is absent at start, or lost, and comes back,
+- the modem control lines of a real serial port.
 
 Each drill ends with zelt running (unless it closes it) and checks that nothing the operator
 stored was lost or changed behind the operator's back.
@@ -12,12 +15,14 @@ stored was lost or changed behind the operator's back.
 
 from __future__ import annotations
 
+import fcntl
 import json
 import os
 import pty
 import re
 import select
 import signal
+import struct
 import subprocess
 import termios
 import time
@@ -28,6 +33,7 @@ from decimal import ROUND_HALF_EVEN, Decimal
 import bench
 import probe
 from bench import GREEN, PTT_OFF, PTT_ON, RED, SHAPE1_CENTRE, STORE_KEY, ZeltTestCase
+from test_startup import line_settings, scramble_line
 
 DEFAULT_SETTINGS = "4800,n,8,2"
 MORE, LESS = "&More>>", "&Less<<"
@@ -70,11 +76,14 @@ def store_values(the_bench: bench.Bench) -> dict[tuple[str, str], tuple[str, str
 
 def write_store(the_bench: bench.Bench, values: dict[tuple[str, str], object]):
     """Puts values into the store through a .reg import, which takes texts of any length: a str is
-    REG_SZ, an int REG_DWORD, bytes REG_BINARY."""
+    REG_SZ (also with a NUL inside), an int REG_DWORD, bytes REG_BINARY."""
     sections: dict[str, list[str]] = {}
     for (section, key), value in values.items():
         if isinstance(value, bytes):
             data = "hex:" + ",".join(f"{b:02x}" for b in value)
+        elif "\0" in value:
+            # A text with a NUL inside can only go in as the raw UTF-16 of a REG_SZ.
+            data = "hex(1):" + ",".join(f"{b:02x}" for b in (value + "\0").encode("utf-16-le"))
         elif isinstance(value, int):
             data = f"dword:{value:08x}"
         else:
@@ -275,6 +284,12 @@ class RadioVanishes(FaultTestCase):
         self.requests_work_again()
         self.assertStore(expected)
 
+    def test_the_next_request_finds_the_returned_radio(self):
+        self.vanish_and_fail()
+        self.bench.radio(1).present()
+        self.requests_work_again()
+        self.assertStore(self.stored)
+
     def test_leaving_the_settings_box_reopens_the_returned_radio(self):
         self.vanish_and_fail()
         self.bench.radio(1).present()
@@ -396,6 +411,151 @@ class RadioStopsReading(FaultTestCase):
         self.assertStore(self.stored)
 
 
+class PortComesBack(FaultTestCase):
+    """COM1 is absent when zelt starts; zelt finds it again by itself once it is back."""
+
+    def setUp(self):
+        super().setUp()
+        self.bench.radio(1).absent()
+        self.bench.start_zelt()
+        self.wait_started()
+
+    def test_a_request_to_an_absent_port_costs_one_failed_open(self):
+        times = [self.send_in_time(0, 1) for _ in range(5)]
+        self.assertRadioQuiet()
+        self.assertIndicatorStays(GREEN)
+        noop = [self.send_in_time(7, 7) for _ in range(5)]
+        self.bench.log("requests to an absent port came back after " + ", ".join(f"{t:.2f}" for t in times)
+                       + " s; no-op requests after " + ", ".join(f"{t:.2f}" for t in noop) + " s")
+        self.bench.radio(1).present()
+        self.assertRequestsWork(1, 0)
+
+    def test_a_device_arrival_opens_the_port_before_any_request(self):
+        # The line's settings tell whether zelt opened the port: it puts 4800,n,8,2 on it.
+        scramble_line(self, self.bench, 1)
+        self.bench.radio(1).present()
+        rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "device-change", deadline=RESPONSIVE_DEADLINE,
+                                     what="a device change")
+        self.assertEqual(rc, 0)
+        self.assertEqual(line_settings(self.bench, 1), (4800, "n", 8, 2), "the port was not opened")
+        self.assertRadioQuiet()
+        self.assertRequestsWork(1, 0)
+
+    def test_after_resume_from_sleep_the_port_is_opened_afresh(self):
+        self.bench.radio(1).present()
+        self.assertRequestsWork(1)
+        scramble_line(self, self.bench, 1)
+        rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "resume", deadline=RESPONSIVE_DEADLINE, what="a resume")
+        self.assertEqual(rc, 0)
+        # The handle was let go; the next request opens the port again, with zelt's settings.
+        self.bench.radio(1).clear()
+        self.assertRequestsWork(0)
+        self.assertEqual(line_settings(self.bench, 1), (4800, "n", 8, 2))
+
+
+class SessionEnds(FaultTestCase):
+    """Windows ends the session, or something ends zelt's message loop, while the radio is keyed."""
+
+    def setUp(self):
+        super().setUp()
+        self.bench.start_zelt()
+        self.wait_started()
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+
+    def test_end_of_session_unkeys_once(self):
+        rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "end-session", deadline=RESPONSIVE_DEADLINE,
+                                     what="the end of the session")
+        self.assertEqual(rc, 0)
+        # The unkey is out by the time the message returns: no wait.
+        self.assertEqual(self.bench.radio(1).bytes(), PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.assertSent(self.bench.send(1, 0))
+        self.assertEqual(self.bench.wait_zelt_exit(EXIT_DEADLINE), 0)
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertRadioQuiet(2, 3, 4)
+
+    def test_a_quit_message_from_outside_unkeys_on_the_way_out(self):
+        rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "quit", deadline=RESPONSIVE_DEADLINE, what="the quit")
+        self.assertEqual(rc, 0)
+        self.assertEqual(self.bench.wait_zelt_exit(EXIT_DEADLINE), 0, self.bench.zelt_output()[-2000:])
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertRadioQuiet(2, 3, 4)
+
+
+class ControlLines(FaultTestCase):
+    """zelt on the machine's real serial port: DTR and RTS stay low unless the operator asked for
+    one of them high, for as long as zelt holds the port."""
+
+    DEVICE = "/dev/ttyS0"
+    PORT = 5
+
+    def setUp(self):
+        super().setUp()
+        try:
+            # Held open around every check: Linux raises both lines at a tty's first open and
+            # drops them at its last close, which would hide what zelt does.
+            self.fd = os.open(self.DEVICE, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+            self.lines()
+        except OSError as error:
+            self.skipTest(f"{self.DEVICE} cannot report its modem lines here: {error}")
+        self.addCleanup(os.close, self.fd)
+        link = self.bench.prefix / "dosdevices" / f"com{self.PORT}"
+        target = os.readlink(link) if os.path.lexists(link) else None
+        if os.path.lexists(link):
+            os.unlink(link)
+        os.symlink(self.DEVICE, link)
+
+        def restore():
+            os.unlink(link)
+            if target is not None:
+                os.symlink(target, link)
+        self.addCleanup(restore)
+        self.bench.reg_set("Com", "ComPort", str(self.PORT))
+
+    def lines(self) -> tuple[bool, bool]:
+        value = struct.unpack("i", fcntl.ioctl(self.fd, termios.TIOCMGET, b"\0" * 4))[0]
+        return bool(value & termios.TIOCM_DTR), bool(value & termios.TIOCM_RTS)
+
+    def wait_lines(self, expected: tuple[bool, bool], what: str):
+        seen = None
+        for _ in bench._deadline_loop(10.0, 0.05):
+            seen = self.lines()
+            if seen == expected:
+                return
+        self.fail(f"{what}: DTR, RTS are {seen}, expected {expected}")
+
+    def test_lines_low_unless_stored_high(self):
+        self.assertEqual(self.lines(), (True, True), "Linux raised both lines at the first open")
+        for dtr, rts in ((None, None), ("1", None), (None, "1"), ("yes", "1")):
+            with self.subTest(DTR=dtr, RTS=rts):
+                self.bench.stop_zelt()
+                for key, value in (("DTR", dtr), ("RTS", rts)):
+                    if value is None:
+                        self.bench._run_logged(["wine", "reg", "delete", f"{STORE_KEY}\\Com", "/v", key, "/f"],
+                                               "reg-delete", check=False)
+                    else:
+                        self.bench.reg_set("Com", key, value)
+                self.bench.start_zelt()
+                self.wait_started()
+                expected = (dtr == "1", rts == "1")
+                self.wait_lines(expected, "with the port open")
+                # A request and a change of line settings keep them where they are.
+                self.send_in_time(0, 0)
+                self.expand()
+                self.bench.click_twips(*TEXT1_CENTRE)
+                self.wait_focus("Text1")
+                self.bench.key("End", "BackSpace", "1")
+                for _ in bench._deadline_loop(10.0, 0.1):
+                    if self.bench.reg_get("Com", "Settings") == "4800,n,8,1":
+                        break
+                self.assertEqual(self.lines(), expected, "after the line settings changed")
+                self.bench.key("Tab")
+                self.wait_focus("Check1")
+                self.assertEqual(self.lines(), expected, "after leaving the settings box")
+
+
 class GarbageInTheStore(FaultTestCase):
     LONG_PORT = "1" + "0" * (LONG_TEXT - 1)
     LONG_SETTINGS = ("9600,n,8,1," * (LONG_TEXT // 11 + 1))[:LONG_TEXT]
@@ -432,8 +592,9 @@ class GarbageInTheStore(FaultTestCase):
                 self.send_in_time(0, 1)
                 self.assertRadio(port, PTT_ON)
                 self.assertRadioQuiet(*(n for n in self.bench.radios if n != port))
-                # The list shows the stored number less one as its position, when there is one.
-                position = to_int16(garbage.get("ComPort", "1"), minus=1)
+                # The list shows the port number in force, read once from the store, when it can.
+                number = to_int16(garbage.get("ComPort", "1"))
+                position = number - 1 if number is not None else None
                 self.assertEqual(window["controls"]["Combo1"]["selection"],
                                  position if position in range(4) else -1, "port list")
                 settings = garbage.get("Settings", DEFAULT_SETTINGS)
@@ -466,6 +627,27 @@ class GarbageInTheStore(FaultTestCase):
                 self.assertEqual(after, expected, "the store")
                 self.assertResponsive()
                 self.assertZeltRunning()
+
+    def test_a_stored_text_is_read_up_to_its_first_nul(self):
+        write_store(self.bench, {("Com", "Settings"): "9600,n,8,1\0junk", ("Com", "ComPort"): "2.5"})
+        scramble_line(self, self.bench, 2)
+        self.bench.start_zelt()
+        window = self.wait_started()
+        # The box, the port and the check on leaving the box all use "9600,n,8,1"; the list
+        # shows the port that is opened.
+        self.assertEqual(window["controls"]["Text1"]["text"], "9600,n,8,1")
+        self.assertEqual(window["controls"]["Combo1"]["selection"], 1)
+        self.assertEqual(line_settings(self.bench, 2), (9600, "n", 8, 1))
+        self.expand()
+        self.bench.click_twips(*TEXT1_CENTRE)
+        self.wait_focus("Text1")
+        self.bench.key("Tab")
+        self.wait_focus("Check1")
+        self.assertNoMessageBox()
+        self.send_in_time(0, 1)
+        self.assertRadio(2, PTT_ON)
+        self.assertRadioQuiet(1, 3, 4)
+        self.assertEqual(line_settings(self.bench, 2), (9600, "n", 8, 1))
 
 
 class CloseDuringMessageBox(FaultTestCase):

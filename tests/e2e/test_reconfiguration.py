@@ -5,7 +5,7 @@ from __future__ import annotations
 
 import unittest
 
-from bench import PTT_OFF, PTT_ON, RED, ZeltTestCase
+from bench import GREEN, PTT_OFF, PTT_ON, RED, ZeltTestCase
 from test_startup import ZeltUi, control_text, line_settings, scramble_line
 
 LINE_4800_N_8_2 = (4800, "n", 8, 2)
@@ -194,6 +194,47 @@ class SettingsEditing(PanelCase):
         self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
         self.close_by_request(post=True)
         self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertRadioQuiet(2, 3, 4)
+
+
+class ReconfiguredWhileTransmitting(PanelCase):
+    """The operator reconfigures while the radio is keyed: no radio may be left on the air."""
+
+    def key_com1(self):
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+
+    def test_moving_to_another_port_unkeys_the_old_radio_first(self):
+        self.key_com1()
+        self.choose_by_keys(2)
+        self.wait_store("Com", "ComPort", "3")
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.assertNoDialog()
+        self.assertRadioQuiet(2, 3, 4)
+        # The new radio keys as usual; editing the line settings leaves it keyed.
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(3, PTT_ON)
+        self.assertIndicator(RED)
+        self.focus_text1()
+        self.bench.key("End", "BackSpace", "2")
+        self.wait_store("Com", "Settings", "4800,n,8,2")
+        self.assertRadio(3, PTT_ON)
+        self.assertIndicatorStays(RED)
+
+    def test_a_request_held_up_by_the_message_box_is_carried_out_after_it(self):
+        self.key_com1()
+        self.empty_text1()
+        self.leave_text1()
+        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
+        # The box holds the port closed: the unkey request fails and nothing is written meanwhile.
+        self.assertSent(self.bench.send(0, 0))
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicatorStays(RED)
+        self.dismiss_dialog()
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
         self.assertRadioQuiet(2, 3, 4)
 
 
