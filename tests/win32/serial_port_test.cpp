@@ -438,5 +438,63 @@ TEST_F(RadioPortTest, ZzFullLineTakesPartOfAWriteAndDeliversAllItTook) {
     expectReceivedSince(mark, flood.substr(0, taken) + kPttOff);
 }
 
+// ---- Modem control lines on a real UART ----
+//
+// ZELT_TEST_MODEM_PORT: a COM number whose device has modem lines the other side can read.
+// ZELT_TEST_MODEM_LINES: a folder where each question "<step>.ask" ("read", or "raise" to set both
+// lines high first) is answered by "<step>.seen" holding the levels read, as "DTR=1 RTS=0".
+
+class ModemLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto number = environment("ZELT_TEST_MODEM_PORT");
+        const auto folder = environment("ZELT_TEST_MODEM_LINES");
+        if (!number || !folder) GTEST_SKIP() << "ZELT_TEST_MODEM_PORT or ZELT_TEST_MODEM_LINES is not set";
+        folder_ = *folder;
+        port_.setCommPort(static_cast<std::int16_t>(std::stoi(*number)));
+    }
+
+    // The levels the other side reads now; "raise" sets both high before reading them.
+    std::string linesSeen(const std::string& step, const char* question = "read") {
+        const std::string ask = folder_ + "\\" + step + ".ask";
+        const std::string seen = folder_ + "\\" + step + ".seen";
+        { std::ofstream(ask + ".tmp") << question; }
+        if (!MoveFileExA((ask + ".tmp").c_str(), ask.c_str(), MOVEFILE_REPLACE_EXISTING)) return "not asked";
+        if (!waitFor([&] { return fileExists(seen); })) return "no answer";
+        return readFile(seen);
+    }
+
+    std::string folder_;
+    Win32SerialPort port_;
+};
+
+TEST_F(ModemLineTest, BothLinesAreLowFromTheOpenAndAfterNewSettings) {
+    ASSERT_EQ(linesSeen("raised", "raise"), "DTR=1 RTS=1");
+    port_.setPortOpen(true);
+    EXPECT_EQ(linesSeen("opened"), "DTR=0 RTS=0");
+    port_.setSettings("9600,e,7,1");
+    EXPECT_EQ(linesSeen("new-settings"), "DTR=0 RTS=0");
+}
+
+TEST_F(ModemLineTest, ChosenLevelsApplyAtOnceAndStayThroughNewSettings) {
+    port_.setPortOpen(true);
+    port_.setControlLines(true, false);
+    EXPECT_EQ(linesSeen("dtr-high"), "DTR=1 RTS=0");
+    port_.setSettings("19200,n,8,2");
+    EXPECT_EQ(linesSeen("dtr-high-new-settings"), "DTR=1 RTS=0");
+    port_.setControlLines(false, true);
+    EXPECT_EQ(linesSeen("rts-high"), "DTR=0 RTS=1");
+}
+
+TEST_F(ModemLineTest, ChosenLevelsHoldFromTheNextOpen) {
+    port_.setControlLines(false, true);
+    ASSERT_EQ(linesSeen("raised-again", "raise"), "DTR=1 RTS=1");
+    port_.setPortOpen(true);
+    EXPECT_EQ(linesSeen("reopened-rts-high"), "DTR=0 RTS=1");
+    // Nothing the line carries changes them either.
+    port_.output(kPttOn);
+    EXPECT_EQ(linesSeen("after-a-write"), "DTR=0 RTS=1");
+}
+
 }  // namespace
 }  // namespace zelt
