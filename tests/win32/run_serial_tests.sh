@@ -102,7 +102,7 @@ wineserver -p
 
 filtered=0
 if [[ $# -eq 0 ]]; then
-    set -- '--gtest_filter=Win32SerialPortTest.*:RadioPortTest.*'
+    set -- '--gtest_filter=Win32SerialPortTest.*:RadioPortTest.*:VanishingRadioTest.*'
     filtered=1
 fi
 
@@ -114,6 +114,10 @@ cat "$work/tests.out"
 [[ $status -eq 0 ]] || { echo "serial port tests failed ($status)"; exit 1; }
 grep -q 'OK \] RadioPortTest' "$work/tests.out" || { echo "the radio tests did not run"; exit 1; }
 grep -q 'SKIPPED.*RadioPortTest' "$work/tests.out" && { echo "a radio test was skipped"; exit 1; }
+if [[ $filtered -eq 1 ]] && ! grep -q 'OK \] VanishingRadioTest' "$work/tests.out"; then
+    echo "the vanishing radio test did not pass"
+    exit 1
+fi
 
 if [[ $filtered -eq 1 ]]; then
     python3 - "$work/received" <<'PY'
@@ -122,11 +126,12 @@ import sys
 on, off = bytes([0, 0, 0, 1, 0x0F]), bytes([0, 0, 0, 0, 0x0F])
 every = bytes(range(256))
 # The blocks the radio tests send, in the order they run; then whatever part of the stalled write
-# the port took, then the block sent once the radio reads again.
-head = on + off + every + on + off + on + off + off + on + on + off
+# the port took, the block sent once the radio reads again, and those around the radio's vanishing.
+head = on + off + every + on + off + on + off + off + on
+tail = off + on + off
 data = open(sys.argv[1], "rb").read()
-ok = data.startswith(head) and data.endswith(off)
-middle = data[len(head):len(data) - len(off)] if ok else b""
+ok = data.startswith(head) and data.endswith(tail) and len(data) >= len(head) + len(tail)
+middle = data[len(head):len(data) - len(tail)] if ok else b""
 ok = ok and set(middle) <= {0xAA}
 print(f"radio received {len(data)} bytes; {len(middle)} of the stalled write")
 if not ok:
