@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -10,11 +11,14 @@
 namespace zelt {
 namespace {
 
-[[noreturn]] void throwLastError(const std::string& what) {
-    const DWORD error = GetLastError();
+[[noreturn]] void throwError(DWORD error, const std::string& what) {
     // A failing call that left no error code still has to fail with a nonzero one.
     throw Failure(error != 0 ? static_cast<std::int32_t>(error) : failure_code::kUnexpected,
                   what + " (Windows error " + std::to_string(error) + ")");
+}
+
+[[noreturn]] void throwLastError(const std::string& what) {
+    throwError(GetLastError(), what);
 }
 
 BYTE parityCode(Parity parity) {
@@ -45,27 +49,83 @@ BYTE stopBitsCode(StopBits stopBits) {
     return ONESTOPBIT;
 }
 
-// Changes only the framing and turns flow control off; the modem lines stay as the driver has
-// them, because the program never sets them.
-void applyLineSettings(DCB& dcb, const LineSettings& settings) {
+// Every field is set here, because a Windows driver keeps whatever the last program left: an
+// abort-on-error, null stripping or DSR sensitivity left on would make writes fail or data vanish.
+// No flow control of any kind; DTR and RTS are plain outputs held as chosen.
+DCB fullState(const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
     dcb.BaudRate = settings.baud;
-    dcb.Parity = parityCode(settings.parity);
-    dcb.ByteSize = settings.dataBits;
-    dcb.StopBits = stopBitsCode(settings.stopBits);
     dcb.fBinary = TRUE;
     dcb.fParity = settings.parity != Parity::None;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = dtrHigh ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = rtsHigh ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+    dcb.fAbortOnError = FALSE;
+    // Unused with XON/XOFF off, but drivers check them: the limits must fit their buffers and the
+    // two characters must differ.
+    dcb.XonLim = 2048;
+    dcb.XoffLim = 512;
+    dcb.ByteSize = settings.dataBits;
+    dcb.Parity = parityCode(settings.parity);
+    dcb.StopBits = stopBitsCode(settings.stopBits);
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.ErrorChar = 0;
+    dcb.EofChar = 0;
+    dcb.EvtChar = 0;
+    return dcb;
 }
 
-DCB currentState(HANDLE handle) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    if (!GetCommState(handle, &dcb)) throwLastError("cannot read the port's line settings");
-    return dcb;
+// SetCommState moves the lines on the drivers tried, Wine's included; driving them as well does not
+// depend on when a driver acts on the state's line control. A port without modem lines (a
+// pseudo-terminal under Wine, some virtual ports) refuses these: it has no line to key a radio with.
+void driveLines(HANDLE handle, bool dtrHigh, bool rtsHigh) {
+    EscapeCommFunction(handle, dtrHigh ? SETDTR : CLRDTR);
+    EscapeCommFunction(handle, rtsHigh ? SETRTS : CLRRTS);
+}
+
+// Leaves the error in GetLastError when the driver refuses the state.
+bool applyState(HANDLE handle, const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
+    DCB dcb = fullState(settings, dtrHigh, rtsHigh);
+    if (!SetCommState(handle, &dcb)) return false;
+    driveLines(handle, dtrHigh, rtsHigh);
+    return true;
+}
+
+bool isTimeout(DWORD error) {
+    return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT || error == ERROR_COUNTER_TIMEOUT;
+}
+
+void sortUnique(std::vector<std::int16_t>& numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+}
+
+// Windows 10 1803 and later; looked up at run time so that the program still loads on Windows 7.
+using GetCommPortsFunction = ULONG(WINAPI*)(PULONG, ULONG, PULONG);
+
+GetCommPortsFunction getCommPorts() {
+    static const auto function = [] {
+        HMODULE kernelBase = GetModuleHandleW(L"kernelbase.dll");
+        if (kernelBase == nullptr) return GetCommPortsFunction{};
+        return reinterpret_cast<GetCommPortsFunction>(
+            reinterpret_cast<void*>(GetProcAddress(kernelBase, "GetCommPorts")));
+    }();
+    return function;
+}
+
+// The serial device map's data, cut at its first NUL like any text the system reads.
+std::wstring deviceName(const std::vector<wchar_t>& data, DWORD bytes) {
+    const std::wstring_view stored(data.data(), std::min<std::size_t>(bytes / sizeof(wchar_t), data.size()));
+    return std::wstring(stored.substr(0, stored.find(L'\0')));
 }
 
 }  // namespace
@@ -91,22 +151,22 @@ void Win32SerialPort::setSettings(const std::string& settings) {
     if (!parsed) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid line settings \"" + settings + "\"");
     }
-    if (portOpen()) {
-        HANDLE handle = handle_.get();
-        const DCB previous = currentState(handle);
-        DCB next = previous;
-        applyLineSettings(next, *parsed);
-        if (!SetCommState(handle, &next)) {
-            // Some drivers apply part of a refused state; put the one in force back.
-            const DWORD error = GetLastError();
-            DCB restore = previous;
-            SetCommState(handle, &restore);
-            SetLastError(error);
-            throwLastError("the port refuses line settings \"" + settings + "\"");
-        }
+    if (portOpen() && !applyState(handle_.get(), *parsed, dtrHigh_, rtsHigh_)) {
+        // Some drivers apply part of a refused state; put the one in force back.
+        const DWORD error = GetLastError();
+        applyState(handle_.get(), settings_, dtrHigh_, rtsHigh_);
+        throwError(error, "the port refuses line settings \"" + settings + "\"");
     }
     settingsText_ = settings;
     settings_ = *parsed;
+}
+
+void Win32SerialPort::setControlLines(bool dtrHigh, bool rtsHigh) {
+    dtrHigh_ = dtrHigh;
+    rtsHigh_ = rtsHigh;
+    if (portOpen() && !applyState(handle_.get(), settings_, dtrHigh_, rtsHigh_)) {
+        throwLastError("the port refuses its control lines");
+    }
 }
 
 void Win32SerialPort::setPortOpen(bool open) {
@@ -126,9 +186,9 @@ void Win32SerialPort::open() {
     // Owned from here on, so that a port that cannot be configured is closed again.
     Handle handle(raw);
 
-    DCB dcb = currentState(raw);
-    applyLineSettings(dcb, settings_);
-    if (!SetCommState(raw, &dcb)) throwLastError("the port refuses line settings \"" + settingsText_ + "\"");
+    if (!applyState(raw, settings_, dtrHigh_, rtsHigh_)) {
+        throwLastError("the port refuses line settings \"" + settingsText_ + "\"");
+    }
 
     // Nothing is ever read; a write that the driver cannot finish gives up after the constant.
     COMMTIMEOUTS timeouts{};
@@ -136,36 +196,113 @@ void Win32SerialPort::open() {
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     if (!SetCommTimeouts(raw, &timeouts)) throwLastError("cannot set the port's timeouts");
 
+    // A line error left pending from before would otherwise be reported against our own writes.
+    // Drivers that keep no such state may refuse the call; nothing is lost then.
+    DWORD errors = 0;
+    ClearCommError(raw, &errors, nullptr);
+
     handle_ = std::move(handle);
 }
 
-void Win32SerialPort::output(const std::string& bytes) {
+std::size_t Win32SerialPort::output(const std::string& bytes) {
     if (!portOpen()) throw Failure(failure_code::kPortNotOpen, "the port is not open");
-    if (bytes.empty()) return;
+    if (bytes.empty()) return 0;
     if (bytes.size() > std::numeric_limits<DWORD>::max()) {
         throw Failure(failure_code::kInvalidPropertyValue, "too many bytes for one write");
     }
-    HANDLE handle = handle_.get();
-    const DWORD length = static_cast<DWORD>(bytes.size());
 
     // A plain write, bounded by the driver's write timeout set at open: an overlapped write with
     // its own wait costs a third more per request under Wine, and every serial driver honours the
-    // timeout. A write that runs out of time comes back short.
+    // timeout. A write that runs out of time comes back short; what it took stays on its way.
     DWORD written = 0;
-    if (!WriteFile(handle, bytes.data(), length, &written, nullptr)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT || error == ERROR_COUNTER_TIMEOUT) {
-            // Bytes still queued would key or unkey the radio long after the request failed.
-            PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
-            throw Failure(failure_code::kWriteTimeout, "the port did not take the bytes in time");
+    if (WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        return written;
+    }
+    const DWORD error = GetLastError();
+    if (isTimeout(error)) return written;
+    // Anything else means the device is gone (an unplugged adapter): the handle is dead, and only a
+    // new open can find the device again.
+    handle_.reset();
+    throwError(error, "cannot write to the port");
+}
+
+std::vector<std::int16_t> Win32SerialPort::presentPorts() const {
+    if (auto ports = portsFromCommPortsApi()) return *ports;
+    return portsFromDeviceMap();
+}
+
+std::optional<std::vector<std::int16_t>> Win32SerialPort::portsFromCommPortsApi() {
+    const GetCommPortsFunction function = getCommPorts();
+    if (function == nullptr) return std::nullopt;
+    std::vector<ULONG> found(32);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        ULONG count = 0;
+        const ULONG status = function(found.data(), static_cast<ULONG>(found.size()), &count);
+        if (status == ERROR_FILE_NOT_FOUND) return std::vector<std::int16_t>{};
+        if (status == ERROR_MORE_DATA) {
+            // Ports may come between the two calls: ask again with the size it gave.
+            found.resize(std::max<std::size_t>(count, found.size() * 2));
+            continue;
         }
-        throwLastError("cannot write to the port");
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        std::vector<std::int16_t> ports;
+        for (ULONG i = 0; i < count && i < found.size(); ++i) {
+            if (found[i] >= 1 && found[i] <= static_cast<ULONG>(kHighestPort)) {
+                ports.push_back(static_cast<std::int16_t>(found[i]));
+            }
+        }
+        sortUnique(ports);
+        return ports;
     }
-    if (written != length) {
-        PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
-        throw Failure(failure_code::kWriteTimeout, "the port took " + std::to_string(written) + " of " +
-                                                       std::to_string(length) + " bytes in time");
+    return std::nullopt;
+}
+
+std::vector<std::int16_t> Win32SerialPort::portsFromDeviceMap() {
+    HKEY key = nullptr;
+    const LSTATUS opened =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key);
+    // A machine that never had a serial port may have no map at all.
+    if (opened == ERROR_FILE_NOT_FOUND) return {};
+    if (opened != ERROR_SUCCESS) throwError(static_cast<DWORD>(opened), "cannot read the serial device map");
+
+    std::vector<std::int16_t> ports;
+    std::vector<wchar_t> name(16384);  // the longest value name the registry allows, and its NUL
+    std::vector<wchar_t> data(64);
+    int growths = 0;
+    for (DWORD index = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        const LSTATUS status = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type,
+                                             reinterpret_cast<BYTE*>(data.data()), &bytes);
+        if (status == ERROR_MORE_DATA && ++growths < 8) {
+            data.resize(bytes / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or the map changed meanwhile
+        if (type == REG_SZ) {
+            if (auto number = portNumberOfName(deviceName(data, bytes))) ports.push_back(*number);
+        }
+        ++index;
     }
+    RegCloseKey(key);
+    sortUnique(ports);
+    return ports;
+}
+
+std::optional<std::int16_t> Win32SerialPort::portNumberOfName(std::wstring_view name) {
+    constexpr std::wstring_view prefix = L"COM";
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 3) return std::nullopt;
+    if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+    const std::wstring_view digits = name.substr(prefix.size());
+    if (digits.front() == L'0') return std::nullopt;
+    int number = 0;
+    for (const wchar_t digit : digits) {
+        if (digit < L'0' || digit > L'9') return std::nullopt;
+        number = number * 10 + (digit - L'0');
+    }
+    if (number > kHighestPort) return std::nullopt;
+    return static_cast<std::int16_t>(number);
 }
 
 }  // namespace zelt

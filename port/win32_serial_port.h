@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "port/line_settings.h"
 #include "port/serial_port.h"
@@ -10,7 +14,8 @@
 namespace zelt {
 
 // The radio's serial port over the Win32 communications API. Closed when constructed, on COM1 at
-// "4800,n,8,2"; the destructor releases an open port, since the program never closes it itself.
+// "4800,n,8,2" with DTR and RTS low; the destructor releases an open port, since the program never
+// closes it itself.
 class Win32SerialPort final : public SerialPort {
   public:
     // The highest port number a \\.\COMn name is given for.
@@ -29,10 +34,23 @@ class Win32SerialPort final : public SerialPort {
     void setSettings(const std::string& settings) override;
     std::string settings() const override { return settingsText_; }
 
+    void setControlLines(bool dtrHigh, bool rtsHigh) override;
+
     bool portOpen() const override { return handle_ != nullptr; }
     void setPortOpen(bool open) override;
 
-    void output(const std::string& bytes) override;
+    std::size_t output(const std::string& bytes) override;
+
+    // From the comm-ports API where the system has it, otherwise from the serial device map.
+    std::vector<std::int16_t> presentPorts() const override;
+
+    // The two sources of presentPorts(), for checking one against the other. The API's answer is
+    // nothing on systems without it (before Windows 10 1803).
+    static std::optional<std::vector<std::int16_t>> portsFromCommPortsApi();
+    static std::vector<std::int16_t> portsFromDeviceMap();
+
+    // 3 for "COM3"; nothing for any other name, "COM03" and "COM256" included.
+    static std::optional<std::int16_t> portNumberOfName(std::wstring_view name);
 
   private:
     // HANDLE is a void*; keeping it as one spares every includer <windows.h>.
@@ -46,6 +64,8 @@ class Win32SerialPort final : public SerialPort {
     std::int16_t number_ = 1;
     std::string settingsText_ = "4800,n,8,2";
     LineSettings settings_;
+    bool dtrHigh_ = false;
+    bool rtsHigh_ = false;
     Handle handle_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -74,9 +75,8 @@ std::wstring sectionPath(std::string_view application, std::string_view section)
     return L"Software\\" + toWide(application) + L"\\" + toWide(section);
 }
 
-// The value's UTF-16 text as stored, terminating NUL included when there is one; nothing when the
-// value is missing. The value may grow between the size query and the read, so a buffer found short
-// is retried with the new size.
+// The value's UTF-16 text as stored, NULs included; nothing when the value is missing. The value
+// may grow between the size query and the read, so a buffer found short is retried with the new size.
 std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
     DWORD type = REG_NONE;
     DWORD bytes = 0;
@@ -115,7 +115,9 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
 
     std::optional<std::wstring> value = queryString(sectionKey.get(), toWide(key));
     if (!value) return std::string(defaultText);
-    if (!value->empty() && value->back() == L'\0') value->pop_back();
+    // Windows' own readers stop at the first NUL, so the text ends there for every reader of it:
+    // whatever follows cannot make one part of the program see other settings than another.
+    value->resize(std::min(value->size(), value->find(L'\0')));
     return toUtf8(*value);
 }
 

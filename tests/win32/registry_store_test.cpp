@@ -182,10 +182,19 @@ TEST_F(RegistryStoreTest, ValueWithoutTerminatorReadsWhole) {
     EXPECT_EQ(store.read(application, "Com", "Empty", "default"), "");
 }
 
-TEST_F(RegistryStoreTest, OnlyOneTerminatorIsStripped) {
-    const wchar_t chars[] = {L'a', L'b', L'\0', L'\0'};
-    writeRaw("Com", "Settings", REG_SZ, chars, sizeof chars);
-    EXPECT_EQ(store.read(application, "Com", "Settings", ""), std::string("ab\0", 3));
+TEST_F(RegistryStoreTest, TextEndsAtItsFirstNul) {
+    const wchar_t doubled[] = {L'a', L'b', L'\0', L'\0'};
+    writeRaw("Com", "Settings", REG_SZ, doubled, sizeof doubled);
+    EXPECT_EQ(store.read(application, "Com", "Settings", ""), "ab");
+
+    // Without a terminator of its own, and with more after the NUL than before it.
+    const wchar_t embedded[] = L"9600,n,8,1\0junk, and more junk";
+    writeRaw("Com", "Settings", REG_SZ, embedded, sizeof embedded - sizeof(wchar_t));
+    EXPECT_EQ(store.read(application, "Com", "Settings", ""), "9600,n,8,1");
+
+    const wchar_t leading[] = {L'\0', L'4', L'\0'};
+    writeRaw("Com", "Settings", REG_SZ, leading, sizeof leading);
+    EXPECT_EQ(store.read(application, "Com", "Settings", "default"), "");
 }
 
 TEST_F(RegistryStoreTest, OddByteCountDropsTheHalfCharacter) {
