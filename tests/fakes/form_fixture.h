@@ -37,6 +37,13 @@ class FormFixture : public ::testing::Test {
         }
         return out;
     }
+
+    // Everything the radio on that port received, as one stream.
+    std::string lineOf(int portNumber) const {
+        std::string line;
+        for (const std::string& bytes : bytesOn(portNumber)) line += bytes;
+        return line;
+    }
 };
 
 inline const std::string kOnBlock{"\x00\x00\x00\x01\x0F", 5};

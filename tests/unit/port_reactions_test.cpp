@@ -41,7 +41,7 @@ TEST_F(PortReactionsTest, ChoosingTheSameEntryStillCyclesThePortAndStores) {
 
 TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
     form.Combo1.userChoose(3);
-    port.presentPorts.erase(4);
+    port.present.erase(4);
     form.Combo1.userChoose(3);
     EXPECT_EQ(port.number(), 4);
     EXPECT_FALSE(port.isOpen());
@@ -117,7 +117,7 @@ TEST_F(PortReactionsTest, RefusedTextIsStoredSilentlyAndThePortKeepsItsSettings)
 }
 
 TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
-    port.presentPorts.clear();
+    port.present.clear();
     form.Text1.userEdit("9600,n,8,1");
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
@@ -189,7 +189,7 @@ TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
 
 TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
     store.put("Com", "Settings", "9600,n,8,1");
-    port.presentPorts.clear();
+    port.present.clear();
     form.Text1.userLeave();
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(messages.shown.empty());

@@ -96,7 +96,7 @@ TEST_F(PttTest, ClosingWhileReceivingSendsNothing) {
 TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     request(0, 1);
     port.setPortOpen(false);
-    port.presentPorts.clear();  // the radio vanished: the unkey cannot be delivered
+    port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
     EXPECT_TRUE(window.destroyed);
 }

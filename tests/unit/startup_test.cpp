@@ -72,7 +72,7 @@ TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
 
 TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
     store.put("Com", "ComPort", "5");
-    port.presentPorts.insert(5);
+    port.present.insert(5);
     form.load();
     EXPECT_EQ(form.Combo1.listIndex(), -1);
     EXPECT_EQ(port.number(), 5);
@@ -128,7 +128,7 @@ TEST_F(StartupTest, GreyedValueMinimizesButStaysOutOfTheTopmostBand) {
 }
 
 TEST_F(StartupTest, AbsentPortLeavesThePortClosedSilently) {
-    port.presentPorts.erase(1);
+    port.present.erase(1);
     form.load();
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(form.Loaded);
