@@ -5,6 +5,13 @@
 
 namespace zelt {
 
+namespace {
+// Only exactly "1" raises a line: a radio keyed on DTR or RTS must not transmit by accident.
+bool lineHigh(const std::string& stored) {
+    return stored == "1";
+}
+}  // namespace
+
 // Start-up, in its fixed order. A step that fails is skipped and the next one runs, so the program
 // always reaches the running state; nothing is shown.
 void Form1::load() noexcept {
@@ -17,6 +24,11 @@ void Form1::load() noexcept {
     trap.step([&] { Combo1.setListIndex(textToListPosition(readSetting(store_, settings::kComPort))); });
     trap.step([&] { comport.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
     trap.step([&] { comport.setSettings(Text1.text()); });
+    // A failed read leaves both lines as the port holds them until told otherwise: low.
+    trap.step([&] {
+        const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
+        comport.setControlLines(dtr, lineHigh(readSetting(store_, settings::kRts)));
+    });
 
     trap.step([&] { Check1.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
     trap.stepIf([&] { return Check1.value() != 0; }, [&] { window_.setMinimized(); });

@@ -21,6 +21,9 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         "read(Com/ComPort)",
         "setCommPort(1)",
         "setSettings(4800,n,8,2)",
+        "read(Com/DTR)",
+        "read(Com/RTS)",
+        "setControlLines(0,0)",
         "read(Win/Min)",
         "save(Win/Min=0)",
         "read(Win/Top)",
@@ -107,6 +110,33 @@ TEST_F(StartupTest, StoredSettingsAreApplied) {
     EXPECT_EQ(port.openedWith(), "9600,n,8,1");
 }
 
+// Many radio interfaces key the transmitter on DTR or RTS: only a stored "1" raises a line.
+TEST_F(StartupTest, ControlLinesFollowTheStoredValuesBeforeThePortOpens) {
+    store.put("Com", "DTR", "1");
+    store.put("Com", "RTS", "0");
+    form.load();
+    EXPECT_TRUE(port.dtrHigh);
+    EXPECT_FALSE(port.rtsHigh);
+    EXPECT_LT(log.indexOf("setControlLines"), log.indexOf("open"));
+}
+
+TEST_F(StartupTest, ControlLinesStayLowForAnythingButOne) {
+    store.put("Com", "DTR", "yes");
+    store.put("Com", "RTS", "1 ");
+    form.load();
+    EXPECT_TRUE(log.contains("setControlLines(0,0)"));  // absent values too, as the order test shows
+}
+
+TEST_F(StartupTest, FailedReadOfAControlLineLeavesBothLow) {
+    store.put("Com", "DTR", "1");
+    store.put("Com", "RTS", "1");
+    log.failing.insert("read:Com/RTS");
+    form.load();
+    EXPECT_FALSE(port.dtrHigh);
+    EXPECT_FALSE(port.rtsHigh);
+    EXPECT_TRUE(port.isOpen());
+}
+
 TEST_F(StartupTest, WindowOptions) {
     store.put("Win", "Min", "1");
     store.put("Win", "Top", "1");
@@ -151,9 +181,10 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
                          ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
-                                           "read:Com/ComPort", "setCommPort", "setSettings", "read:Win/Min",
-                                           "save:Win/Min", "read:Win/Top", "save:Win/Top", "setWindowPos",
-                                           "clientWidth", "outerWidth", "setOuterWidth", "open"));
+                                           "read:Com/ComPort", "setCommPort", "setSettings", "read:Com/DTR",
+                                           "setControlLines", "read:Win/Min", "save:Win/Min", "read:Win/Top",
+                                           "save:Win/Top", "setWindowPos", "clientWidth", "outerWidth",
+                                           "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
     log.failing.insert("outerWidth");
