@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "hostlink/wnd_procs.h"
 #include "port/serial_port.h"
@@ -9,6 +11,8 @@
 #include "ui/window_system.h"
 
 namespace zelt {
+
+struct CatCommand;
 
 // The program's one window object: its controls, its form-level state and its reactions. The
 // platform is reached only through the interfaces handed in; the Win32 view binds an HWND to it.
@@ -74,6 +78,26 @@ class Form1 {
     void refreshPortList() noexcept;
 
   private:
+    // The command stream on one port's line. A write that comes back short leaves part of a block
+    // there, and the radio would read every later block misaligned.
+    struct Stream {
+        std::int16_t port = 0;  // the port whose line this is
+        std::string partial;    // the bytes of the block in progress
+        bool torn = false;      // a realignment is owed before anything else goes out
+    };
+
+    // Request 0 with state 0 (false) or 1 (true).
+    void transmit(bool on);
+    // The one way blocks reach the radio: a torn stream is realigned first.
+    void send(const CatCommand& block);
+    void realign();
+    void write(const std::string& bytes);
+    void recordOnLine(const std::string& taken);
+    bool streamTorn() const;
+    bool radioMayBeKeyed() const;
+    void unkeyRadio();
+    void unkeyBeforeLettingGo() noexcept;
+
     // Reactions, bound to the controls' events in the constructor.
     void label3Click();
     void command1Click();
@@ -94,6 +118,7 @@ class Form1 {
     MessageDialog& messages_;
     WndProcs& wndProcs_;
     bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
+    Stream stream_;
 };
 
 }  // namespace zelt

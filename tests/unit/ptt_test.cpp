@@ -12,7 +12,22 @@ class PttTest : public FormFixture {
         port.written.clear();
     }
     void request(std::int32_t code, std::int32_t state) { form.ptt(code, state); }
+    // The failure code a request ends with, 0 when it goes through.
+    std::int32_t failureOf(std::int32_t code, std::int32_t state) {
+        try {
+            form.ptt(code, state);
+        } catch (const Failure& failure) {
+            return failure.code();
+        }
+        return 0;
+    }
 };
+
+std::string bytes(std::initializer_list<int> codes) {
+    std::string out;
+    for (int code : codes) out += static_cast<char>(code);
+    return out;
+}
 
 TEST_F(PttTest, TransmitAndReceiveWriteTheirBlocksThenRecolour) {
     request(0, 1);
@@ -99,6 +114,74 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
     EXPECT_TRUE(window.destroyed);
+}
+
+// --- a radio that takes bytes slowly or stops ---
+
+TEST_F(PttTest, KeyBlockTornAfterTwoBytesIsCompletedAsAnUnkeyBeforeTheNextRequest) {
+    port.takeOnly = 2;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(lineOf(1), bytes({0, 0}));
+
+    request(0, 1);
+    EXPECT_EQ(lineOf(1), bytes({0, 0, /* completed: */ 0, 0, 15}) + kOffBlock + kOnBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
+TEST_F(PttTest, KeyBlockTornAfterItsStateByteIsFollowedByAWholeUnkey) {
+    port.takeOnly = 4;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+
+    request(0, 0);
+    EXPECT_EQ(lineOf(1), bytes({0, 0, 0, 1, /* completed: */ 15}) + kOffBlock + kOffBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+}
+
+TEST_F(PttTest, TornUnkeyKeepsTheIndicatorRedUntilTheRealignmentHasGoneOut) {
+    request(0, 1);
+    port.takeOnly = 2;
+    EXPECT_EQ(failureOf(0, 0), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);  // the last whole block keyed the radio
+
+    // The realignment itself stops after completing the torn block: that block unkeyed the radio.
+    port.takeOnly = 4;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(lineOf(1), kOnBlock + bytes({0, 0, 0, 0, 15, 0}));
+
+    request(0, 1);  // the rest of the realignment first, then the request
+    EXPECT_EQ(lineOf(1), kOnBlock + bytes({0, 0, 0, 0, 15, 0, 0, 0, 0, 15}) + kOffBlock + kOnBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
+TEST_F(PttTest, RealignmentCutShortAtABlockEdgeShowsTheKeyItCompletedAndStillOwesAnUnkey) {
+    port.takeOnly = 4;
+    EXPECT_THROW(request(0, 1), Failure);
+    port.takeOnly = 1;  // only the torn key block's last byte: the radio is now keyed
+    EXPECT_EQ(failureOf(0, 0), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+
+    request(0, 0);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+}
+
+TEST_F(PttTest, WriteThatTakesNothingLeavesTheStreamAligned) {
+    request(0, 1);
+    port.takeOnly = 0;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    request(0, 1);  // no realignment: an unkey here would drop the transmission for a moment
+    EXPECT_EQ(lineOf(1), kOnBlock + kOnBlock);
+}
+
+TEST_F(PttTest, DeviceThatWentAwayFailsTheRequestAndClosesThePort) {
+    port.deviceDiesOnNextWrite = true;
+    EXPECT_EQ(failureOf(0, 1), 22);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_TRUE(port.written.empty());
 }
 
 }  // namespace
