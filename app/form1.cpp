@@ -45,6 +45,12 @@ void Form1::ptt(const std::int32_t& request, const std::int32_t& state) {
 
 // The block goes out first: the indicator only changes once the radio was told.
 void Form1::transmit(bool on) {
+    if (portHeld_) {
+        heldRequest_ = on;
+        throw Failure(failure_code::kPortNotOpen, "the port is held closed while a message box is shown");
+    }
+    // A port that was absent, or whose device went away, gets one open attempt per request.
+    if (!windowGone_ && !comport.portOpen()) comport.setPortOpen(true);
     send(on ? kPttOn : kPttOff);
 }
 

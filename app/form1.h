@@ -97,6 +97,10 @@ class Form1 {
     bool radioMayBeKeyed() const;
     void unkeyRadio();
     void unkeyBeforeLettingGo() noexcept;
+    // While the settings check's message box is shown the port is held closed; the last request
+    // that came meanwhile is carried out once the port is open again.
+    void showHoldingThePort(const std::string& text);
+    void carryOutHeldRequest();
 
     // Reactions, bound to the controls' events in the constructor.
     void label3Click();
@@ -119,6 +123,8 @@ class Form1 {
     WndProcs& wndProcs_;
     bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
     Stream stream_;
+    bool portHeld_ = false;            // a message box holds the port closed
+    std::optional<bool> heldRequest_;  // the last request it held up: transmit or not
 };
 
 }  // namespace zelt

@@ -1,4 +1,6 @@
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "app/form1.h"
 #include "common/trap.h"
@@ -46,10 +48,28 @@ void Form1::settingsCheck() noexcept {
     Trap trap;
     closeIfOpen(trap, comport);
     trap.step([&] { comport.setSettings(readSetting(store_, settings::kLineSettings)); });
-    if (trap.failed()) trap.step([&] { messages_.show("Invalid comport settings"); });
+    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid comport settings"); });
     // A close request may have come while the box was open; the port then stays released.
     if (windowGone_) return;
     trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+    trap.step([&] { carryOutHeldRequest(); });
+}
+
+// Nothing is written while the box is up, so a host's unkey that comes meanwhile is not lost.
+void Form1::showHoldingThePort(const std::string& text) {
+    struct Release {
+        bool& held;
+        bool before;
+        ~Release() { held = before; }
+    } release{portHeld_, std::exchange(portHeld_, true)};
+    messages_.show(text);
+}
+
+// The request the box held up goes out (bytes, then colour) once the port is open again. A port
+// that did not reopen drops it: the host was told it failed, and it must not key the radio later.
+void Form1::carryOutHeldRequest() {
+    const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
+    if (held && comport.portOpen()) transmit(*held);
 }
 
 }  // namespace zelt

@@ -155,20 +155,44 @@ TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInF
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
 }
 
-TEST_F(PortReactionsTest, HostRequestWhileTheBoxIsOpenFailsAndNothingBreaks) {
+TEST_F(PortReactionsTest, HostRequestWhileTheBoxIsOpenWritesNothingThenGoesOutAfterIt) {
+    form.ptt(0, 1);
     form.Text1.userEdit("");
-    bool requestFailed = false;
+    std::vector<std::int32_t> failures;
     messages.onShow = [&] {
-        try {
-            form.ptt(0, 1);
-        } catch (const Failure&) {
-            requestFailed = true;
+        for (std::int32_t state : {1, 0}) {  // only the last request is carried out afterwards
+            try {
+                form.ptt(0, state);
+            } catch (const Failure& failure) {
+                failures.push_back(failure.code());
+            }
         }
+        EXPECT_EQ(lineOf(1), kOnBlock);  // nothing written while the box is up
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(form.Shape1.fillColor(), kRed);
     };
     form.Text1.userLeave();
-    EXPECT_TRUE(requestFailed);
+    EXPECT_EQ(failures, (std::vector<std::int32_t>{failure_code::kPortNotOpen, failure_code::kPortNotOpen}));
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+
+    messages.onShow = nullptr;
+    form.Text1.userLeave();  // carried out once only
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+}
+
+TEST_F(PortReactionsTest, HeldRequestIsDroppedWhenThePortDoesNotReopen) {
+    form.Text1.userEdit("");
+    messages.onShow = [&] {
+        port.present.clear();
+        EXPECT_THROW(form.ptt(0, 1), Failure);
+    };
+    form.Text1.userLeave();
+    port.present.insert(1);
+    form.Text1.userEdit("9600,n,8,1");  // the port opens again: the old request stays dropped
     EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
 }
 
 TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {

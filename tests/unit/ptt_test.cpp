@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/form_fixture.h"
 
 namespace zelt::testing {
@@ -67,6 +69,7 @@ TEST_F(PttTest, CloseRequestClosesTheWindowWhateverTheStateAndWritesNothing) {
 
 TEST_F(PttTest, FailedWriteKeepsTheColourAndReachesTheCaller) {
     port.setPortOpen(false);
+    port.present.erase(1);
     EXPECT_THROW(request(0, 1), Failure);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
     EXPECT_TRUE(port.written.empty());
@@ -82,6 +85,7 @@ TEST_F(PttTest, IndicatorClickTogglesByColour) {
 
 TEST_F(PttTest, IndicatorClickOnAClosedPortFailsAndKeepsTheColour) {
     port.setPortOpen(false);
+    port.present.erase(1);
     EXPECT_THROW(form.Label3.userClick(), Failure);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
 }
@@ -114,6 +118,36 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
     EXPECT_TRUE(window.destroyed);
+}
+
+// --- a port that comes back ---
+
+TEST_F(PttTest, AbsentPortCostsOneOpenAttemptPerRequestAndIsUsedOnceItIsBack) {
+    port.setPortOpen(false);
+    port.present.erase(1);
+    log.calls.clear();
+    EXPECT_EQ(failureOf(0, 1), 2);
+    EXPECT_EQ(failureOf(0, 1), 2);
+    EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "open(1)"), 2);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+
+    port.present.insert(1);
+    request(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
+TEST_F(PttTest, DeviceThatWentAwayIsOpenedAgainByTheNextRequest) {
+    request(0, 1);
+    port.deviceDiesOnNextWrite = true;
+    EXPECT_EQ(failureOf(0, 0), 22);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+
+    request(0, 0);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
 }
 
 // --- a radio that takes bytes slowly or stops ---
@@ -174,14 +208,6 @@ TEST_F(PttTest, WriteThatTakesNothingLeavesTheStreamAligned) {
     EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
     request(0, 1);  // no realignment: an unkey here would drop the transmission for a moment
     EXPECT_EQ(lineOf(1), kOnBlock + kOnBlock);
-}
-
-TEST_F(PttTest, DeviceThatWentAwayFailsTheRequestAndClosesThePort) {
-    port.deviceDiesOnNextWrite = true;
-    EXPECT_EQ(failureOf(0, 1), 22);
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
-    EXPECT_TRUE(port.written.empty());
 }
 
 }  // namespace
