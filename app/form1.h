@@ -97,6 +97,7 @@ class Form1 {
     bool radioMayBeKeyed() const;
     void unkeyRadio();
     void unkeyBeforeLettingGo() noexcept;
+    void unkeyRadioLeftBehind();
     // While the settings check's message box is shown the port is held closed; the last request
     // that came meanwhile is carried out once the port is open again.
     void showHoldingThePort(const std::string& text);

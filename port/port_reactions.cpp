@@ -19,6 +19,7 @@ void closeIfOpen(Trap& trap, SerialPort& port) {
 void Form1::portChange() noexcept {
     if (!Loaded) return;
     Trap trap;
+    trap.step([&] { unkeyRadioLeftBehind(); });
     closeIfOpen(trap, comport);
     trap.step([&] {
         const int sum = Combo1.listIndex() + 1;
@@ -30,6 +31,18 @@ void Form1::portChange() noexcept {
     // Opened whatever its state before, so a port that failed to open earlier is tried again.
     trap.step([&] { comport.setPortOpen(true); });
     if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
+}
+
+// Moving to another port while the radio may be keyed: nothing would ever unkey the radio left
+// behind, so it is told on its own port before that port is closed. The radio on the new port was
+// never keyed, and the PTT-off block turns the indicator green. Choosing the same port changes
+// nothing on the line.
+void Form1::unkeyRadioLeftBehind() {
+    if (!radioMayBeKeyed()) return;
+    const int chosen = Combo1.listIndex() + 1;
+    if (chosen <= 0 || chosen == comport.commPort()) return;
+    if (!comport.portOpen()) comport.setPortOpen(true);
+    unkeyRadio();
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.

@@ -92,6 +92,58 @@ TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
 }
 
+// --- port change while the radio is keyed ---
+
+TEST_F(PortReactionsTest, MovingAwayWhileTransmittingUnkeysTheOldRadioFirst) {
+    form.ptt(0, 1);
+    log.calls.clear();
+    form.Combo1.userChoose(2);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_LT(log.indexOf("output"), log.indexOf("close"));
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(lineOf(3).empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PortReactionsTest, OldPortHeldClosedIsOpenedOnceForTheUnkey) {
+    form.ptt(0, 1);
+    port.forceOpen(false);
+    log.calls.clear();
+    form.Combo1.userChoose(1);
+    EXPECT_EQ(log.calls.at(log.indexOf("open")), "open(1)");
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.number(), 2);
+}
+
+TEST_F(PortReactionsTest, SamePortAndSettingsChangesLeaveTheTransmitStateAlone) {
+    form.ptt(0, 1);
+    form.Combo1.userChoose(0);
+    form.Text1.userEdit("9600,n,8,1");
+    EXPECT_EQ(lineOf(1), kOnBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
+TEST_F(PortReactionsTest, UnkeyThatCannotReachTheOldRadioIsReportedAndStillMoves) {
+    form.ptt(0, 1);
+    port.deviceDiesOnNextWrite = true;
+    form.Combo1.userChoose(2);
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);  // nothing told the old radio otherwise
+}
+
+TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsClean) {
+    port.takeOnly = 4;
+    EXPECT_THROW(form.ptt(0, 1), Failure);
+    form.Combo1.userChoose(2);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);  // the torn key block, completed, then the unkey
+    form.ptt(0, 1);
+    EXPECT_EQ(lineOf(3), kOnBlock);
+}
+
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
