@@ -29,7 +29,6 @@ Form1::Form1(Platform platform)
     Command1.onClick = [this] { command1Click(); };
     Check1.onClick = [this] { check1Click(); };
     Check2.onClick = [this] { check2Click(); };
-    Combo1.onChange = [this] { portChange(); };
     Combo1.onClick = [this] { portChange(); };
     Text1.onChange = [this] { settingsChange(); };
     Text1.onLostFocus = [this] { settingsCheck(); };

@@ -98,6 +98,7 @@ class Form1 {
     void unkeyRadio();
     void unkeyBeforeLettingGo() noexcept;
     void unkeyRadioLeftBehind();
+    void fillPortList();
     // While the settings check's message box is shown the port is held closed; the last request
     // that came meanwhile is carried out once the port is open again.
     void showHoldingThePort(const std::string& text);

@@ -1,6 +1,9 @@
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "app/form1.h"
 #include "common/trap.h"
@@ -10,6 +13,9 @@
 namespace zelt {
 
 namespace {
+constexpr int kFewestListed = 4;  // COM1 to COM4 are always listed
+constexpr int kHighestPort = 255;
+
 void closeIfOpen(Trap& trap, SerialPort& port) {
     trap.stepIf([&] { return port.portOpen(); }, [&] { port.setPortOpen(false); });
 }
@@ -43,6 +49,23 @@ void Form1::unkeyRadioLeftBehind() {
     if (chosen <= 0 || chosen == comport.commPort()) return;
     if (!comport.portOpen()) comport.setPortOpen(true);
     unkeyRadio();
+}
+
+// COM1 up to the highest port present or in force, without gaps, so that a list position + 1 is
+// always the port number.
+void Form1::fillPortList() {
+    int highest = std::max<int>(kFewestListed, comport.commPort());
+    for (const std::int16_t number : comport.presentPorts()) highest = std::max<int>(highest, number);
+    std::vector<std::string> items;
+    for (int number = 1; number <= std::min(highest, kHighestPort); ++number) {
+        items.push_back("COM" + std::to_string(number));
+    }
+    Combo1.setItems(std::move(items));
+}
+
+void Form1::refreshPortList() noexcept {
+    Trap trap;
+    trap.step([&] { fillPortList(); });
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.

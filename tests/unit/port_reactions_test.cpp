@@ -144,6 +144,47 @@ TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsCl
     EXPECT_EQ(lineOf(3), kOnBlock);
 }
 
+// --- the port list ---
+
+TEST_F(PortReactionsTest, ListGrowsToANewPortKeepingTheChoiceWithoutCyclingThePort) {
+    form.Combo1.userChoose(1);
+    log.calls.clear();
+    int viewTold = 0;
+    form.Combo1.onModelChanged = [&] { ++viewTold; };
+    port.present.insert(33);
+    form.refreshPortList();
+    ASSERT_EQ(form.Combo1.items().size(), 33U);
+    EXPECT_EQ(form.Combo1.items()[32], "COM33");
+    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    EXPECT_EQ(viewTold, 1);
+    EXPECT_EQ(log.indexOf("close"), -1);
+    EXPECT_EQ(log.indexOf("save"), -1);
+
+    form.Combo1.userChoose(32);
+    EXPECT_EQ(port.number(), 33);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, ListCoversThePortInForceAndStopsAtCom255) {
+    port.present = {1, 300};
+    form.refreshPortList();
+    EXPECT_EQ(form.Combo1.items().size(), 255U);
+    EXPECT_EQ(form.Combo1.items().back(), "COM255");
+
+    port.present = {1};
+    port.forceOpen(false);
+    port.setCommPort(9);
+    form.refreshPortList();
+    EXPECT_EQ(form.Combo1.items().size(), 9U);
+}
+
+TEST_F(PortReactionsTest, FailedPortListReadKeepsTheList) {
+    log.failing.insert("presentPorts");
+    port.present.insert(12);
+    form.refreshPortList();
+    EXPECT_EQ(form.Combo1.items().size(), 4U);
+}
+
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {

@@ -17,6 +17,8 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         "registerMessage(REDUDORORU)",
         "hookWindow",
         "read(Com/Settings)",
+        "commPort",
+        "presentPorts",
         "read(Com/ComPort)",
         "read(Com/ComPort)",
         "setCommPort(1)",
@@ -73,13 +75,32 @@ TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
     EXPECT_TRUE(port.isOpen());
 }
 
-TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
+TEST_F(StartupTest, StoredPortBeyondTheListLeavesItUnchosenButUsesThatPort) {
     store.put("Com", "ComPort", "5");
-    port.present.insert(5);
     form.load();
+    EXPECT_EQ(form.Combo1.items().size(), 4U);
     EXPECT_EQ(form.Combo1.listIndex(), -1);
     EXPECT_EQ(port.number(), 5);
+    EXPECT_TRUE(log.contains("open(5)"));
+}
+
+TEST_F(StartupTest, ListReachesTheHighestPortPresentSoAStoredCom33IsChosen) {
+    store.put("Com", "ComPort", "33");
+    port.present.insert(33);
+    form.load();
+    ASSERT_EQ(form.Combo1.items().size(), 33U);
+    EXPECT_EQ(form.Combo1.items()[4], "COM5");  // no gaps: position + 1 is the port number
+    EXPECT_EQ(form.Combo1.items()[32], "COM33");
+    EXPECT_EQ(form.Combo1.listIndex(), 32);
+    EXPECT_EQ(port.number(), 33);
     EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(StartupTest, ListAndPortReadTheStoredNumberAlike) {
+    store.put("Com", "ComPort", "2.5");
+    form.load();
+    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    EXPECT_EQ(port.number(), 2);
 }
 
 TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
@@ -181,10 +202,10 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
                          ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
-                                           "read:Com/ComPort", "setCommPort", "setSettings", "read:Com/DTR",
-                                           "setControlLines", "read:Win/Min", "save:Win/Min", "read:Win/Top",
-                                           "save:Win/Top", "setWindowPos", "clientWidth", "outerWidth",
-                                           "setOuterWidth", "open"));
+                                           "presentPorts", "read:Com/ComPort", "setCommPort", "setSettings",
+                                           "read:Com/DTR", "setControlLines", "read:Win/Min", "save:Win/Min",
+                                           "read:Win/Top", "save:Win/Top", "setWindowPos", "clientWidth",
+                                           "outerWidth", "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
     log.failing.insert("outerWidth");
