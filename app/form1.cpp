@@ -143,4 +143,11 @@ void Form1::windowDestroyed() noexcept {
     }
 }
 
+void Form1::sessionEnding() noexcept {
+    // A request the settings box held up must not key the radio after this last unkey.
+    heldRequest_.reset();
+    if (windowGone_) return;
+    unkeyBeforeLettingGo();
+}
+
 }  // namespace zelt

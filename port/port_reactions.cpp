@@ -68,6 +68,22 @@ void Form1::refreshPortList() noexcept {
     trap.step([&] { fillPortList(); });
 }
 
+// A port that was absent or went away may be back. Nothing is reported: nobody asked for it.
+void Form1::portsChanged() noexcept {
+    refreshPortList();
+    if (!Loaded || windowGone_ || portHeld_) return;
+    Trap trap;
+    trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+}
+
+// After sleep the device behind the handle may be gone without a write having told us; closing
+// lets the next request open it afresh. A port held closed by a message box is left to the box.
+void Form1::resumed() noexcept {
+    if (portHeld_) return;
+    Trap trap;
+    trap.step([&] { comport.setPortOpen(false); });
+}
+
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
 void Form1::settingsChange() noexcept {
     if (!Loaded) return;

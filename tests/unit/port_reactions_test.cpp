@@ -185,6 +185,49 @@ TEST_F(PortReactionsTest, FailedPortListReadKeepsTheList) {
     EXPECT_EQ(form.Combo1.items().size(), 4U);
 }
 
+// --- ports coming and going, sleep ---
+
+TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyWhenThePortsChange) {
+    port.setPortOpen(false);
+    port.present.erase(1);
+    form.portsChanged();
+    EXPECT_FALSE(port.isOpen());
+    port.present.insert(1);
+    port.present.insert(7);
+    form.portsChanged();
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(form.Combo1.items().size(), 7U);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(port.opens, 1);
+    form.portsChanged();  // an open port is left as it is
+    EXPECT_EQ(port.opens, 1);
+}
+
+TEST_F(PortReactionsTest, PortsChangingNeverOpensAPortHeldByTheBoxOrReleasedWithTheWindow) {
+    form.Text1.userEdit("");
+    messages.onShow = [&] {
+        log.calls.clear();
+        form.portsChanged();
+        form.resumed();
+        EXPECT_EQ(log.indexOf("open"), -1);
+        EXPECT_EQ(log.indexOf("close"), -1);
+    };
+    form.Text1.userLeave();
+    EXPECT_EQ(messages.shown.size(), 1U);
+
+    form.unload();
+    form.portsChanged();
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, ResumingClosesThePortAndTheNextRequestOpensItAgain) {
+    form.resumed();
+    EXPECT_FALSE(port.isOpen());
+    form.ptt(0, 1);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(lineOf(1), kOnBlock);
+}
+
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
@@ -274,6 +317,17 @@ TEST_F(PortReactionsTest, HostRequestWhileTheBoxIsOpenWritesNothingThenGoesOutAf
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
 }
 
+TEST_F(PortReactionsTest, HeldKeyRequestNeverGoesOutOnceTheSessionEnds) {
+    form.Text1.userEdit("");
+    messages.onShow = [&] {
+        EXPECT_THROW(form.ptt(0, 1), Failure);
+        form.sessionEnding();
+    };
+    form.Text1.userLeave();
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+}
+
 TEST_F(PortReactionsTest, HeldRequestIsDroppedWhenThePortDoesNotReopen) {
     form.Text1.userEdit("");
     messages.onShow = [&] {
@@ -329,6 +383,8 @@ TEST_F(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
     form.Combo1.userChoose(2);
     EXPECT_TRUE(log.calls.empty());
     EXPECT_TRUE(store.values.empty());
+    form.portsChanged();
+    EXPECT_EQ(log.indexOf("open"), -1);
 }
 
 }  // namespace

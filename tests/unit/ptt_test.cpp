@@ -120,6 +120,34 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     EXPECT_TRUE(window.destroyed);
 }
 
+// --- the session ending ---
+
+TEST_F(PttTest, SessionEndingUnkeysOnceAndTheLaterCloseSendsNothingMore) {
+    request(0, 1);
+    form.sessionEnding();
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_TRUE(port.isOpen());
+    form.windowDestroyed();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+}
+
+TEST_F(PttTest, SessionEndingOpensAClosedPortForTheUnkeyAndIgnoresAGreenIndicator) {
+    form.sessionEnding();
+    EXPECT_TRUE(port.written.empty());
+
+    request(0, 1);
+    port.setPortOpen(false);
+    form.sessionEnding();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+}
+
+TEST_F(PttTest, SessionEndingSurvivesARadioThatCannotBeReached) {
+    request(0, 1);
+    port.deviceDiesOnNextWrite = true;
+    EXPECT_NO_THROW(form.sessionEnding());
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
 // --- a port that comes back ---
 
 TEST_F(PttTest, AbsentPortCostsOneOpenAttemptPerRequestAndIsUsedOnceItIsBack) {
