@@ -49,8 +49,10 @@ class Form1 {
     void load() noexcept;
 
     // Keys or unkeys the radio (request 0, state 0 or 1) or closes the program (request 1); other
-    // values are ignored. Throws Failure when the port write fails; the indicator then keeps its
-    // colour.
+    // values are ignored. A closed port gets one open attempt first. Throws Failure when the port
+    // cannot be opened or the write fails (a write cut short included); the indicator then keeps
+    // its colour. While a message box holds the port closed nothing is written: the request fails
+    // and the last such request is carried out once the port is open again.
     void ptt(const std::int32_t& request, const std::int32_t& state);
 
     // Closes the window, which ends the program.
