@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "hostlink/wnd_procs.h"
 #include "port/serial_port.h"
@@ -9,6 +11,8 @@
 #include "ui/window_system.h"
 
 namespace zelt {
+
+struct CatCommand;
 
 // The program's one window object: its controls, its form-level state and its reactions. The
 // platform is reached only through the interfaces handed in; the Win32 view binds an HWND to it.
@@ -45,8 +49,10 @@ class Form1 {
     void load() noexcept;
 
     // Keys or unkeys the radio (request 0, state 0 or 1) or closes the program (request 1); other
-    // values are ignored. Throws Failure when the port write fails; the indicator then keeps its
-    // colour.
+    // values are ignored. A closed port gets one open attempt first. Throws Failure when the port
+    // cannot be opened or the write fails (a write cut short included); the indicator then keeps
+    // its colour. While a message box holds the port closed nothing is written: the request fails
+    // and the last such request is carried out once the port is open again.
     void ptt(const std::int32_t& request, const std::int32_t& state);
 
     // Closes the window, which ends the program.
@@ -74,6 +80,32 @@ class Form1 {
     void refreshPortList() noexcept;
 
   private:
+    // The command stream on one port's line. A write that comes back short leaves part of a block
+    // there, and the radio would read every later block misaligned.
+    struct Stream {
+        std::int16_t port = 0;  // the port whose line this is
+        std::string partial;    // the bytes of the block in progress
+        bool torn = false;      // a realignment is owed before anything else goes out
+    };
+
+    // Request 0 with state 0 (false) or 1 (true).
+    void transmit(bool on);
+    // The one way blocks reach the radio: a torn stream is realigned first.
+    void send(const CatCommand& block);
+    void realign();
+    void write(const std::string& bytes);
+    void recordOnLine(const std::string& taken);
+    bool streamTorn() const;
+    bool radioMayBeKeyed() const;
+    void unkeyRadio();
+    void unkeyBeforeLettingGo() noexcept;
+    void unkeyRadioLeftBehind();
+    void fillPortList();
+    // While the settings check's message box is shown the port is held closed; the last request
+    // that came meanwhile is carried out once the port is open again.
+    void showHoldingThePort(const std::string& text);
+    void carryOutHeldRequest();
+
     // Reactions, bound to the controls' events in the constructor.
     void label3Click();
     void command1Click();
@@ -94,6 +126,9 @@ class Form1 {
     MessageDialog& messages_;
     WndProcs& wndProcs_;
     bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
+    Stream stream_;
+    bool portHeld_ = false;            // a message box holds the port closed
+    std::optional<bool> heldRequest_;  // the last request it held up: transmit or not
 };
 
 }  // namespace zelt

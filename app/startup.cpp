@@ -1,9 +1,28 @@
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 #include "app/form1.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
 
 namespace zelt {
+
+namespace {
+// The list position of a stored port comes from the same reading as the port number, so that the
+// list shows the port actually opened ("2.5" is COM2 in both).
+std::int16_t listPosition(std::string_view stored) {
+    const int position = textToInt16(stored) - 1;
+    if (position < INT16_MIN) throw Failure(failure_code::kOverflow, "list position beyond 16 bits");
+    return static_cast<std::int16_t>(position);
+}
+
+// Only exactly "1" raises a line: a radio keyed on DTR or RTS must not transmit by accident.
+bool lineHigh(const std::string& stored) {
+    return stored == "1";
+}
+}  // namespace
 
 // Start-up, in its fixed order. A step that fails is skipped and the next one runs, so the program
 // always reaches the running state; nothing is shown.
@@ -14,9 +33,15 @@ void Form1::load() noexcept {
 
     // Filling Text1 and Combo1 runs their reactions; they do nothing until Loaded is set.
     trap.step([&] { Text1.setText(readSetting(store_, settings::kLineSettings)); });
-    trap.step([&] { Combo1.setListIndex(textToListPosition(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { fillPortList(); });
+    trap.step([&] { Combo1.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
     trap.step([&] { comport.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
     trap.step([&] { comport.setSettings(Text1.text()); });
+    // A failed read leaves both lines as the port holds them until told otherwise: low.
+    trap.step([&] {
+        const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
+        comport.setControlLines(dtr, lineHigh(readSetting(store_, settings::kRts)));
+    });
 
     trap.step([&] { Check1.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
     trap.stepIf([&] { return Check1.value() != 0; }, [&] { window_.setMinimized(); });

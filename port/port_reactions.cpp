@@ -1,4 +1,9 @@
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/form1.h"
 #include "common/trap.h"
@@ -8,6 +13,9 @@
 namespace zelt {
 
 namespace {
+constexpr int kFewestListed = 4;  // COM1 to COM4 are always listed
+constexpr int kHighestPort = 255;
+
 void closeIfOpen(Trap& trap, SerialPort& port) {
     trap.stepIf([&] { return port.portOpen(); }, [&] { port.setPortOpen(false); });
 }
@@ -17,6 +25,7 @@ void closeIfOpen(Trap& trap, SerialPort& port) {
 void Form1::portChange() noexcept {
     if (!Loaded) return;
     Trap trap;
+    trap.step([&] { unkeyRadioLeftBehind(); });
     closeIfOpen(trap, comport);
     trap.step([&] {
         const int sum = Combo1.listIndex() + 1;
@@ -28,6 +37,51 @@ void Form1::portChange() noexcept {
     // Opened whatever its state before, so a port that failed to open earlier is tried again.
     trap.step([&] { comport.setPortOpen(true); });
     if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
+}
+
+// Moving to another port while the radio may be keyed: nothing would ever unkey the radio left
+// behind, so it is told on its own port before that port is closed. The radio on the new port was
+// never keyed, and the PTT-off block turns the indicator green. Choosing the same port changes
+// nothing on the line.
+void Form1::unkeyRadioLeftBehind() {
+    if (!radioMayBeKeyed()) return;
+    const int chosen = Combo1.listIndex() + 1;
+    if (chosen <= 0 || chosen == comport.commPort()) return;
+    if (!comport.portOpen()) comport.setPortOpen(true);
+    unkeyRadio();
+}
+
+// COM1 up to the highest port present or in force, without gaps, so that a list position + 1 is
+// always the port number.
+void Form1::fillPortList() {
+    int highest = std::max<int>(kFewestListed, comport.commPort());
+    for (const std::int16_t number : comport.presentPorts()) highest = std::max<int>(highest, number);
+    std::vector<std::string> items;
+    for (int number = 1; number <= std::min(highest, kHighestPort); ++number) {
+        items.push_back("COM" + std::to_string(number));
+    }
+    Combo1.setItems(std::move(items));
+}
+
+void Form1::refreshPortList() noexcept {
+    Trap trap;
+    trap.step([&] { fillPortList(); });
+}
+
+// A port that was absent or went away may be back. Nothing is reported: nobody asked for it.
+void Form1::portsChanged() noexcept {
+    refreshPortList();
+    if (!Loaded || windowGone_ || portHeld_) return;
+    Trap trap;
+    trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+}
+
+// After sleep the device behind the handle may be gone without a write having told us; closing
+// lets the next request open it afresh. A port held closed by a message box is left to the box.
+void Form1::resumed() noexcept {
+    if (portHeld_) return;
+    Trap trap;
+    trap.step([&] { comport.setPortOpen(false); });
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
@@ -46,10 +100,28 @@ void Form1::settingsCheck() noexcept {
     Trap trap;
     closeIfOpen(trap, comport);
     trap.step([&] { comport.setSettings(readSetting(store_, settings::kLineSettings)); });
-    if (trap.failed()) trap.step([&] { messages_.show("Invalid comport settings"); });
+    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid comport settings"); });
     // A close request may have come while the box was open; the port then stays released.
     if (windowGone_) return;
     trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+    trap.step([&] { carryOutHeldRequest(); });
+}
+
+// Nothing is written while the box is up, so a host's unkey that comes meanwhile is not lost.
+void Form1::showHoldingThePort(const std::string& text) {
+    struct Release {
+        bool& held;
+        bool before;
+        ~Release() { held = before; }
+    } release{portHeld_, std::exchange(portHeld_, true)};
+    messages_.show(text);
+}
+
+// The request the box held up goes out (bytes, then colour) once the port is open again. A port
+// that did not reopen drops it: the host was told it failed, and it must not key the radio later.
+void Form1::carryOutHeldRequest() {
+    const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
+    if (held && comport.portOpen()) transmit(*held);
 }
 
 }  // namespace zelt

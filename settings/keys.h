@@ -19,6 +19,10 @@ inline constexpr std::string_view kApplication = "ZELT";
 namespace settings {
 inline constexpr SettingKey kLineSettings{"Com", "Settings", "4800,n,8,2"};
 inline constexpr SettingKey kComPort{"Com", "ComPort", "1"};
+// Optional: "1" holds that modem line high while the port is open, for an interface powered from
+// DTR or a radio that waits for RTS; anything else holds it low, so the transmitter is not keyed.
+inline constexpr SettingKey kDtr{"Com", "DTR", "0"};
+inline constexpr SettingKey kRts{"Com", "RTS", "0"};
 inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
 inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
 }  // namespace settings

@@ -49,6 +49,12 @@ ComboBoxModel::ComboBoxModel(std::vector<std::string> items, TwipsRect place, bo
                              std::string tooltip)
     : ControlModel({}, place, enabled, std::move(tooltip)), items_(std::move(items)) {}
 
+void ComboBoxModel::setItems(std::vector<std::string> items) {
+    items_ = std::move(items);
+    if (listIndex_ >= static_cast<int>(items_.size())) listIndex_ = -1;
+    changed();
+}
+
 void ComboBoxModel::setListIndex(std::int16_t index) {
     if (index < -1 || index >= static_cast<int>(items_.size())) {
         throw Failure(failure_code::kInvalidPropertyValue, "no such entry in the list");

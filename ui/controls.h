@@ -75,11 +75,13 @@ class ComboBoxModel : public ControlModel {
   public:
     ComboBoxModel(std::vector<std::string> items, TwipsRect place, bool enabled, std::string tooltip);
     const std::vector<std::string>& items() const { return items_; }
+    // New entries, keeping the chosen position while the list still has it. Nothing was chosen by
+    // this, so no click reaction runs; only the view is told, so that it fills its list again.
+    void setItems(std::vector<std::string> items);
     std::int16_t listIndex() const { return listIndex_; }
     void setListIndex(std::int16_t index);
     void userChoose(std::int16_t index);
     std::function<void()> onClick;
-    std::function<void()> onChange;
 
   private:
     std::vector<std::string> items_;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -12,14 +15,22 @@
 namespace zelt::testing {
 
 // A serial port that behaves like the real one (valid numbers, settings parsed, writes only while
-// open) and records what the radio on each port would have received.
+// open) and records what the radio on each port would have received. Tests can make the next write
+// run out of time part-way, or find the device gone.
 class FakeSerialPort : public SerialPort {
   public:
     explicit FakeSerialPort(CallLog& log) : log_(log) {}
 
-    std::set<int> presentPorts{1, 2, 3, 4};
-    std::vector<std::pair<int, std::string>> written;  // port number, bytes of one write
+    std::set<int> present{1, 2, 3, 4};                 // the ports that exist on the machine
+    std::vector<std::pair<int, std::string>> written;  // port number, bytes one write handed over
     int opens = 0;
+    bool dtrHigh = false;
+    bool rtsHigh = false;
+
+    // The next write: takes only this many bytes (the rest is not taken), or fails as an unplugged
+    // adapter does, which closes the port.
+    std::optional<std::size_t> takeOnly;
+    bool deviceDiesOnNextWrite = false;
 
     void setCommPort(std::int16_t number) override {
         log_.call("setCommPort", std::to_string(number));
@@ -37,6 +48,11 @@ class FakeSerialPort : public SerialPort {
         settings_ = settings;
     }
     std::string settings() const override { return settings_; }
+    void setControlLines(bool dtr, bool rts) override {
+        log_.call("setControlLines", std::to_string(dtr) + "," + std::to_string(rts));
+        dtrHigh = dtr;
+        rtsHigh = rts;
+    }
     bool portOpen() const override {
         log_.call("portOpen");
         return open_;
@@ -48,15 +64,26 @@ class FakeSerialPort : public SerialPort {
             return;
         }
         if (open_) return;
-        if (presentPorts.count(number_) == 0) throw Failure(2, "no such port");
+        if (present.count(number_) == 0) throw Failure(2, "no such port");
         open_ = true;
         ++opens;
         openedWith_ = settings_;
     }
-    void output(const std::string& bytes) override {
+    std::size_t output(const std::string& bytes) override {
         log_.call("output");
         if (!open_) throw Failure(failure_code::kPortNotOpen, "port not open");
-        written.emplace_back(number_, bytes);
+        if (std::exchange(deviceDiesOnNextWrite, false)) {
+            open_ = false;
+            throw Failure(22, "the device does not recognize the command");
+        }
+        const std::size_t taken = std::min(takeOnly.value_or(bytes.size()), bytes.size());
+        takeOnly.reset();
+        if (taken > 0) written.emplace_back(number_, bytes.substr(0, taken));
+        return taken;
+    }
+    std::vector<std::int16_t> presentPorts() const override {
+        log_.call("presentPorts");
+        return {present.begin(), present.end()};
     }
 
     // Helpers for tests.

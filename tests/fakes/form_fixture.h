@@ -37,6 +37,23 @@ class FormFixture : public ::testing::Test {
         }
         return out;
     }
+
+    // The failure code a request ends with, 0 when it goes through.
+    std::int32_t failureOf(std::int32_t code, std::int32_t state) {
+        try {
+            form.ptt(code, state);
+        } catch (const Failure& failure) {
+            return failure.code();
+        }
+        return 0;
+    }
+
+    // Everything the radio on that port received, as one stream.
+    std::string lineOf(int portNumber) const {
+        std::string line;
+        for (const std::string& bytes : bytesOn(portNumber)) line += bytes;
+        return line;
+    }
 };
 
 inline const std::string kOnBlock{"\x00\x00\x00\x01\x0F", 5};

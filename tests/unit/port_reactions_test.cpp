@@ -41,7 +41,7 @@ TEST_F(PortReactionsTest, ChoosingTheSameEntryStillCyclesThePortAndStores) {
 
 TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
     form.Combo1.userChoose(3);
-    port.presentPorts.erase(4);
+    port.present.erase(4);
     form.Combo1.userChoose(3);
     EXPECT_EQ(port.number(), 4);
     EXPECT_FALSE(port.isOpen());
@@ -92,6 +92,60 @@ TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
 }
 
+// --- port change while the radio is keyed ---
+
+TEST_F(PortReactionsTest, MovingAwayWhileTransmittingUnkeysTheOldRadioFirst) {
+    form.ptt(0, 1);
+    form.Combo1.userChoose(0);  // the same port, and a settings change, leave the state alone
+    form.Text1.userEdit("9600,n,8,1");
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    port.forceOpen(false);  // the old port is opened once for the unkey
+    log.calls.clear();
+    form.Combo1.userChoose(2);
+    EXPECT_LT(log.indexOf("open(1)"), log.indexOf("setCommPort(3)"));
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsClean) {
+    port.takeOnly = 4;
+    EXPECT_THROW(form.ptt(0, 1), Failure);
+    form.Combo1.userChoose(2);
+    form.ptt(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);  // the torn key block completed, then the unkey
+    EXPECT_EQ(lineOf(3), kOnBlock);
+}
+
+// --- the port list, ports that come back, sleep ---
+
+TEST_F(PortReactionsTest, ListGrowsToCom33KeepingTheChoiceWithoutCyclingThePortAndStopsAtCom255) {
+    form.Combo1.userChoose(1);
+    log.calls.clear();
+    port.present.insert(33);
+    form.refreshPortList();
+    ASSERT_EQ(form.Combo1.items().size(), 33U);
+    EXPECT_EQ(form.Combo1.items()[32], "COM33");
+    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    EXPECT_EQ(log.indexOf("close"), -1);
+    port.present = {1, 300};
+    form.refreshPortList();
+    EXPECT_EQ(form.Combo1.items().back(), "COM255");
+}
+
+TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndResumingClosesIt) {
+    port.setPortOpen(false);
+    port.present.erase(1);
+    form.portsChanged();
+    port.present.insert(1);
+    form.portsChanged();
+    EXPECT_TRUE(port.isOpen());
+    form.resumed();
+    EXPECT_FALSE(port.isOpen());
+    form.ptt(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock);
+}
+
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
@@ -117,7 +171,7 @@ TEST_F(PortReactionsTest, RefusedTextIsStoredSilentlyAndThePortKeepsItsSettings)
 }
 
 TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
-    port.presentPorts.clear();
+    port.present.clear();
     form.Text1.userEdit("9600,n,8,1");
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
@@ -155,20 +209,29 @@ TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInF
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
 }
 
-TEST_F(PortReactionsTest, HostRequestWhileTheBoxIsOpenFailsAndNothingBreaks) {
+TEST_F(PortReactionsTest, LastRequestHeldUpByTheBoxGoesOutOnceThePortIsOpenAgain) {
+    form.ptt(0, 1);
     form.Text1.userEdit("");
-    bool requestFailed = false;
     messages.onShow = [&] {
-        try {
-            form.ptt(0, 1);
-        } catch (const Failure&) {
-            requestFailed = true;
-        }
+        EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
+        EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
+        form.portsChanged();  // nor does a port coming back open a port the box holds
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(lineOf(1), kOnBlock);
     };
     form.Text1.userLeave();
-    EXPECT_TRUE(requestFailed);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
-    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(PortReactionsTest, HeldKeyRequestNeverGoesOutOnceTheSessionEnds) {
+    form.Text1.userEdit("");
+    messages.onShow = [&] {
+        EXPECT_THROW(form.ptt(0, 1), Failure);
+        form.sessionEnding();
+    };
+    form.Text1.userLeave();
+    EXPECT_TRUE(port.written.empty());
 }
 
 TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {
@@ -189,7 +252,7 @@ TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
 
 TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
     store.put("Com", "Settings", "9600,n,8,1");
-    port.presentPorts.clear();
+    port.present.clear();
     form.Text1.userLeave();
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(messages.shown.empty());

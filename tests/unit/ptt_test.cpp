@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/form_fixture.h"
 
 namespace zelt::testing {
@@ -52,6 +54,7 @@ TEST_F(PttTest, CloseRequestClosesTheWindowWhateverTheStateAndWritesNothing) {
 
 TEST_F(PttTest, FailedWriteKeepsTheColourAndReachesTheCaller) {
     port.setPortOpen(false);
+    port.present.erase(1);
     EXPECT_THROW(request(0, 1), Failure);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
     EXPECT_TRUE(port.written.empty());
@@ -67,6 +70,7 @@ TEST_F(PttTest, IndicatorClickTogglesByColour) {
 
 TEST_F(PttTest, IndicatorClickOnAClosedPortFailsAndKeepsTheColour) {
     port.setPortOpen(false);
+    port.present.erase(1);
     EXPECT_THROW(form.Label3.userClick(), Failure);
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
 }
@@ -96,9 +100,62 @@ TEST_F(PttTest, ClosingWhileReceivingSendsNothing) {
 TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     request(0, 1);
     port.setPortOpen(false);
-    port.presentPorts.clear();  // the radio vanished: the unkey cannot be delivered
+    port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
     EXPECT_TRUE(window.destroyed);
+}
+
+TEST_F(PttTest, SessionEndingUnkeysOnceEvenOnAClosedPortAndTheLaterCloseSendsNothingMore) {
+    form.sessionEnding();  // green: nothing to tell the radio
+    request(0, 1);
+    port.setPortOpen(false);
+    form.sessionEnding();
+    form.windowDestroyed();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+}
+
+// --- a port that comes back ---
+
+TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainByTheNextRequest) {
+    port.setPortOpen(false);
+    port.present.erase(1);
+    EXPECT_EQ(failureOf(0, 1), 2);
+    EXPECT_EQ(failureOf(0, 1), 2);
+    EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "open(1)"), 2);  // one attempt each
+    port.present.insert(1);
+    request(0, 1);
+    port.deviceDiesOnNextWrite = true;
+    EXPECT_EQ(failureOf(0, 0), 22);
+    EXPECT_FALSE(port.isOpen());
+    request(0, 0);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+}
+
+// --- a radio that takes bytes slowly or stops: whatever was torn, the radio ends unkeyed ---
+
+TEST_F(PttTest, KeyBlockTornAtTwoOrFourBytesIsCompletedAsAnUnkeyThenAWholeUnkeyFollows) {
+    port.takeOnly = 2;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    request(0, 0);  // 00 00 | 00 00 0F, then the unkey, then the request
+    port.takeOnly = 4;
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    request(0, 1);  // 00 00 00 01 | 0F, then the unkey, then the request
+    EXPECT_EQ(lineOf(1), kOffBlock + kOffBlock + kOffBlock + kOnBlock + kOffBlock + kOnBlock);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+}
+
+TEST_F(PttTest, RealignmentCutShortShowsTheLastWholeBlockAndIsTriedAgain) {
+    request(0, 1);
+    port.takeOnly = 2;
+    EXPECT_THROW(request(0, 0), Failure);
+    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    port.takeOnly = 4;  // completes the torn unkey and one byte more
+    EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
+    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    request(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock + kOffBlock + kOnBlock);
 }
 
 }  // namespace

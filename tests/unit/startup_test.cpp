@@ -17,10 +17,15 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         "registerMessage(REDUDORORU)",
         "hookWindow",
         "read(Com/Settings)",
+        "commPort",
+        "presentPorts",
         "read(Com/ComPort)",
         "read(Com/ComPort)",
         "setCommPort(1)",
         "setSettings(4800,n,8,2)",
+        "read(Com/DTR)",
+        "read(Com/RTS)",
+        "setControlLines(0,0)",
         "read(Win/Min)",
         "save(Win/Min=0)",
         "read(Win/Top)",
@@ -72,11 +77,25 @@ TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
 
 TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
     store.put("Com", "ComPort", "5");
-    port.presentPorts.insert(5);
     form.load();
     EXPECT_EQ(form.Combo1.listIndex(), -1);
     EXPECT_EQ(port.number(), 5);
+}
+
+TEST_F(StartupTest, ListRunsToTheHighestPortPresentSoAStoredCom33IsChosen) {
+    store.put("Com", "ComPort", "33");
+    port.present.insert(33);
+    form.load();
+    ASSERT_EQ(form.Combo1.items().size(), 33U);  // no gaps: position + 1 is the port number
+    EXPECT_EQ(form.Combo1.listIndex(), 32);
     EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(StartupTest, ListAndPortReadTheStoredNumberAlike) {
+    store.put("Com", "ComPort", "2.5");
+    form.load();
+    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    EXPECT_EQ(port.number(), 2);
 }
 
 TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
@@ -107,6 +126,15 @@ TEST_F(StartupTest, StoredSettingsAreApplied) {
     EXPECT_EQ(port.openedWith(), "9600,n,8,1");
 }
 
+// Many radio interfaces key the transmitter on DTR or RTS: only a stored "1" raises a line (absent
+// values hold both low, as the order of the steps shows).
+TEST_F(StartupTest, ControlLinesFollowTheStoredValuesBeforeThePortOpens) {
+    store.put("Com", "DTR", "1");
+    store.put("Com", "RTS", "yes");
+    form.load();
+    EXPECT_LT(log.indexOf("setControlLines(1,0)"), log.indexOf("open"));
+}
+
 TEST_F(StartupTest, WindowOptions) {
     store.put("Win", "Min", "1");
     store.put("Win", "Top", "1");
@@ -128,7 +156,7 @@ TEST_F(StartupTest, GreyedValueMinimizesButStaysOutOfTheTopmostBand) {
 }
 
 TEST_F(StartupTest, AbsentPortLeavesThePortClosedSilently) {
-    port.presentPorts.erase(1);
+    port.present.erase(1);
     form.load();
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(form.Loaded);
@@ -151,9 +179,10 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
                          ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
-                                           "read:Com/ComPort", "setCommPort", "setSettings", "read:Win/Min",
-                                           "save:Win/Min", "read:Win/Top", "save:Win/Top", "setWindowPos",
-                                           "clientWidth", "outerWidth", "setOuterWidth", "open"));
+                                           "presentPorts", "read:Com/ComPort", "setCommPort", "setSettings",
+                                           "read:Com/DTR", "setControlLines", "read:Win/Min", "save:Win/Min",
+                                           "read:Win/Top", "save:Win/Top", "setWindowPos", "clientWidth",
+                                           "outerWidth", "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
     log.failing.insert("outerWidth");

@@ -81,6 +81,7 @@ TEST_F(WndProcsTest, CloseRequestDestroysTheWindowAndTheForwardingSparesIt) {
 
 TEST_F(WndProcsTest, FailedRequestIsNotPassedOnAndNothingEscapes) {
     port.setPortOpen(false);
+    port.present.erase(1);
     EXPECT_EQ(send(wndProcs.PttMessage, 0, 1), 0);
     EXPECT_TRUE(forwarded.empty());
     EXPECT_EQ(form.Shape1.fillColor(), kGreen);
