@@ -55,6 +55,7 @@ SHAPE1 = (285, 240, 615, 495)
 SHAPE1_CENTRE = (SHAPE1[0] + SHAPE1[2] / 2, SHAPE1[1] + SHAPE1[3] / 2)
 
 STORE_KEY = r"HKCU\Software\ZELT"
+SERIAL_DEVICE_MAP = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
 PORT_COUNT = 4
 
 WINDOW_DEADLINE = 60.0
@@ -387,6 +388,36 @@ class Bench:
             if suffix.isdigit() and int(suffix) > PORT_COUNT:
                 link.unlink()
                 link.symlink_to(self.run_dir / "ports" / f"absent-{link.name}")
+        # The system's list of serial ports names them too; a machine without them lists none.
+        for name, port in self.serial_device_map().items():
+            if port[3:].isdigit() and int(port[3:]) > PORT_COUNT:
+                self._run_logged(["wine", "reg", "delete", SERIAL_DEVICE_MAP, "/v", name, "/f"], "reg-delete",
+                                 check=False)
+
+    def serial_device_map(self) -> dict[str, str]:
+        """Wine's serial device map, as Windows keeps it: {device name: "COMn"}."""
+        rc, out, _ = self._run_logged(["wine", "reg", "query", SERIAL_DEVICE_MAP], "reg-query", check=False)
+        found = {}
+        for line in out.splitlines() if rc == 0 else []:
+            parts = line.strip().split(None, 2)
+            if len(parts) == 3 and parts[1] == "REG_SZ" and parts[2].upper().startswith("COM"):
+                found[parts[0]] = parts[2].upper()
+        return found
+
+    def add_port(self, number: int, device) -> None:
+        """A serial adapter plugged in as COMn, reaching the given device, as Windows lists it."""
+        link = self.prefix / "dosdevices" / f"com{number}"
+        if os.path.lexists(link):
+            link.unlink()
+        link.symlink_to(device)
+        self.reg_add(SERIAL_DEVICE_MAP, f"\\Device\\Serial{number - 1}", f"COM{number}")
+
+    def remove_port(self, number: int) -> None:
+        link = self.prefix / "dosdevices" / f"com{number}"
+        if os.path.lexists(link):
+            link.unlink()
+        self._run_logged(["wine", "reg", "delete", SERIAL_DEVICE_MAP, "/v", f"\\Device\\Serial{number - 1}", "/f"],
+                         "reg-delete", check=False)
 
     # -- running Windows programs ---------------------------------------------------------------
     def _next_log(self, name: str) -> tuple[Path, Path]:

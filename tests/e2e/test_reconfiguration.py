@@ -5,6 +5,7 @@ from __future__ import annotations
 
 import unittest
 
+import probe
 from bench import GREEN, PTT_OFF, PTT_ON, RED, ZeltTestCase
 from test_startup import ZeltUi, control_text, line_settings, scramble_line
 
@@ -195,6 +196,31 @@ class SettingsEditing(PanelCase):
         self.close_by_request(post=True)
         self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertRadioQuiet(2, 3, 4)
+
+
+class EveryComPort(PanelCase):
+    """A USB serial adapter arrives as COM33, as under Wine a /dev/ttyUSB device often does."""
+
+    def test_a_port_above_com4_can_be_chosen_and_stays_listed_while_in_use(self):
+        self.bench.add_port(33, self.bench.radio(2).link)
+        self.addCleanup(self.bench.remove_port, 33)
+        rc, _, _ = self.bench.wine(probe.PROBE_EXE, "device-change", name="probe")
+        self.assertEqual(rc, 0)
+        all_ports = [f"COM{n}" for n in range(1, 34)]
+        shown = self.wait_window(lambda w: w["controls"]["Combo1"]["items"] == all_ports,
+                                 "the port list did not grow to COM33 without gaps")
+        self.assertEqual(shown["controls"]["Combo1"]["selection"], 0, "the chosen entry moved")
+        self.choose_by_keys(32)
+        self.wait_store("Com", "ComPort", "33")
+        self.assertNoDialog()
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(2, PTT_ON)
+        self.assertRadioQuiet(1, 3, 4)
+        # Unplugged, the adapter's entry stays while it is the port in force.
+        self.bench.remove_port(33)
+        self.bench.wine(probe.PROBE_EXE, "device-change", name="probe")
+        self.assertEqual(self.control("Combo1")["items"], all_ports)
+        self.assertEqual(self.control("Combo1")["selection"], 32)
 
 
 class ReconfiguredWhileTransmitting(PanelCase):
