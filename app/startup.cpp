@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
@@ -26,26 +26,26 @@ bool lineHigh(const std::string& stored) {
 
 // Start-up, in its fixed order. A step that fails is skipped and the next one runs, so the program
 // always reaches the running state; nothing is shown.
-void Form1::load() noexcept {
+void MainForm::load() noexcept {
     Trap trap;
     trap.step([&] { wndProcs_.PttMessage = window_.registerMessage(kPttMessageName); });
     trap.step([&] { wndProcs_.PrevWndProc = window_.hookWindow(); });
 
-    // Filling Text1 and Combo1 runs their reactions; they do nothing until Loaded is set.
-    trap.step([&] { Text1.setText(readSetting(store_, settings::kLineSettings)); });
+    // Filling lineSettingsBox and portList runs their reactions; they do nothing until Loaded is set.
+    trap.step([&] { lineSettingsBox.setText(readSetting(store_, settings::kLineSettings)); });
     trap.step([&] { fillPortList(); });
-    trap.step([&] { Combo1.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
-    trap.step([&] { comport.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
-    trap.step([&] { comport.setSettings(Text1.text()); });
+    trap.step([&] { portList.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { radioPort.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { radioPort.setSettings(lineSettingsBox.text()); });
     // A failed read leaves both lines as the port holds them until told otherwise: low.
     trap.step([&] {
         const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
-        comport.setControlLines(dtr, lineHigh(readSetting(store_, settings::kRts)));
+        radioPort.setControlLines(dtr, lineHigh(readSetting(store_, settings::kRts)));
     });
 
-    trap.step([&] { Check1.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
-    trap.stepIf([&] { return Check1.value() != 0; }, [&] { window_.setMinimized(); });
-    trap.step([&] { Check2.setValue(textToInt16(readSetting(store_, settings::kTopmost))); });
+    trap.step([&] { runMinimizedBox.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
+    trap.stepIf([&] { return runMinimizedBox.value() != 0; }, [&] { window_.setMinimized(); });
+    trap.step([&] { onTopBox.setValue(textToInt16(readSetting(store_, settings::kTopmost))); });
     trap.step([&] { applyTopmost(); });
 
     trap.step([&] { measureFrame(); });
@@ -53,7 +53,7 @@ void Form1::load() noexcept {
     trap.step([&] { layClickTargetOverIndicator(); });
 
     Loaded = true;
-    trap.step([&] { comport.setPortOpen(true); });
+    trap.step([&] { radioPort.setPortOpen(true); });
 }
 
 }  // namespace zelt

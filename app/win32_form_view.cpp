@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "ui/layout.h"
 #include "ui/win32_click_target.h"
 #include "ui/win32_dpi.h"
@@ -45,15 +45,19 @@ RECT toPixels(const TwipsRect& place, int dpi) {
 
 }  // namespace
 
-FormView::FormView(HWND parent, Form1& form) : parent_(parent), form_(form), dpi_(windowDpi(parent)) {
+FormView::FormView(HWND parent, MainForm& form) : parent_(parent), form_(form), dpi_(windowDpi(parent)) {
     // Creation order is z-order and tab order. Each label precedes the control its access key
     // leads to, and the click target lies above the indicator it covers.
     bindings_ = {
-        {kLabel1, Kind::Label, &form_.Label1},     {kCombo1, Kind::ComboBox, &form_.Combo1},
-        {kLabel2, Kind::Label, &form_.Label2},     {kText1, Kind::TextBox, &form_.Text1},
-        {kCheck1, Kind::CheckBox, &form_.Check1},  {kCommand1, Kind::Button, &form_.Command1},
-        {kCheck2, Kind::CheckBox, &form_.Check2},  {kLabel3, Kind::ClickTarget, &form_.Label3},
-        {kShape1, Kind::Indicator, &form_.Shape1},
+        {kPortLabel, Kind::Label, &form_.portLabel},
+        {kPortList, Kind::ComboBox, &form_.portList},
+        {kSettingsLabel, Kind::Label, &form_.settingsLabel},
+        {kLineSettingsBox, Kind::TextBox, &form_.lineSettingsBox},
+        {kRunMinimizedBox, Kind::CheckBox, &form_.runMinimizedBox},
+        {kPanelButton, Kind::Button, &form_.panelButton},
+        {kOnTopBox, Kind::CheckBox, &form_.onTopBox},
+        {kIndicatorTarget, Kind::ClickTarget, &form_.indicatorTarget},
+        {kIndicator, Kind::Indicator, &form_.indicator},
     };
     font_ = createMessageFont(dpi_);
     setWindowSize(layout::twipsToPixels(layout::kDesignedClientWidth, dpi_));
@@ -123,7 +127,7 @@ void FormView::createControls() {
 
 // The port list's entries as the model has them; the list grows and shrinks with the ports present.
 void FormView::fillList(Binding& binding) {
-    const std::vector<std::string>& items = form_.Combo1.items();
+    const std::vector<std::string>& items = form_.portList.items();
     if (items == listItems_) return;
     SendMessageW(binding.hwnd, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items) {
@@ -257,7 +261,7 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
     if (binding == nullptr || binding->hwnd != reinterpret_cast<HWND>(lParam)) return false;
 
     try {
-        if (id == kText1 && code == EN_KILLFOCUS) {
+        if (id == kLineSettingsBox && code == EN_KILLFOCUS) {
             // Whether the operator left the box for another control, or the focus only left the
             // program (another application, a message box, the window closing), is known once the
             // move is over. Posted messages come before the input that follows, so a click that
@@ -269,22 +273,22 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
         if (pushing_ > 0) return true;  // the echo of the view's own writing
 
         switch (id) {
-            case kCommand1:
-                if (code == BN_CLICKED) form_.Command1.userClick();
+            case kPanelButton:
+                if (code == BN_CLICKED) form_.panelButton.userClick();
                 break;
-            case kCheck1:
-                if (code == BN_CLICKED) form_.Check1.userClick();
+            case kRunMinimizedBox:
+                if (code == BN_CLICKED) form_.runMinimizedBox.userClick();
                 break;
-            case kCheck2:
-                if (code == BN_CLICKED) form_.Check2.userClick();
+            case kOnTopBox:
+                if (code == BN_CLICKED) form_.onTopBox.userClick();
                 break;
-            case kLabel3:
+            case kIndicatorTarget:
                 if (code == STN_CLICKED) clickIndicator();
                 break;
-            case kText1:
-                if (code == EN_CHANGE) form_.Text1.userEdit(windowText(binding->hwnd));
+            case kLineSettingsBox:
+                if (code == EN_CHANGE) form_.lineSettingsBox.userEdit(windowText(binding->hwnd));
                 break;
-            case kCombo1:
+            case kPortList:
                 comboNotification(code);
                 break;
             default:
@@ -300,14 +304,14 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
 // indicator keeps its colour, and the beep tells the operator the click did not key the radio.
 void FormView::clickIndicator() {
     try {
-        form_.Label3.userClick();
+        form_.indicatorTarget.userClick();
     } catch (...) {
         MessageBeep(MB_OK);
     }
 }
 
 void FormView::comboNotification(WORD code) {
-    HWND combo = control(kCombo1);
+    HWND combo = control(kPortList);
     if (code == CBN_DROPDOWN) {
         comboChoice_.reset();  // a new choice begins
         // Serial adapters come and go; the list shows the ports present as it opens.
@@ -317,7 +321,7 @@ void FormView::comboNotification(WORD code) {
     if (code == CBN_SELENDCANCEL) {
         // Moving through the open list and then cancelling chooses nothing: show the model's entry.
         comboChoice_.reset();
-        const int index = form_.Combo1.listIndex();
+        const int index = form_.portList.listIndex();
         if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != index) {
             Pushing guard(*this);
             SendMessageW(combo, CB_SETCURSEL, index, 0);
@@ -335,10 +339,10 @@ void FormView::comboNotification(WORD code) {
     }
     // A selection change that only catches up with the model is no choice; picking the shown
     // entry again (CBN_SELENDOK alone) is one.
-    if (code == CBN_SELCHANGE && index == form_.Combo1.listIndex()) return;
+    if (code == CBN_SELCHANGE && index == form_.portList.listIndex()) return;
     comboChoice_ = ComboChoice{code, index};
     if (index < 0) return;
-    form_.Combo1.userChoose(static_cast<std::int16_t>(index));
+    form_.portList.userChoose(static_cast<std::int16_t>(index));
 }
 
 void FormView::postFocusMoved() {
@@ -358,9 +362,9 @@ void FormView::focusMoved() noexcept {
     HWND focus = GetFocus();
     // Only a move to another of the form's controls leaves the box; the focus comes back to it
     // when the program is active again.
-    if (focus == nullptr || focus == control(kText1) || !IsChild(parent_, focus)) return;
+    if (focus == nullptr || focus == control(kLineSettingsBox) || !IsChild(parent_, focus)) return;
     try {
-        form_.Text1.userLeave();
+        form_.lineSettingsBox.userLeave();
     } catch (...) {
         // As for any reaction: its failure ends it.
     }

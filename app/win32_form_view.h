@@ -10,26 +10,26 @@
 
 namespace zelt {
 
-class Form1;
+class MainForm;
 
 namespace win32 {
 
-// Form1's controls on its window: one standard control per model, mirroring the model whenever it
+// MainForm's controls on its window: one standard control per model, mirroring the model whenever it
 // changes and handing the operator's input back to it. What the view pushes to a control never
 // comes back as input.
 class FormView {
   public:
     // Control ids, clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
     enum Id : int {
-        kCombo1 = 101,
-        kText1,
-        kLabel1,
-        kLabel2,
-        kCheck1,
-        kCommand1,
-        kCheck2,
-        kLabel3,
-        kShape1,
+        kPortList = 101,
+        kLineSettingsBox,
+        kPortLabel,
+        kSettingsLabel,
+        kRunMinimizedBox,
+        kPanelButton,
+        kOnTopBox,
+        kIndicatorTarget,
+        kIndicator,
     };
 
     // Posted to the parent when the focus moved in a way to be looked at once the move is over.
@@ -37,7 +37,7 @@ class FormView {
     // Posted to the parent at creation: the tooltips are made when it arrives.
     static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
 
-    FormView(HWND parent, Form1& form);
+    FormView(HWND parent, MainForm& form);
     ~FormView();
     FormView(const FormView&) = delete;
     FormView& operator=(const FormView&) = delete;
@@ -96,7 +96,7 @@ class FormView {
     Binding* find(Id id);
 
     HWND parent_;
-    Form1& form_;
+    MainForm& form_;
     int dpi_;
     HFONT font_ = nullptr;
     HWND tooltip_ = nullptr;

@@ -2,14 +2,14 @@
 
 #include <dbt.h>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "ui/layout.h"
 #include "ui/win32_text.h"
 
 namespace zelt::win32 {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"ZeltForm1";
+constexpr wchar_t kWindowClass[] = L"ZeltMainForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
@@ -46,7 +46,7 @@ HWND FormWindow::create(HINSTANCE instance) {
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
 }
 
-void FormWindow::attach(Form1& form) {
+void FormWindow::attach(MainForm& form) {
     form_ = &form;
     view_ = std::make_unique<FormView>(hwnd_, form);
 }

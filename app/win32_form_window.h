@@ -8,11 +8,11 @@
 
 namespace zelt {
 
-class Form1;
+class MainForm;
 
 namespace win32 {
 
-// Form1's top-level window: a fixed frame with caption, system menu and minimize box, holding the
+// MainForm's top-level window: a fixed frame with caption, system menu and minimize box, holding the
 // controls of FormView. It handles closing, focus and keyboard navigation as a dialog would.
 class FormWindow {
   public:
@@ -25,8 +25,8 @@ class FormWindow {
 
     // Creates the window hidden; nothing is on it until attach.
     HWND create(HINSTANCE instance);
-    // Puts Form1's controls on the window.
-    void attach(Form1& form);
+    // Puts MainForm's controls on the window.
+    void attach(MainForm& form);
 
     HWND handle() const { return hwnd_; }
     FormView* view() const { return view_.get(); }
@@ -40,7 +40,7 @@ class FormWindow {
     void restoreFocus();
 
     HWND hwnd_ = nullptr;
-    Form1* form_ = nullptr;
+    MainForm* form_ = nullptr;
     std::unique_ptr<FormView> view_;
     HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = true;

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "app/win32_form_window.h"
 #include "hostlink/win32_subclass_proc.h"
 #include "hostlink/wnd_procs.h"
@@ -40,13 +40,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
 
-        zelt::Win32SerialPort comport;
+        zelt::Win32SerialPort radioPort;
         zelt::Win32RegistryStore store;
         zelt::win32::Win32WindowSystem windowSystem(
             hwnd, [](HWND form) { return zelt::win32::HookWindow(form, zelt::win32::SubclassProc); });
         zelt::win32::Win32MessageDialog messages(hwnd);
         zelt::WndProcs wndProcs;
-        zelt::Form1 form({comport, store, windowSystem, messages, wndProcs});
+        zelt::MainForm form({radioPort, store, windowSystem, messages, wndProcs});
         zelt::win32::bindHostLink(form, wndProcs);
 
         window.attach(form);

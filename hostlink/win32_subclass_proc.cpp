@@ -3,7 +3,7 @@
 namespace zelt::win32 {
 namespace {
 
-Form1* g_form = nullptr;
+MainForm* g_form = nullptr;
 WndProcs* g_wndProcs = nullptr;
 // What HookWindow replaced, for the messages that arrive before the caller has stored PrevWndProc.
 std::uintptr_t g_replaced = 0;
@@ -18,7 +18,7 @@ WNDPROC previousProcedure() {
 
 }  // namespace
 
-void bindHostLink(Form1& form, WndProcs& wndProcs) {
+void bindHostLink(MainForm& form, WndProcs& wndProcs) {
     g_form = &form;
     g_wndProcs = &wndProcs;
     g_windowGone = false;

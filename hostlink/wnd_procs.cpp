@@ -1,10 +1,10 @@
 #include "hostlink/wnd_procs.h"
 
-#include "app/form1.h"
+#include "app/main_form.h"
 
 namespace zelt {
 
-std::intptr_t WndProcs::dispatch(Form1& form, std::uint32_t message, std::uintptr_t wParam,
+std::intptr_t WndProcs::dispatch(MainForm& form, std::uint32_t message, std::uintptr_t wParam,
                                  std::intptr_t lParam, const std::function<std::intptr_t()>& forward,
                                  const std::function<bool()>& windowAlive) noexcept {
     try {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
@@ -22,20 +22,20 @@ void closeIfOpen(Trap& trap, SerialPort& port) {
 }  // namespace
 
 // The operator picked an entry in the port list: move the radio to that port and store its number.
-void Form1::portChange() noexcept {
+void MainForm::portChange() noexcept {
     if (!Loaded) return;
     Trap trap;
     trap.step([&] { unkeyRadioLeftBehind(); });
-    closeIfOpen(trap, comport);
+    closeIfOpen(trap, radioPort);
     trap.step([&] {
-        const int sum = Combo1.listIndex() + 1;
+        const int sum = portList.listIndex() + 1;
         if (sum > INT16_MAX) throw Failure(failure_code::kOverflow, "port number beyond 16 bits");
-        comport.setCommPort(static_cast<std::int16_t>(sum));
+        radioPort.setCommPort(static_cast<std::int16_t>(sum));
     });
     // The number stored is the one the port holds, so a refused choice stores the number in force.
-    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(comport.commPort())); });
+    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(radioPort.commPort())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again.
-    trap.step([&] { comport.setPortOpen(true); });
+    trap.step([&] { radioPort.setPortOpen(true); });
     if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
 }
 
@@ -43,72 +43,72 @@ void Form1::portChange() noexcept {
 // behind, so it is told on its own port before that port is closed. The radio on the new port was
 // never keyed, and the PTT-off block turns the indicator green. Choosing the same port changes
 // nothing on the line.
-void Form1::unkeyRadioLeftBehind() {
+void MainForm::unkeyRadioLeftBehind() {
     if (!radioMayBeKeyed()) return;
-    const int chosen = Combo1.listIndex() + 1;
-    if (chosen <= 0 || chosen == comport.commPort()) return;
-    if (!comport.portOpen()) comport.setPortOpen(true);
+    const int chosen = portList.listIndex() + 1;
+    if (chosen <= 0 || chosen == radioPort.commPort()) return;
+    if (!radioPort.portOpen()) radioPort.setPortOpen(true);
     unkeyRadio();
 }
 
 // COM1 up to the highest port present or in force, without gaps, so that a list position + 1 is
 // always the port number.
-void Form1::fillPortList() {
-    int highest = std::max<int>(kFewestListed, comport.commPort());
-    for (const std::int16_t number : comport.presentPorts()) highest = std::max<int>(highest, number);
+void MainForm::fillPortList() {
+    int highest = std::max<int>(kFewestListed, radioPort.commPort());
+    for (const std::int16_t number : radioPort.presentPorts()) highest = std::max<int>(highest, number);
     std::vector<std::string> items;
     for (int number = 1; number <= std::min(highest, kHighestPort); ++number) {
         items.push_back("COM" + std::to_string(number));
     }
-    Combo1.setItems(std::move(items));
+    portList.setItems(std::move(items));
 }
 
-void Form1::refreshPortList() noexcept {
+void MainForm::refreshPortList() noexcept {
     Trap trap;
     trap.step([&] { fillPortList(); });
 }
 
 // A port that was absent or went away may be back. Nothing is reported: nobody asked for it.
-void Form1::portsChanged() noexcept {
+void MainForm::portsChanged() noexcept {
     refreshPortList();
     if (!Loaded || windowGone_ || portHeld_) return;
     Trap trap;
-    trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+    trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });
 }
 
 // After sleep the device behind the handle may be gone without a write having told us; closing
 // lets the next request open it afresh. A port held closed by a message box is left to the box.
-void Form1::resumed() noexcept {
+void MainForm::resumed() noexcept {
     if (portHeld_) return;
     Trap trap;
-    trap.step([&] { comport.setPortOpen(false); });
+    trap.step([&] { radioPort.setPortOpen(false); });
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
-void Form1::settingsChange() noexcept {
+void MainForm::settingsChange() noexcept {
     if (!Loaded) return;
     Trap trap;
-    closeIfOpen(trap, comport);
-    trap.step([&] { comport.setSettings(Text1.text()); });
-    trap.step([&] { saveSetting(store_, settings::kLineSettings, Text1.text()); });
-    trap.step([&] { comport.setPortOpen(true); });
+    closeIfOpen(trap, radioPort);
+    trap.step([&] { radioPort.setSettings(lineSettingsBox.text()); });
+    trap.step([&] { saveSetting(store_, settings::kLineSettings, lineSettingsBox.text()); });
+    trap.step([&] { radioPort.setPortOpen(true); });
 }
 
 // Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
 // stored yet means the settings start-up uses, which are valid.
-void Form1::settingsCheck() noexcept {
+void MainForm::settingsCheck() noexcept {
     Trap trap;
-    closeIfOpen(trap, comport);
-    trap.step([&] { comport.setSettings(readSetting(store_, settings::kLineSettings)); });
-    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid comport settings"); });
+    closeIfOpen(trap, radioPort);
+    trap.step([&] { radioPort.setSettings(readSetting(store_, settings::kLineSettings)); });
+    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid radioPort settings"); });
     // A close request may have come while the box was open; the port then stays released.
     if (windowGone_) return;
-    trap.stepIf([&] { return !comport.portOpen(); }, [&] { comport.setPortOpen(true); });
+    trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });
     trap.step([&] { carryOutHeldRequest(); });
 }
 
 // Nothing is written while the box is up, so a host's unkey that comes meanwhile is not lost.
-void Form1::showHoldingThePort(const std::string& text) {
+void MainForm::showHoldingThePort(const std::string& text) {
     struct Release {
         bool& held;
         bool before;
@@ -119,9 +119,9 @@ void Form1::showHoldingThePort(const std::string& text) {
 
 // The request the box held up goes out (bytes, then colour) once the port is open again. A port
 // that did not reopen drops it: the host was told it failed, and it must not key the radio later.
-void Form1::carryOutHeldRequest() {
+void MainForm::carryOutHeldRequest() {
     const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
-    if (held && comport.portOpen()) transmit(*held);
+    if (held && radioPort.portOpen()) transmit(*held);
 }
 
 }  // namespace zelt

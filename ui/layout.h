@@ -10,26 +10,26 @@ namespace zelt::layout {
 inline constexpr float kDesignedClientWidth = 4005;
 inline constexpr float kClientHeight = 1605;
 
-inline constexpr TwipsRect kCombo1{1560, 240, 1215, 315};
-inline constexpr TwipsRect kText1{1560, 840, 2295, 285};
-inline constexpr TwipsRect kLabel1{1560, 0, 690, 195};
-inline constexpr TwipsRect kLabel2{1560, 600, 1515, 195};
-inline constexpr TwipsRect kCheck1{1560, 1200, 1335, 255};
-inline constexpr TwipsRect kCommand1{105, 1080, 975, 375};
-inline constexpr TwipsRect kCheck2{3120, 1200, 615, 255};
-inline constexpr TwipsRect kLabel3{120, 360, 855, 495};
-inline constexpr TwipsRect kShape1{285, 240, 615, 495};
+inline constexpr TwipsRect kPortList{1560, 240, 1215, 315};
+inline constexpr TwipsRect kLineSettingsBox{1560, 840, 2295, 285};
+inline constexpr TwipsRect kPortLabel{1560, 0, 690, 195};
+inline constexpr TwipsRect kSettingsLabel{1560, 600, 1515, 195};
+inline constexpr TwipsRect kRunMinimizedBox{1560, 1200, 1335, 255};
+inline constexpr TwipsRect kPanelButton{105, 1080, 975, 375};
+inline constexpr TwipsRect kOnTopBox{3120, 1200, 615, 255};
+inline constexpr TwipsRect kIndicatorTarget{120, 360, 855, 495};
+inline constexpr TwipsRect kIndicator{285, 240, 615, 495};
 
 inline constexpr const char* kCaption = "DALMOR ZELT V3";
 inline constexpr const char* kMoreCaption = "&More>>";
 inline constexpr const char* kLessCaption = "&Less<<";
 
-// Outer width with the panel hidden: Command1 centred, with its left margin on either side.
+// Outer width with the panel hidden: panelButton centred, with its left margin on either side.
 inline float collapsedOuterWidth(const TwipsRect& command1, float frameWidth) {
     return static_cast<float>(2.0 * command1.left + command1.width + frameWidth);
 }
 
-// Outer width with the panel shown: Text1's right edge plus a margin of one frame width.
+// Outer width with the panel shown: lineSettingsBox's right edge plus a margin of one frame width.
 inline float expandedOuterWidth(const TwipsRect& text1, float frameWidth) {
     return static_cast<float>((double{text1.width} + text1.left) + (double{frameWidth} + frameWidth));
 }

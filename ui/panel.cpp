@@ -1,37 +1,37 @@
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "ui/layout.h"
 
 namespace zelt {
 
-void Form1::measureFrame() {
+void MainForm::measureFrame() {
     const float client = window_.clientWidth();
     const float outer = window_.outerWidth();
     FrameWidth = outer - client;
 }
 
-void Form1::collapse() {
-    window_.setOuterWidth(layout::collapsedOuterWidth(Command1.place(), FrameWidth));
+void MainForm::collapse() {
+    window_.setOuterWidth(layout::collapsedOuterWidth(panelButton.place(), FrameWidth));
 }
 
-void Form1::layClickTargetOverIndicator() {
-    TwipsRect place = Label3.place();
-    place.left = Shape1.place().left;
-    place.top = Shape1.place().top;
-    place.width = Shape1.place().width;
-    place.height = Shape1.place().height;
-    Label3.setPlace(place);
+void MainForm::layClickTargetOverIndicator() {
+    TwipsRect place = indicatorTarget.place();
+    place.left = indicator.place().left;
+    place.top = indicator.place().top;
+    place.width = indicator.place().width;
+    place.height = indicator.place().height;
+    indicatorTarget.setPlace(place);
 }
 
 // The caption is the panel's state: "&More>>" collapsed, anything else expanded.
-void Form1::command1Click() {
-    const bool expand = Command1.caption() == layout::kMoreCaption;
-    Command1.setCaption(expand ? layout::kLessCaption : layout::kMoreCaption);
-    Combo1.setEnabled(expand);
-    Text1.setEnabled(expand);
-    Check1.setEnabled(expand);
-    Check2.setEnabled(expand);
-    window_.setOuterWidth(expand ? layout::expandedOuterWidth(Text1.place(), FrameWidth)
-                                 : layout::collapsedOuterWidth(Command1.place(), FrameWidth));
+void MainForm::togglePanel() {
+    const bool expand = panelButton.caption() == layout::kMoreCaption;
+    panelButton.setCaption(expand ? layout::kLessCaption : layout::kMoreCaption);
+    portList.setEnabled(expand);
+    lineSettingsBox.setEnabled(expand);
+    runMinimizedBox.setEnabled(expand);
+    onTopBox.setEnabled(expand);
+    window_.setOuterWidth(expand ? layout::expandedOuterWidth(lineSettingsBox.place(), FrameWidth)
+                                 : layout::collapsedOuterWidth(panelButton.place(), FrameWidth));
 }
 
 }  // namespace zelt

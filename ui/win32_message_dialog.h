@@ -8,7 +8,7 @@
 
 namespace zelt::win32 {
 
-// The system's message box, owned by Form1's window: the text, OK only, no icon, the system's
+// The system's message box, owned by MainForm's window: the text, OK only, no icon, the system's
 // default title.
 class Win32MessageDialog : public MessageDialog {
   public:

@@ -10,7 +10,7 @@
 
 namespace zelt::win32 {
 
-// Form1's window as the core sees it, over one HWND. Widths are in twips at the window's dpi and
+// MainForm's window as the core sees it, over one HWND. Widths are in twips at the window's dpi and
 // always those of the normal (restored) window, also while it is minimized.
 class Win32WindowSystem : public WindowSystem {
   public:

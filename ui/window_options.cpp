@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
 
@@ -13,16 +13,16 @@ constexpr std::uint32_t kKeepPlaceAndSize = 3;  // SWP_NOSIZE | SWP_NOMOVE
 }  // namespace
 
 // Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
-void Form1::applyTopmost() {
-    window_.setWindowPos(Check2.value() == 1 ? kTopmostBand : kOutOfTopmost, kKeepPlaceAndSize);
+void MainForm::applyTopmost() {
+    window_.setWindowPos(onTopBox.value() == 1 ? kTopmostBand : kOutOfTopmost, kKeepPlaceAndSize);
 }
 
-void Form1::check1Click() {
-    saveSetting(store_, settings::kRunMinimized, int16ToText(Check1.value()));
+void MainForm::runMinimizedClicked() {
+    saveSetting(store_, settings::kRunMinimized, int16ToText(runMinimizedBox.value()));
 }
 
-void Form1::check2Click() {
-    saveSetting(store_, settings::kTopmost, int16ToText(Check2.value()));
+void MainForm::onTopClicked() {
+    saveSetting(store_, settings::kTopmost, int16ToText(onTopBox.value()));
     applyTopmost();
 }
 

@@ -5,7 +5,7 @@
 
 namespace zelt {
 
-// Form1's own window as the core sees it. Widths are in twips; they always refer to the window's
+// MainForm's own window as the core sees it. Widths are in twips; they always refer to the window's
 // normal (restored) size, even while it is minimized. Operations throw Failure when they fail.
 class WindowSystem {
   public:

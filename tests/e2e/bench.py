@@ -50,7 +50,7 @@ RED = (255, 0, 0)
 PTT_OFF = bytes([0x00, 0x00, 0x00, 0x00, 0x0F])
 PTT_ON = bytes([0x00, 0x00, 0x00, 0x01, 0x0F])
 
-# Shape1's box in client twips; the circle is centred in it.
+# indicator's box in client twips; the circle is centred in it.
 SHAPE1 = (285, 240, 615, 495)
 SHAPE1_CENTRE = (SHAPE1[0] + SHAPE1[2] / 2, SHAPE1[1] + SHAPE1[3] / 2)
 

@@ -10,7 +10,7 @@ import bench
 PROBE_EXE = (bench.MINGW_DIR / "zelt-probe.exe").resolve()
 
 # Control ids as zelt numbers them, and the names the probe reports.
-CONTROLS = ("Combo1", "Text1", "Label1", "Label2", "Check1", "Command1", "Check2", "Label3", "Shape1")
+CONTROLS = ("portList", "lineSettingsBox", "portLabel", "settingsLabel", "runMinimizedBox", "panelButton", "onTopBox", "indicatorTarget", "indicator")
 
 
 def window(the_bench: bench.Bench) -> dict | None:
@@ -41,7 +41,7 @@ class WindowWaits:
     def wait_started(self) -> dict:
         """The window as start-up left it: shown, with the click target moved onto the indicator."""
         return self.wait_window(
-            lambda w: w["visible"] and w["controls"]["Label3"]["rect"] == w["controls"]["Shape1"]["rect"],
+            lambda w: w["visible"] and w["controls"]["indicatorTarget"]["rect"] == w["controls"]["indicator"]["rect"],
             "zelt did not finish starting")
 
 

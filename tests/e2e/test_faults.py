@@ -216,7 +216,7 @@ class FaultTestCase(probe.WindowWaits, ZeltTestCase):
 
     def expand(self):
         self.bench.key("alt+m")
-        self.wait_window(lambda w: w["controls"]["Command1"]["text"] == LESS, "the panel did not open")
+        self.wait_window(lambda w: w["controls"]["panelButton"]["text"] == LESS, "the panel did not open")
 
     def wait_focus(self, name: str):
         self.wait_window(lambda w: w["focus"] == name, f"the focus never reached {name}", 5.0)
@@ -270,9 +270,9 @@ class RadioVanishes(FaultTestCase):
         # The operator picks COM1 again from the list, by keyboard.
         self.expand()
         self.bench.key("alt+p")
-        self.wait_focus("Combo1")
+        self.wait_focus("portList")
         self.bench.key("alt+Down")
-        self.wait_window(lambda w: w["focus"] == "Combo1", "the list lost the focus")
+        self.wait_window(lambda w: w["focus"] == "portList", "the list lost the focus")
         self.bench.key("Return")
         expected = dict(self.stored)
         expected[("Com", "ComPort")] = ("REG_SZ", "1")  # the operator's choice, stored
@@ -295,9 +295,9 @@ class RadioVanishes(FaultTestCase):
         self.bench.radio(1).present()
         self.expand()
         self.bench.click_twips(*TEXT1_CENTRE)
-        self.wait_focus("Text1")
+        self.wait_focus("lineSettingsBox")
         self.bench.key("Tab")
-        self.wait_focus("Check1")
+        self.wait_focus("runMinimizedBox")
         self.assertNoMessageBox()
         self.requests_work_again()
         self.assertStore(self.stored)
@@ -551,14 +551,14 @@ class ControlLines(FaultTestCase):
                 self.send_in_time(0, 0)
                 self.expand()
                 self.bench.click_twips(*TEXT1_CENTRE)
-                self.wait_focus("Text1")
+                self.wait_focus("lineSettingsBox")
                 self.bench.key("End", "BackSpace", "1")
                 for _ in bench._deadline_loop(10.0, 0.1):
                     if self.bench.reg_get("Com", "Settings") == "4800,n,8,1":
                         break
                 self.assertEqual(self.lines(), expected, "after the line settings changed")
                 self.bench.key("Tab")
-                self.wait_focus("Check1")
+                self.wait_focus("runMinimizedBox")
                 self.assertEqual(self.lines(), expected, "after leaving the settings box")
 
 
@@ -601,10 +601,10 @@ class GarbageInTheStore(FaultTestCase):
                 # The list shows the port number in force, read once from the store, when it can.
                 number = to_int16(garbage.get("ComPort", "1"))
                 position = number - 1 if number is not None else None
-                self.assertEqual(window["controls"]["Combo1"]["selection"],
+                self.assertEqual(window["controls"]["portList"]["selection"],
                                  position if position in range(4) else -1, "port list")
                 settings = garbage.get("Settings", DEFAULT_SETTINGS)
-                self.assertEqual(window["controls"]["Text1"]["text"],
+                self.assertEqual(window["controls"]["lineSettingsBox"]["text"],
                                  settings if isinstance(settings, str) else "Text1", "settings box")
                 if not window["minimized"]:
                     self.assertIndicator(RED)
@@ -621,7 +621,7 @@ class GarbageInTheStore(FaultTestCase):
                     if number in (0, 1, 2):
                         expected[("Win", key)] = ("REG_SZ", str(number))
                     with self.subTest(key=key):
-                        checked = window["controls"]["Check1" if key == "Min" else "Check2"]["check"]
+                        checked = window["controls"]["runMinimizedBox" if key == "Min" else "onTopBox"]["check"]
                         self.assertEqual(checked, values[key], f"{key}: check box state")
                 min_value, top_value = values["Min"], values["Top"]
                 self.assertEqual(window["minimized"], min_value != 0, "minimized")
@@ -641,14 +641,14 @@ class GarbageInTheStore(FaultTestCase):
         window = self.wait_started()
         # The box, the port and the check on leaving the box all use "9600,n,8,1"; the list
         # shows the port that is opened.
-        self.assertEqual(window["controls"]["Text1"]["text"], "9600,n,8,1")
-        self.assertEqual(window["controls"]["Combo1"]["selection"], 1)
+        self.assertEqual(window["controls"]["lineSettingsBox"]["text"], "9600,n,8,1")
+        self.assertEqual(window["controls"]["portList"]["selection"], 1)
         self.assertEqual(line_settings(self.bench, 2), (9600, "n", 8, 1))
         self.expand()
         self.bench.click_twips(*TEXT1_CENTRE)
-        self.wait_focus("Text1")
+        self.wait_focus("lineSettingsBox")
         self.bench.key("Tab")
-        self.wait_focus("Check1")
+        self.wait_focus("runMinimizedBox")
         self.assertNoMessageBox()
         self.send_in_time(0, 1)
         self.assertRadio(2, PTT_ON)
@@ -660,7 +660,7 @@ class CloseDuringMessageBox(FaultTestCase):
     def _box_then_close(self):
         self.expand()
         self.bench.key("alt+s")
-        self.wait_focus("Text1")
+        self.wait_focus("lineSettingsBox")
         self.bench.key("BackSpace")  # the whole text was selected: the box is empty now
         for _ in bench._deadline_loop(10.0, 0.1):
             if self.bench.reg_get("Com", "Settings") == "":
@@ -672,7 +672,7 @@ class CloseDuringMessageBox(FaultTestCase):
             box = probe.wait_dialog(self.bench)
         except bench.BenchError as error:
             self.fail(str(error))
-        self.assertEqual(box["text"], "Invalid comport settings")
+        self.assertEqual(box["text"], "Invalid radioPort settings")
         self.assertSent(self.bench.send(1, 0, post=True))
         try:
             code = self.bench.wait_zelt_exit(EXIT_DEADLINE)

@@ -28,8 +28,8 @@ class PanelCase(ZeltUi, ZeltTestCase):
         """Opens the list with a click on the field, then clicks the entry: the pointer is moved
         down the open list until the entry under it is the wanted one."""
         shown = self.window()
-        x, y, w, h = shown["controls"]["Combo1"]["rect"]
-        before = shown["controls"]["Combo1"]["selection"]
+        x, y, w, h = shown["controls"]["portList"]["rect"]
+        before = shown["controls"]["portList"]["selection"]
         self.assertNotEqual(before, index, "the entry is already chosen")
         self.click_client(x + w // 2, y + h // 2, shown)
         # The open list hangs below the field; its rows are a little lower than the field.
@@ -38,7 +38,7 @@ class PanelCase(ZeltUi, ZeltTestCase):
         under = None
         for _ in range(40):
             self.move_mouse_client(x + w // 3, pointer_y, shown)
-            under = self.control("Combo1")["selection"]
+            under = self.control("portList")["selection"]
             if under == index:
                 break
             pointer_y += 3 if under < index else -3
@@ -49,29 +49,29 @@ class PanelCase(ZeltUi, ZeltTestCase):
     def choose_by_keys(self, index: int):
         """Opens the list with a click on the field, moves down to the entry and presses Enter."""
         shown = self.window()
-        x, y, w, h = shown["controls"]["Combo1"]["rect"]
-        before = shown["controls"]["Combo1"]["selection"]
+        x, y, w, h = shown["controls"]["portList"]["rect"]
+        before = shown["controls"]["portList"]["selection"]
         self.assertLess(before, index)
         self.click_client(x + w // 2, y + h // 2, shown)
         self.bench.key(*(["Down"] * (index - before)), "Return")
 
     # -- the settings box ------------------------------------------------------------------------
     def focus_text1(self):
-        self.click_control("Text1")
-        self.wait_window(lambda w: w["focus"] == "Text1", "Text1 did not take the focus")
+        self.click_control("lineSettingsBox")
+        self.wait_window(lambda w: w["focus"] == "lineSettingsBox", "lineSettingsBox did not take the focus")
 
     def empty_text1(self):
         self.focus_text1()
         self.bench.key("ctrl+a")
         self.bench.key("Delete")
-        self.wait_text("Text1", "")
+        self.wait_text("lineSettingsBox", "")
         self.wait_store("Com", "Settings", "")
 
     def leave_text1(self):
         """Tab to the next control; returns once the focus has left the box (for the next control,
         or for a message box that the leaving brought up)."""
         self.bench.key("Tab")
-        return self.wait_window(lambda w: w["focus"] != "Text1", "Tab did not leave Text1")
+        return self.wait_window(lambda w: w["focus"] != "lineSettingsBox", "Tab did not leave lineSettingsBox")
 
     def transmit_after_pending_work(self):
         """A posted transmit request queues behind whatever the leaving of the box posted, so once
@@ -85,8 +85,8 @@ class PortChoice(PanelCase):
         scramble_line(self, self.bench, 3)
         self.choose_by_clicks(2)
         self.wait_store("Com", "ComPort", "3")
-        self.assertEqual(self.control("Combo1")["selection"], 2)
-        self.assertEqual(control_text(self.bench, "Combo1"), "COM3")
+        self.assertEqual(self.control("portList")["selection"], 2)
+        self.assertEqual(control_text(self.bench, "portList"), "COM3")
         self.assertNoDialog()
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(3, PTT_ON)
@@ -101,7 +101,7 @@ class PortChoice(PanelCase):
         box = self.wait_dialog()
         self.assertMessageBox(box, "Com port error")
         self.assertEqual(self.bench.reg_get("Com", "ComPort"), "4")
-        self.assertEqual(self.control("Combo1")["selection"], 3)
+        self.assertEqual(self.control("portList")["selection"], 3)
         self.dismiss_dialog()
         self.assertRequestFails()
         self.assertNoDialog()
@@ -109,7 +109,7 @@ class PortChoice(PanelCase):
         # The next start tries COM4 again, silently.
         self.close_by_request()
         shown = self.start_zelt()
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], 3)
+        self.assertEqual(shown["controls"]["portList"]["selection"], 3)
         self.assertNoDialog()
         self.assertRequestFails()
         self.assertEqual(self.bench.reg_get("Com", "ComPort"), "4")
@@ -136,7 +136,7 @@ class SettingsEditing(PanelCase):
             if typed == "9600,n,8":
                 # Incomplete texts are refused: the port keeps the settings start-up gave it.
                 self.assertEqual(line_settings(self.bench, 1), LINE_4800_N_8_2)
-        self.assertEqual(control_text(self.bench, "Text1"), "9600,n,8,1")
+        self.assertEqual(control_text(self.bench, "lineSettingsBox"), "9600,n,8,1")
         self.assertEqual(line_settings(self.bench, 1), LINE_9600_N_8_1)
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(1, PTT_ON)
@@ -157,7 +157,7 @@ class SettingsEditing(PanelCase):
         self.assertNoDialog()
         self.leave_text1()
         box = self.wait_dialog()
-        self.assertMessageBox(box, "Invalid comport settings")
+        self.assertMessageBox(box, "Invalid radioPort settings")
         # The port is held closed while the box is shown: a host request fails, and is answered.
         self.assertRequestFails()
         scramble_line(self, self.bench, 1)
@@ -182,7 +182,7 @@ class SettingsEditing(PanelCase):
     def test_close_request_while_a_message_box_is_open(self):
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
         self.close_by_request(post=True)
         self.assertRadioQuiet()
 
@@ -192,7 +192,7 @@ class SettingsEditing(PanelCase):
         self.assertIndicator(RED)
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
         self.close_by_request(post=True)
         self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertRadioQuiet(2, 3, 4)
@@ -207,9 +207,9 @@ class EveryComPort(PanelCase):
         rc, _, _ = self.bench.wine(probe.PROBE_EXE, "device-change", name="probe")
         self.assertEqual(rc, 0)
         all_ports = [f"COM{n}" for n in range(1, 34)]
-        shown = self.wait_window(lambda w: w["controls"]["Combo1"]["items"] == all_ports,
+        shown = self.wait_window(lambda w: w["controls"]["portList"]["items"] == all_ports,
                                  "the port list did not grow to COM33 without gaps")
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], 0, "the chosen entry moved")
+        self.assertEqual(shown["controls"]["portList"]["selection"], 0, "the chosen entry moved")
         self.choose_by_keys(32)
         self.wait_store("Com", "ComPort", "33")
         self.assertNoDialog()
@@ -219,8 +219,8 @@ class EveryComPort(PanelCase):
         # Unplugged, the adapter's entry stays while it is the port in force.
         self.bench.remove_port(33)
         self.bench.wine(probe.PROBE_EXE, "device-change", name="probe")
-        self.assertEqual(self.control("Combo1")["items"], all_ports)
-        self.assertEqual(self.control("Combo1")["selection"], 32)
+        self.assertEqual(self.control("portList")["items"], all_ports)
+        self.assertEqual(self.control("portList")["selection"], 32)
 
 
 class ReconfiguredWhileTransmitting(PanelCase):
@@ -253,7 +253,7 @@ class ReconfiguredWhileTransmitting(PanelCase):
         self.key_com1()
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
         # The box holds the port closed: the unkey request fails and nothing is written meanwhile.
         self.assertSent(self.bench.send(0, 0))
         self.assertRadio(1, PTT_ON)

@@ -140,11 +140,11 @@ class ZeltUi(probe.WindowWaits):
 
     def expand(self) -> dict:
         """Opens the options panel with a real click on "&More>>"."""
-        self.assertEqual(self.control("Command1")["text"], "&More>>")
-        self.click_control("Command1")
+        self.assertEqual(self.control("panelButton")["text"], "&More>>")
+        self.click_control("panelButton")
         return self.wait_window(
-            lambda w: w["controls"]["Command1"]["text"] == "&Less<<" and w["controls"]["Combo1"]["enabled"]
-            and w["controls"]["Text1"]["enabled"], "the panel did not open")
+            lambda w: w["controls"]["panelButton"]["text"] == "&Less<<" and w["controls"]["portList"]["enabled"]
+            and w["controls"]["lineSettingsBox"]["enabled"], "the panel did not open")
 
     def assertLine(self, number: int, expected: tuple):
         self.assertEqual(line_settings(self.bench, number), expected,
@@ -188,19 +188,19 @@ class StartUp(ZeltUi, ZeltTestCase):
 
     def test_empty_store(self):
         shown = self.start()
-        self.assertEqual(control_text(self.bench, "Text1"), "4800,n,8,2")
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], 0)
-        self.assertEqual(control_text(self.bench, "Combo1"), "COM1")
+        self.assertEqual(control_text(self.bench, "lineSettingsBox"), "4800,n,8,2")
+        self.assertEqual(shown["controls"]["portList"]["selection"], 0)
+        self.assertEqual(control_text(self.bench, "portList"), "COM1")
         self.assertLine(1, LINE_4800_N_8_2)
         # Collapsed, shown normally, not on top.
-        self.assertEqual(shown["controls"]["Command1"]["text"], "&More>>")
+        self.assertEqual(shown["controls"]["panelButton"]["text"], "&More>>")
         self.assertEqual(shown["client"][2:], [COLLAPSED_CLIENT_WIDTH, CLIENT_HEIGHT])
         self.assertTrue(shown["visible"])
         self.assertFalse(shown["minimized"])
         self.assertFalse(shown["topmost"])
-        self.assertEqual(shown["controls"]["Check1"]["check"], 0)
-        self.assertEqual(shown["controls"]["Check2"]["check"], 0)
-        self.assertEqual(shown["controls"]["Label3"]["rect"], shown["controls"]["Shape1"]["rect"])
+        self.assertEqual(shown["controls"]["runMinimizedBox"]["check"], 0)
+        self.assertEqual(shown["controls"]["onTopBox"]["check"], 0)
+        self.assertEqual(shown["controls"]["indicatorTarget"]["rect"], shown["controls"]["indicator"]["rect"])
         self.assertIndicatorStays(GREEN)
         self.assertNoDialog()
         # Filling the port list and the settings box at start-up stores nothing of theirs; the
@@ -216,8 +216,8 @@ class StartUp(ZeltUi, ZeltTestCase):
 
     def test_stored_port_3_uses_com3(self):
         shown = self.start(Com_ComPort="3")
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], 2)
-        self.assertEqual(control_text(self.bench, "Combo1"), "COM3")
+        self.assertEqual(shown["controls"]["portList"]["selection"], 2)
+        self.assertEqual(control_text(self.bench, "portList"), "COM3")
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(3, PTT_ON)
         self.assertRadioQuiet(1, 2, 4)
@@ -228,8 +228,8 @@ class StartUp(ZeltUi, ZeltTestCase):
     def test_stored_port_5_chooses_nothing_and_reaches_no_radio(self):
         unmap_port(self, self.bench, 5)
         shown = self.start(Com_ComPort="5")
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], -1)
-        self.assertEqual(control_text(self.bench, "Combo1"), "")
+        self.assertEqual(shown["controls"]["portList"]["selection"], -1)
+        self.assertEqual(control_text(self.bench, "portList"), "")
         self.assertNoDialog()
         self.assertIndicatorStays(GREEN)
         self.assertRequestFails()
@@ -238,7 +238,7 @@ class StartUp(ZeltUi, ZeltTestCase):
 
     def test_stored_port_that_is_no_number_falls_back_to_com1(self):
         shown = self.start(Com_ComPort="abc")
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], -1)
+        self.assertEqual(shown["controls"]["portList"]["selection"], -1)
         self.assertNoDialog()
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(1, PTT_ON)
@@ -248,7 +248,7 @@ class StartUp(ZeltUi, ZeltTestCase):
     def test_stored_min_1_starts_minimized(self):
         shown = self.start(Win_Min="1")
         self.assertTrue(shown["minimized"])
-        self.assertEqual(shown["controls"]["Check1"]["check"], 1)
+        self.assertEqual(shown["controls"]["runMinimizedBox"]["check"], 1)
         self.assertFalse(shown["topmost"])
         self.assertNoDialog()
         self.assertSent(self.bench.send(0, 1))
@@ -259,18 +259,18 @@ class StartUp(ZeltUi, ZeltTestCase):
         # On top once shown; the wait's report keeps the window as last seen if it never is.
         shown = self.wait_window(lambda w: w["topmost"], "the window is not on top", 5)
         self.assertFalse(shown["minimized"])
-        self.assertEqual(shown["controls"]["Check2"]["check"], 1)
+        self.assertEqual(shown["controls"]["onTopBox"]["check"], 1)
         self.assertEqual(self.bench.reg_get("Win", "Top"), "1")
 
     def test_stored_top_2_is_greyed_and_not_topmost(self):
         shown = self.start(Win_Top="2")
         self.assertFalse(shown["topmost"])
-        self.assertEqual(shown["controls"]["Check2"]["check"], 2)
+        self.assertEqual(shown["controls"]["onTopBox"]["check"], 2)
         self.assertEqual(self.bench.reg_get("Win", "Top"), "2")
 
     def test_stored_line_settings_are_shown_and_used(self):
         self.start(Com_Settings="9600,n,8,1")
-        self.assertEqual(control_text(self.bench, "Text1"), "9600,n,8,1")
+        self.assertEqual(control_text(self.bench, "lineSettingsBox"), "9600,n,8,1")
         self.assertLine(1, LINE_9600_N_8_1)
         self.assertNoDialog()
         self.assertSent(self.bench.send(0, 1))
@@ -280,7 +280,7 @@ class StartUp(ZeltUi, ZeltTestCase):
 
     def test_refused_line_settings_are_shown_but_the_port_keeps_its_own(self):
         self.start(Com_Settings="9600,x,8,1")
-        self.assertEqual(control_text(self.bench, "Text1"), "9600,x,8,1")
+        self.assertEqual(control_text(self.bench, "lineSettingsBox"), "9600,x,8,1")
         self.assertNoDialog()
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(1, PTT_ON)
@@ -291,7 +291,7 @@ class StartUp(ZeltUi, ZeltTestCase):
     def test_com1_absent_at_start(self):
         self.bench.radio(1).absent()
         shown = self.start()
-        self.assertEqual(shown["controls"]["Combo1"]["selection"], 0)
+        self.assertEqual(shown["controls"]["portList"]["selection"], 0)
         self.assertNoDialog()
         self.assertIndicatorStays(GREEN)
         self.assertRequestFails()
@@ -324,7 +324,7 @@ class ShutDown(ZeltUi, ZeltTestCase):
     def test_operator_closing_while_transmitting_unkeys_the_radio_once(self):
         self.key_transmit()
         # Alt+F4 with the focus on the button: the focus zelt starts with.
-        self.assertEqual(self.window()["focus"], "Command1")
+        self.assertEqual(self.window()["focus"], "panelButton")
         self.bench.key("alt+F4")
         self.assertEqual(self.bench.wait_zelt_exit(30), 0, self.bench.zelt_output()[-2000:])
         self.assertRadio(1, PTT_ON + PTT_OFF)

@@ -21,34 +21,34 @@ from bench import GREEN, TWIPS_PER_PIXEL, ZeltTestCase
 
 # The designed places in client twips: left, top, width, height.
 PLACES = {
-    "Combo1": (1560, 240, 1215, 315),
-    "Text1": (1560, 840, 2295, 285),
-    "Label1": (1560, 0, 690, 195),
-    "Label2": (1560, 600, 1515, 195),
-    "Check1": (1560, 1200, 1335, 255),
-    "Command1": (105, 1080, 975, 375),
-    "Check2": (3120, 1200, 615, 255),
-    "Shape1": (285, 240, 615, 495),
+    "portList": (1560, 240, 1215, 315),
+    "lineSettingsBox": (1560, 840, 2295, 285),
+    "portLabel": (1560, 0, 690, 195),
+    "settingsLabel": (1560, 600, 1515, 195),
+    "runMinimizedBox": (1560, 1200, 1335, 255),
+    "panelButton": (105, 1080, 975, 375),
+    "onTopBox": (3120, 1200, 615, 255),
+    "indicator": (285, 240, 615, 495),
 }
 # Start-up lays the click target exactly over the indicator.
-PLACES["Label3"] = PLACES["Shape1"]
+PLACES["indicatorTarget"] = PLACES["indicator"]
 
 CAPTIONS = {
-    "Label1": "Com &Port:",
-    "Label2": "&Settings: (9600,n,8,1)",
-    "Check1": "Run Mi&nimized",
-    "Command1": "&More>>",
-    "Check2": "&Top",
+    "portLabel": "Com &Port:",
+    "settingsLabel": "&Settings: (9600,n,8,1)",
+    "runMinimizedBox": "Run Mi&nimized",
+    "panelButton": "&More>>",
+    "onTopBox": "&Top",
 }
 PORTS = ["COM1", "COM2", "COM3", "COM4"]
 DEFAULT_SETTINGS = "4800,n,8,2"
 MORE, LESS = "&More>>", "&Less<<"
-PANEL = ("Combo1", "Text1", "Check1", "Check2")
+PANEL = ("portList", "lineSettingsBox", "runMinimizedBox", "onTopBox")
 CLIENT_HEIGHT_TWIPS = 1605
 COLLAPSED_CLIENT_TWIPS = 2 * 105 + 975
-EXPANDED_RIGHT_TWIPS = 1560 + 2295  # Text1's right edge
+EXPANDED_RIGHT_TWIPS = 1560 + 2295  # lineSettingsBox's right edge
 # The order in which Tab visits the controls that take the focus.
-TAB_ORDER = ("Combo1", "Text1", "Check1", "Command1", "Check2")
+TAB_ORDER = ("portList", "lineSettingsBox", "runMinimizedBox", "panelButton", "onTopBox")
 
 STORE_DEADLINE = 10.0
 FOCUS_DEADLINE = 10.0
@@ -96,8 +96,8 @@ class WindowTestCase(probe.WindowWaits, ZeltTestCase):
         return seen
 
     def wait_caption(self, caption: str) -> dict:
-        return self.wait_window(lambda w: controls(w)["Command1"]["text"] == caption,
-                                f"Command1 never read {caption!r}")
+        return self.wait_window(lambda w: controls(w)["panelButton"]["text"] == caption,
+                                f"panelButton never read {caption!r}")
 
     def wait_focus(self, name: str | None) -> dict:
         return self.wait_window(lambda w: w["focus"] == name, f"the focus never reached {name}",
@@ -170,13 +170,13 @@ class WindowTestCase(probe.WindowWaits, ZeltTestCase):
             self.assertEqual(controls(window)[name]["enabled"], enabled, f"{name} enabled")
 
     def assertCollapsed(self, window: dict, frame: int):
-        self.assertEqual(controls(window)["Command1"]["text"], MORE)
+        self.assertEqual(controls(window)["panelButton"]["text"], MORE)
         self.assertEqual(client_width(window), px(COLLAPSED_CLIENT_TWIPS), "collapsed client width")
         self.assertEqual(outer_width(window), px(COLLAPSED_CLIENT_TWIPS) + frame, "collapsed outer width")
         self.assertEqual(window["client"][3], px(CLIENT_HEIGHT_TWIPS), "client height")
 
     def assertExpanded(self, window: dict, frame: int):
-        self.assertEqual(controls(window)["Command1"]["text"], LESS)
+        self.assertEqual(controls(window)["panelButton"]["text"], LESS)
         self.assertEqual(outer_width(window), px(EXPANDED_RIGHT_TWIPS) + 2 * frame, "expanded outer width")
         self.assertEqual(client_width(window), px(EXPANDED_RIGHT_TWIPS) + frame, "expanded client width")
         self.assertEqual(window["client"][3], px(CLIENT_HEIGHT_TWIPS), "client height")
@@ -207,14 +207,14 @@ class StartUpLayout(WindowTestCase):
             with self.subTest(control=name):
                 self.assertIn(name, shown)
                 rect = shown[name]["rect"]
-                if name == "Combo1":
+                if name == "portList":
                     # A drop-down's window may also hold the room of its open list; the probe reports
                     # the closed field, whose height is the edit part's.
                     self.assertEqual(rect[:3], rect_px(place)[:3])
                     self.assertEqual(rect[3], px(place[3]), "closed height of the port list")
                 else:
                     self.assertEqual(rect, rect_px(place))
-        self.assertEqual(shown["Label3"]["rect"], [19, 16, 41, 33])
+        self.assertEqual(shown["indicatorTarget"]["rect"], [19, 16, 41, 33])
 
     def test_texts_and_states_after_start_up(self):
         window = self.started
@@ -224,15 +224,15 @@ class StartUpLayout(WindowTestCase):
         for name, caption in CAPTIONS.items():
             with self.subTest(control=name):
                 self.assertEqual(shown[name]["text"], caption)
-        self.assertEqual(shown["Combo1"]["items"], PORTS)
-        self.assertEqual(shown["Combo1"]["selection"], 0, "COM1 chosen from the empty store")
-        self.assertEqual(shown["Label3"]["text"], "")
-        for name, enabled in (("Combo1", False), ("Text1", False), ("Check1", False), ("Command1", True),
-                              ("Check2", True)):
+        self.assertEqual(shown["portList"]["items"], PORTS)
+        self.assertEqual(shown["portList"]["selection"], 0, "COM1 chosen from the empty store")
+        self.assertEqual(shown["indicatorTarget"]["text"], "")
+        for name, enabled in (("portList", False), ("lineSettingsBox", False), ("runMinimizedBox", False), ("panelButton", True),
+                              ("onTopBox", True)):
             with self.subTest(control=name):
                 self.assertEqual(shown[name]["enabled"], enabled, f"{name} enabled")
-        self.assertEqual(shown["Check1"]["check"], 0)
-        self.assertEqual(shown["Check2"]["check"], 0)
+        self.assertEqual(shown["runMinimizedBox"]["check"], 0)
+        self.assertEqual(shown["onTopBox"]["check"], 0)
         self.assertFalse(window["minimized"])
         self.assertFalse(window["topmost"])
         # Setting the check boxes at start-up runs their click reactions, which store what was read;
@@ -254,18 +254,18 @@ class StartUpLayout(WindowTestCase):
         self.assertIn(f"Geometry: {px(COLLAPSED_CLIENT_TWIPS)}x{px(CLIENT_HEIGHT_TWIPS)}", out)
 
     def test_tab_after_start_up_visits_only_the_enabled_controls(self):
-        # Combo1, Text1 and Check1 are disabled; Check2 is enabled though it lies beyond the edge.
-        self.assertEqual(self.started["focus"], "Command1")
-        for expected in ("Check2", "Command1", "Check2", "Command1"):
+        # portList, lineSettingsBox and runMinimizedBox are disabled; onTopBox is enabled though it lies beyond the edge.
+        self.assertEqual(self.started["focus"], "panelButton")
+        for expected in ("onTopBox", "panelButton", "onTopBox", "panelButton"):
             self.bench.key("Tab")
             self.wait_focus(expected)
-        for expected in ("Check2", "Command1"):
+        for expected in ("onTopBox", "panelButton"):
             self.bench.key("shift+Tab")
             self.wait_focus(expected)
 
     def test_indicator_is_a_green_circle_centred_in_its_box(self):
         image = self.client_image()
-        left, top, width, height = rect_px(PLACES["Shape1"])
+        left, top, width, height = rect_px(PLACES["indicator"])
         diameter = min(width, height)
         radius = diameter / 2
         cx, cy = left + width / 2, top + height / 2
@@ -299,7 +299,7 @@ class Panel(WindowTestCase):
         self.frame_px = self.frame(self.started)
 
     def test_clicks_open_and_close_the_panel(self):
-        self.click("Command1")
+        self.click("panelButton")
         expanded = self.wait_caption(LESS)
         self.assertExpanded(expanded, self.frame_px)
         self.assertEqual(expanded["outer"][:2], self.started["outer"][:2], "the window moved")
@@ -307,14 +307,14 @@ class Panel(WindowTestCase):
             with self.subTest(control=name):
                 self.assertEqual(controls(expanded)[name]["rect"], controls(self.started)[name]["rect"])
 
-        self.click("Command1")
+        self.click("panelButton")
         collapsed = self.wait_caption(MORE)
         self.assertEqual(collapsed["outer"], self.started["outer"], "back to start-up's width")
         self.assertCollapsed(collapsed, self.frame_px)
-        # After one expand and one collapse Check2 is disabled too.
+        # After one expand and one collapse onTopBox is disabled too.
         self.assertPanel(collapsed, False)
 
-        self.click("Command1")
+        self.click("panelButton")
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
 
     def test_access_keys_open_and_close_the_panel(self):
@@ -329,22 +329,22 @@ class Panel(WindowTestCase):
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
 
     def test_tab_order_and_access_keys_when_expanded(self):
-        self.click("Command1")
+        self.click("panelButton")
         self.wait_caption(LESS)
-        self.assertEqual(self.window()["focus"], "Command1")
-        # From Command1 round the whole order and back.
-        start = TAB_ORDER.index("Command1")
+        self.assertEqual(self.window()["focus"], "panelButton")
+        # From panelButton round the whole order and back.
+        start = TAB_ORDER.index("panelButton")
         for step in range(1, len(TAB_ORDER) + 1):
             self.bench.key("Tab")
             self.wait_focus(TAB_ORDER[(start + step) % len(TAB_ORDER)])
         self.bench.key("shift+Tab")
-        self.wait_focus("Check1")
+        self.wait_focus("runMinimizedBox")
         self.bench.key("alt+p")
-        self.wait_focus("Combo1")
+        self.wait_focus("portList")
         self.bench.key("alt+s")
-        self.wait_focus("Text1")
+        self.wait_focus("lineSettingsBox")
         self.bench.key("alt+p")
-        self.wait_focus("Combo1")
+        self.wait_focus("portList")
         # Nothing moved or changed on the way.
         self.assertExpanded(self.window(), self.frame_px)
         self.assertIsNone(self.bench.reg_get("Com", "Settings"))
@@ -352,26 +352,26 @@ class Panel(WindowTestCase):
 
     def test_settings_box_shows_the_default_settings(self):
         shown = self.window()
-        self.assertEqual(shown["controls"]["Text1"]["text"], DEFAULT_SETTINGS)
-        self.assertEqual(shown["controls"]["Combo1"]["text"], "COM1")
+        self.assertEqual(shown["controls"]["lineSettingsBox"]["text"], DEFAULT_SETTINGS)
+        self.assertEqual(shown["controls"]["portList"]["text"], "COM1")
 
 
 class TopOption(WindowTestCase):
     def test_clicks_on_top_set_and_clear_topmost_and_store_it(self):
         started = self.start()
         self.assertFalse(started["topmost"])
-        self.click("Command1")
+        self.click("panelButton")
         self.wait_caption(LESS)
 
-        self.click("Check2", check_box_point("Check2"))
+        self.click("onTopBox", check_box_point("onTopBox"))
         window = self.wait_window(lambda w: w["topmost"], "the window never became topmost")
-        self.assertEqual(controls(window)["Check2"]["check"], 1)
+        self.assertEqual(controls(window)["onTopBox"]["check"], 1)
         self.wait_store("Win", "Top", "1")
         self.assertEqual(self.bench.reg_get("Win", "Min"), "0", "Min as start-up stored it")
 
-        self.click("Check2", check_box_point("Check2"))
+        self.click("onTopBox", check_box_point("onTopBox"))
         window = self.wait_window(lambda w: not w["topmost"], "the window stayed topmost")
-        self.assertEqual(controls(window)["Check2"]["check"], 0)
+        self.assertEqual(controls(window)["onTopBox"]["check"], 0)
         self.wait_store("Win", "Top", "0")
         self.assertEqual(window["outer"], self.window()["outer"])
         self.assertEqual(window["outer"][:2], started["outer"][:2], "the window moved")
@@ -380,7 +380,7 @@ class TopOption(WindowTestCase):
         self.bench.reg_set("Win", "Top", "1")
         self.start()
         started = self.wait_window(lambda w: w["topmost"], "the window is not on top", 5)
-        self.assertEqual(controls(started)["Check2"]["check"], 1)
+        self.assertEqual(controls(started)["onTopBox"]["check"], 1)
         self.assertFalse(started["minimized"])
         self.assertCollapsed(started, self.frame(started))
 
@@ -389,16 +389,16 @@ class TopOption(WindowTestCase):
         started = self.start()
         self.assertFalse(started["topmost"])
         self.assertFalse(started["minimized"])
-        self.assertEqual(controls(started)["Check2"]["check"], 2, "the stored value, shown as grey")
+        self.assertEqual(controls(started)["onTopBox"]["check"], 2, "the stored value, shown as grey")
 
     def test_top_from_the_keyboard_while_collapsed(self):
-        # Directly after start-up Check2 is enabled beyond the window's edge: Tab reaches it.
+        # Directly after start-up onTopBox is enabled beyond the window's edge: Tab reaches it.
         started = self.start()
-        self.assertEqual(started["focus"], "Command1")
+        self.assertEqual(started["focus"], "panelButton")
         self.bench.key("Tab")
-        self.wait_focus("Check2")
+        self.wait_focus("onTopBox")
         self.bench.key("space")
-        window = self.wait_window(lambda w: w["topmost"], "Space on Check2 did not make the window topmost")
+        window = self.wait_window(lambda w: w["topmost"], "Space on onTopBox did not make the window topmost")
         self.wait_store("Win", "Top", "1")
         self.assertCollapsed(window, self.frame(started))
         self.assertEqual(window["outer"], started["outer"])
@@ -407,18 +407,18 @@ class TopOption(WindowTestCase):
 class MinimizedOption(WindowTestCase):
     def test_click_stores_min_and_changes_nothing_on_screen(self):
         self.start()
-        self.click("Command1")
+        self.click("panelButton")
         before = self.wait_caption(LESS)
 
-        self.click("Check1", check_box_point("Check1"))
+        self.click("runMinimizedBox", check_box_point("runMinimizedBox"))
         self.wait_store("Win", "Min", "1")
-        after = self.wait_window(lambda w: controls(w)["Check1"]["check"] == 1, "Check1 never checked")
+        after = self.wait_window(lambda w: controls(w)["runMinimizedBox"]["check"] == 1, "runMinimizedBox never checked")
         self.assertSamePlace(before, after)
-        self.assertEqual(controls(after)["Command1"]["text"], LESS)
+        self.assertEqual(controls(after)["panelButton"]["text"], LESS)
 
-        self.click("Check1", check_box_point("Check1"))
+        self.click("runMinimizedBox", check_box_point("runMinimizedBox"))
         self.wait_store("Win", "Min", "0")
-        after = self.wait_window(lambda w: controls(w)["Check1"]["check"] == 0, "Check1 never unchecked")
+        after = self.wait_window(lambda w: controls(w)["runMinimizedBox"]["check"] == 0, "runMinimizedBox never unchecked")
         self.assertSamePlace(before, after)
         self.assertEqual(self.bench.reg_get("Win", "Top"), "0", "Top as start-up stored it")
 
@@ -426,24 +426,24 @@ class MinimizedOption(WindowTestCase):
         self.bench.reg_set("Win", "Min", "2")
         self.bench.start_zelt()
         started = self.wait_window(lambda w: w["visible"] and w["minimized"], "zelt did not start minimized")
-        self.assertEqual(controls(started)["Check1"]["check"], 2)
+        self.assertEqual(controls(started)["runMinimizedBox"]["check"], 2)
         self.wait_store("Win", "Min", "2")
 
     def test_stored_min_starts_minimized_and_restores_collapsed(self):
         self.bench.reg_set("Win", "Min", "1")
         self.bench.start_zelt()
         started = self.wait_window(lambda w: w["visible"] and w["minimized"], "zelt did not start minimized")
-        self.assertEqual(controls(started)["Check1"]["check"], 1)
-        self.assertEqual(controls(started)["Command1"]["text"], MORE)
+        self.assertEqual(controls(started)["runMinimizedBox"]["check"], 1)
+        self.assertEqual(controls(started)["panelButton"]["text"], MORE)
         self.assertEqual(self.bench.reg_get("Win", "Min"), "1")
 
         self.restore_from_keyboard()
         restored = self.wait_window(lambda w: not w["minimized"], "the window was not restored")
         frame = self.frame(restored)
         self.assertCollapsed(restored, frame)
-        for name, enabled in (("Combo1", False), ("Text1", False), ("Check1", False), ("Check2", True)):
+        for name, enabled in (("portList", False), ("lineSettingsBox", False), ("runMinimizedBox", False), ("onTopBox", True)):
             self.assertEqual(controls(restored)[name]["enabled"], enabled, f"{name} enabled")
-        self.assertEqual(controls(restored)["Label3"]["rect"], rect_px(PLACES["Shape1"]))
+        self.assertEqual(controls(restored)["indicatorTarget"]["rect"], rect_px(PLACES["indicator"]))
         self.assertIndicator(GREEN)
 
         # The same frame as a window that starts normally: the minimized start measured it right.
@@ -469,12 +469,12 @@ def save_screenshots():
     try:
         the_bench.start_zelt()
         probe.wait_window(the_bench, lambda w: w["visible"] and
-                          w["controls"]["Label3"]["rect"] == w["controls"]["Shape1"]["rect"])
+                          w["controls"]["indicatorTarget"]["rect"] == w["controls"]["indicator"]["rect"])
         DOCS.mkdir(exist_ok=True)
         for name, caption in (("window-collapsed.png", MORE), ("window-expanded.png", LESS)):
             if caption == LESS:
-                the_bench.click_twips(*centre("Command1"))
-                probe.wait_window(the_bench, lambda w: w["controls"]["Command1"]["text"] == LESS)
+                the_bench.click_twips(*centre("panelButton"))
+                probe.wait_window(the_bench, lambda w: w["controls"]["panelButton"]["text"] == LESS)
             # Hover nowhere near the window, so no tooltip or hot state shows.
             the_bench._run_logged(["xdotool", "mousemove", "--sync", "1000", "700"], "xdotool-move")
             the_bench.repaint()

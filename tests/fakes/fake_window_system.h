@@ -10,7 +10,7 @@
 
 namespace zelt::testing {
 
-// Form1's window without a screen: widths in twips, the topmost band, the minimized state.
+// MainForm's window without a screen: widths in twips, the topmost band, the minimized state.
 class FakeWindowSystem : public WindowSystem {
   public:
     explicit FakeWindowSystem(CallLog& log) : log_(log) {}
@@ -20,7 +20,7 @@ class FakeWindowSystem : public WindowSystem {
     bool minimized = false;
     bool destroyed = false;
     std::vector<std::pair<std::intptr_t, std::uint32_t>> windowPosCalls;
-    std::function<void()> onDestroy;  // tests wire Form1::windowDestroyed here
+    std::function<void()> onDestroy;  // tests wire MainForm::windowDestroyed here
 
     std::uint32_t registerMessage(const std::string& name) override {
         log_.call("registerMessage", name);

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_window_system.h"
 
 namespace zelt::testing {
 
-// A Form1 on fakes. The window's destruction reaches the form the way the Win32 view passes it on.
+// A MainForm on fakes. The window's destruction reaches the form the way the Win32 view passes it on.
 class FormFixture : public ::testing::Test {
   protected:
     CallLog log;
@@ -18,7 +18,7 @@ class FormFixture : public ::testing::Test {
     FakeWindowSystem window{log};
     FakeMessageDialog messages{log};
     WndProcs wndProcs;
-    Form1 form{{port, store, window, messages, wndProcs}};
+    MainForm form{{port, store, window, messages, wndProcs}};
 
     FormFixture() {
         window.onDestroy = [this] { form.windowDestroyed(); };

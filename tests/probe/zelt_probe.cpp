@@ -22,8 +22,9 @@ namespace {
 constexpr wchar_t kTitle[] = L"DALMOR ZELT V3";
 
 // The controls' ids, in the order zelt creates them.
-constexpr const char* kNames[] = {"Combo1",   "Text1",  "Label1", "Label2", "Check1",
-                                  "Command1", "Check2", "Label3", "Shape1"};
+constexpr const char* kNames[] = {"portList",      "lineSettingsBox", "portLabel",
+                                  "settingsLabel", "runMinimizedBox", "panelButton",
+                                  "onTopBox",      "indicatorTarget", "indicator"};
 constexpr int kFirstId = 101;
 
 std::string utf8(const std::wstring& text) {

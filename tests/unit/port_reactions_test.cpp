@@ -9,19 +9,19 @@ class PortReactionsTest : public FormFixture {
   protected:
     PortReactionsTest() {
         startUp();
-        form.Command1.userClick();
+        form.panelButton.userClick();
         log.calls.clear();
         port.opens = 0;
     }
     void type(const std::string& text) {
-        for (std::size_t i = 1; i <= text.size(); ++i) form.Text1.userEdit(text.substr(0, i));
+        for (std::size_t i = 1; i <= text.size(); ++i) form.lineSettingsBox.userEdit(text.substr(0, i));
     }
 };
 
 // --- port change ---
 
 TEST_F(PortReactionsTest, ChoosingCom3MovesTheRadioAndStoresTheNumber) {
-    form.Combo1.userChoose(2);
+    form.portList.userChoose(2);
     EXPECT_EQ(port.number(), 3);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(store.get("Com", "ComPort"), "3");
@@ -33,16 +33,16 @@ TEST_F(PortReactionsTest, ChoosingCom3MovesTheRadioAndStoresTheNumber) {
 }
 
 TEST_F(PortReactionsTest, ChoosingTheSameEntryStillCyclesThePortAndStores) {
-    form.Combo1.userChoose(0);
+    form.portList.userChoose(0);
     EXPECT_TRUE(log.contains("close"));
     EXPECT_EQ(store.get("Com", "ComPort"), "1");
     EXPECT_EQ(port.opens, 1);
 }
 
 TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
-    form.Combo1.userChoose(3);
+    form.portList.userChoose(3);
     port.present.erase(4);
-    form.Combo1.userChoose(3);
+    form.portList.userChoose(3);
     EXPECT_EQ(port.number(), 4);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(store.get("Com", "ComPort"), "4");
@@ -51,9 +51,9 @@ TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
 }
 
 TEST_F(PortReactionsTest, RefusedNumberReopensOnTheNumberInForceAndStoresIt) {
-    form.Combo1.userChoose(2);
+    form.portList.userChoose(2);
     log.failing.insert("setCommPort");
-    form.Combo1.userChoose(1);
+    form.portList.userChoose(1);
     EXPECT_EQ(port.number(), 3);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(store.get("Com", "ComPort"), "3");
@@ -61,7 +61,7 @@ TEST_F(PortReactionsTest, RefusedNumberReopensOnTheNumberInForceAndStoresIt) {
 }
 
 TEST_F(PortReactionsTest, NoEntryChosenGivesNumberZeroWhichIsRefused) {
-    form.Combo1.setListIndex(-1);  // the click reaction runs with nothing chosen
+    form.portList.setListIndex(-1);  // the click reaction runs with nothing chosen
     EXPECT_EQ(port.number(), 1);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(store.get("Com", "ComPort"), "1");
@@ -70,7 +70,7 @@ TEST_F(PortReactionsTest, NoEntryChosenGivesNumberZeroWhichIsRefused) {
 
 TEST_F(PortReactionsTest, FailedSaveStillReopensOnTheNewNumber) {
     log.failing.insert("save");
-    form.Combo1.userChoose(1);
+    form.portList.userChoose(1);
     EXPECT_EQ(port.number(), 2);
     EXPECT_TRUE(port.isOpen());
     EXPECT_FALSE(store.has("Com", "ComPort"));
@@ -79,7 +79,7 @@ TEST_F(PortReactionsTest, FailedSaveStillReopensOnTheNewNumber) {
 
 TEST_F(PortReactionsTest, FailedOpenStateReadStillClosesAndReports) {
     log.failing.insert("portOpen");
-    form.Combo1.userChoose(2);
+    form.portList.userChoose(2);
     EXPECT_TRUE(log.contains("close"));
     EXPECT_EQ(port.number(), 3);
     EXPECT_TRUE(port.isOpen());
@@ -88,7 +88,7 @@ TEST_F(PortReactionsTest, FailedOpenStateReadStillClosesAndReports) {
 
 TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
     log.failing.insert("close");
-    form.Combo1.userChoose(0);
+    form.portList.userChoose(0);
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
 }
 
@@ -96,22 +96,22 @@ TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
 
 TEST_F(PortReactionsTest, MovingAwayWhileTransmittingUnkeysTheOldRadioFirst) {
     form.ptt(0, 1);
-    form.Combo1.userChoose(0);  // the same port, and a settings change, leave the state alone
-    form.Text1.userEdit("9600,n,8,1");
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    form.portList.userChoose(0);  // the same port, and a settings change, leave the state alone
+    form.lineSettingsBox.userEdit("9600,n,8,1");
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
     port.forceOpen(false);  // the old port is opened once for the unkey
     log.calls.clear();
-    form.Combo1.userChoose(2);
+    form.portList.userChoose(2);
     EXPECT_LT(log.indexOf("open(1)"), log.indexOf("setCommPort(3)"));
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsClean) {
     port.takeOnly = 4;
     EXPECT_THROW(form.ptt(0, 1), Failure);
-    form.Combo1.userChoose(2);
+    form.portList.userChoose(2);
     form.ptt(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);  // the torn key block completed, then the unkey
     EXPECT_EQ(lineOf(3), kOnBlock);
@@ -120,17 +120,17 @@ TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsCl
 // --- the port list, ports that come back, sleep ---
 
 TEST_F(PortReactionsTest, ListGrowsToCom33KeepingTheChoiceWithoutCyclingThePortAndStopsAtCom255) {
-    form.Combo1.userChoose(1);
+    form.portList.userChoose(1);
     log.calls.clear();
     port.present.insert(33);
     form.refreshPortList();
-    ASSERT_EQ(form.Combo1.items().size(), 33U);
-    EXPECT_EQ(form.Combo1.items()[32], "COM33");
-    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    ASSERT_EQ(form.portList.items().size(), 33U);
+    EXPECT_EQ(form.portList.items()[32], "COM33");
+    EXPECT_EQ(form.portList.listIndex(), 1);
     EXPECT_EQ(log.indexOf("close"), -1);
     port.present = {1, 300};
     form.refreshPortList();
-    EXPECT_EQ(form.Combo1.items().back(), "COM255");
+    EXPECT_EQ(form.portList.items().back(), "COM255");
 }
 
 TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndResumingClosesIt) {
@@ -149,7 +149,7 @@ TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndResumingClosesIt) 
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
-    form.Text1.userEdit("");
+    form.lineSettingsBox.userEdit("");
     type("9600,n,8,1");
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
     EXPECT_EQ(port.settingsInForce(), "9600,n,8,1");
@@ -161,18 +161,18 @@ TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted
 }
 
 TEST_F(PortReactionsTest, RefusedTextIsStoredSilentlyAndThePortKeepsItsSettings) {
-    form.Text1.userEdit("9600,n,8,1");
-    form.Text1.userEdit("junk");
+    form.lineSettingsBox.userEdit("9600,n,8,1");
+    form.lineSettingsBox.userEdit("junk");
     EXPECT_EQ(store.get("Com", "Settings"), "junk");
     EXPECT_EQ(port.settingsInForce(), "9600,n,8,1");
     EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(form.Text1.text(), "junk");
+    EXPECT_EQ(form.lineSettingsBox.text(), "junk");
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
     port.present.clear();
-    form.Text1.userEdit("9600,n,8,1");
+    form.lineSettingsBox.userEdit("9600,n,8,1");
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
     EXPECT_TRUE(messages.shown.empty());
@@ -181,9 +181,9 @@ TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
 // --- settings check ---
 
 TEST_F(PortReactionsTest, LeavingAfterAnAcceptedEditReappliesTheStoredTextSilently) {
-    form.Text1.userEdit("9600,n,8,1");
+    form.lineSettingsBox.userEdit("9600,n,8,1");
     log.calls.clear();
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_TRUE(log.contains("close"));
     EXPECT_TRUE(log.contains("setSettings(9600,n,8,1)"));
     EXPECT_TRUE(port.isOpen());
@@ -191,7 +191,7 @@ TEST_F(PortReactionsTest, LeavingAfterAnAcceptedEditReappliesTheStoredTextSilent
 }
 
 TEST_F(PortReactionsTest, FirstRunLeaveUsesTheStartUpDefaultAndShowsNothing) {
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_TRUE(log.contains("setSettings(4800,n,8,2)"));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(port.isOpen());
@@ -199,11 +199,11 @@ TEST_F(PortReactionsTest, FirstRunLeaveUsesTheStartUpDefaultAndShowsNothing) {
 }
 
 TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInForce) {
-    form.Text1.userEdit("");
+    form.lineSettingsBox.userEdit("");
     bool closedWhileShown = false;
     messages.onShow = [&] { closedWhileShown = !port.isOpen(); };
-    form.Text1.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    form.lineSettingsBox.userLeave();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid radioPort settings"});
     EXPECT_TRUE(closedWhileShown);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
@@ -211,7 +211,7 @@ TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInF
 
 TEST_F(PortReactionsTest, LastRequestHeldUpByTheBoxGoesOutOnceThePortIsOpenAgain) {
     form.ptt(0, 1);
-    form.Text1.userEdit("");
+    form.lineSettingsBox.userEdit("");
     messages.onShow = [&] {
         EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
         EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
@@ -219,25 +219,25 @@ TEST_F(PortReactionsTest, LastRequestHeldUpByTheBoxGoesOutOnceThePortIsOpenAgain
         EXPECT_FALSE(port.isOpen());
         EXPECT_EQ(lineOf(1), kOnBlock);
     };
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }
 
 TEST_F(PortReactionsTest, HeldKeyRequestNeverGoesOutOnceTheSessionEnds) {
-    form.Text1.userEdit("");
+    form.lineSettingsBox.userEdit("");
     messages.onShow = [&] {
         EXPECT_THROW(form.ptt(0, 1), Failure);
         form.sessionEnding();
     };
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_TRUE(port.written.empty());
 }
 
 TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {
-    form.Text1.userEdit("");
+    form.lineSettingsBox.userEdit("");
     messages.onShow = [&] { form.ptt(1, 0); };
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_TRUE(window.destroyed);
     EXPECT_FALSE(port.isOpen());
 }
@@ -245,7 +245,7 @@ TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {
 TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
     port.forceOpen(false);
     log.calls.clear();
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_FALSE(log.contains("close"));
     EXPECT_TRUE(port.isOpen());
 }
@@ -253,7 +253,7 @@ TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
 TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
     store.put("Com", "Settings", "9600,n,8,1");
     port.present.clear();
-    form.Text1.userLeave();
+    form.lineSettingsBox.userLeave();
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(log.indexOf("save"), -1);
@@ -261,8 +261,8 @@ TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
 
 TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
     log.failing.insert("read");
-    form.Text1.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    form.lineSettingsBox.userLeave();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid radioPort settings"});
     EXPECT_TRUE(port.isOpen());
 }
 
@@ -271,8 +271,8 @@ TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
 using PortReactionsBeforeLoad = FormFixture;
 
 TEST_F(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
-    form.Text1.userEdit("9600,n,8,1");
-    form.Combo1.userChoose(2);
+    form.lineSettingsBox.userEdit("9600,n,8,1");
+    form.portList.userChoose(2);
     EXPECT_TRUE(log.calls.empty());
     EXPECT_TRUE(store.values.empty());
 }

@@ -19,11 +19,11 @@ class PttTest : public FormFixture {
 TEST_F(PttTest, TransmitAndReceiveWriteTheirBlocksThenRecolour) {
     request(0, 1);
     EXPECT_EQ(bytesOn(1), std::vector<std::string>{kOnBlock});
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
 
     request(0, 0);
     EXPECT_EQ(bytesOn(1), (std::vector<std::string>{kOnBlock, kOffBlock}));
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }
 
 TEST_F(PttTest, RepeatedRequestsAreNeverSuppressed) {
@@ -41,7 +41,7 @@ TEST_F(PttTest, UnknownStatesAndRequestsDoNothing) {
         request(code, state);
     }
     EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
     EXPECT_FALSE(window.destroyed);
 }
 
@@ -56,23 +56,23 @@ TEST_F(PttTest, FailedWriteKeepsTheColourAndReachesTheCaller) {
     port.setPortOpen(false);
     port.present.erase(1);
     EXPECT_THROW(request(0, 1), Failure);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     EXPECT_TRUE(port.written.empty());
 }
 
 TEST_F(PttTest, IndicatorClickTogglesByColour) {
-    form.Label3.userClick();
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
-    form.Label3.userClick();
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    form.indicatorTarget.userClick();
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    form.indicatorTarget.userClick();
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     EXPECT_EQ(bytesOn(1), (std::vector<std::string>{kOnBlock, kOffBlock}));
 }
 
 TEST_F(PttTest, IndicatorClickOnAClosedPortFailsAndKeepsTheColour) {
     port.setPortOpen(false);
     port.present.erase(1);
-    EXPECT_THROW(form.Label3.userClick(), Failure);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }
 
 TEST_F(PttTest, ClosingWhileTransmittingUnkeysTheRadioOnceBeforeReleasingThePort) {
@@ -129,7 +129,7 @@ TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainByTheNextRequest) {
     EXPECT_FALSE(port.isOpen());
     request(0, 0);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }
 
 // --- a radio that takes bytes slowly or stops: whatever was torn, the radio ends unkeyed ---
@@ -140,20 +140,20 @@ TEST_F(PttTest, KeyBlockTornAtTwoOrFourBytesIsCompletedAsAnUnkeyThenAWholeUnkeyF
     request(0, 0);  // 00 00 | 00 00 0F, then the unkey, then the request
     port.takeOnly = 4;
     EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     request(0, 1);  // 00 00 00 01 | 0F, then the unkey, then the request
     EXPECT_EQ(lineOf(1), kOffBlock + kOffBlock + kOffBlock + kOnBlock + kOffBlock + kOnBlock);
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
 }
 
 TEST_F(PttTest, RealignmentCutShortShowsTheLastWholeBlockAndIsTriedAgain) {
     request(0, 1);
     port.takeOnly = 2;
     EXPECT_THROW(request(0, 0), Failure);
-    EXPECT_EQ(form.Shape1.fillColor(), kRed);
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
     port.takeOnly = 4;  // completes the torn unkey and one byte more
     EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     request(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock + kOffBlock + kOnBlock);
 }

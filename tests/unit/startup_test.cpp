@@ -30,7 +30,7 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         "save(Win/Min=0)",
         "read(Win/Top)",
         "save(Win/Top=0)",
-        "setWindowPos(-2,3)",  // Check2's own click reaction applies the option...
+        "setWindowPos(-2,3)",  // onTopBox's own click reaction applies the option...
         "setWindowPos(-2,3)",  // ...and start-up applies it again
         "clientWidth",
         "outerWidth",
@@ -41,15 +41,15 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
 
 TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
     form.load();
-    EXPECT_EQ(form.Text1.text(), "4800,n,8,2");
-    EXPECT_EQ(form.Combo1.listIndex(), 0);
+    EXPECT_EQ(form.lineSettingsBox.text(), "4800,n,8,2");
+    EXPECT_EQ(form.portList.listIndex(), 0);
     EXPECT_EQ(port.number(), 1);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
     EXPECT_FALSE(window.minimized);
     EXPECT_EQ(window.windowPosCalls.back().first, -2);
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
-    EXPECT_EQ(form.Command1.caption(), "&More>>");
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_EQ(form.panelButton.caption(), "&More>>");
     EXPECT_TRUE(form.Loaded);
     EXPECT_TRUE(port.written.empty());  // start-up never keys or unkeys the radio
     // Filling the port list and settings box stored nothing and did not cycle the port.
@@ -63,14 +63,14 @@ TEST_F(StartupTest, CollapsesAndLaysTheClickTargetOverTheIndicator) {
     EXPECT_FLOAT_EQ(form.FrameWidth, 120);
     EXPECT_FLOAT_EQ(window.outer, 2 * 105 + 975 + 120);
     EXPECT_FLOAT_EQ(window.client, 1185);
-    EXPECT_EQ(form.Label3.place(), (TwipsRect{285, 240, 615, 495}));
-    EXPECT_EQ(form.Label3.place(), form.Shape1.place());
+    EXPECT_EQ(form.indicatorTarget.place(), (TwipsRect{285, 240, 615, 495}));
+    EXPECT_EQ(form.indicatorTarget.place(), form.indicator.place());
 }
 
 TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
     store.put("Com", "ComPort", "3");
     form.load();
-    EXPECT_EQ(form.Combo1.listIndex(), 2);
+    EXPECT_EQ(form.portList.listIndex(), 2);
     EXPECT_EQ(port.number(), 3);
     EXPECT_TRUE(port.isOpen());
 }
@@ -78,7 +78,7 @@ TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
 TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
     store.put("Com", "ComPort", "5");
     form.load();
-    EXPECT_EQ(form.Combo1.listIndex(), -1);
+    EXPECT_EQ(form.portList.listIndex(), -1);
     EXPECT_EQ(port.number(), 5);
 }
 
@@ -86,15 +86,15 @@ TEST_F(StartupTest, ListRunsToTheHighestPortPresentSoAStoredCom33IsChosen) {
     store.put("Com", "ComPort", "33");
     port.present.insert(33);
     form.load();
-    ASSERT_EQ(form.Combo1.items().size(), 33U);  // no gaps: position + 1 is the port number
-    EXPECT_EQ(form.Combo1.listIndex(), 32);
+    ASSERT_EQ(form.portList.items().size(), 33U);  // no gaps: position + 1 is the port number
+    EXPECT_EQ(form.portList.listIndex(), 32);
     EXPECT_TRUE(port.isOpen());
 }
 
 TEST_F(StartupTest, ListAndPortReadTheStoredNumberAlike) {
     store.put("Com", "ComPort", "2.5");
     form.load();
-    EXPECT_EQ(form.Combo1.listIndex(), 1);
+    EXPECT_EQ(form.portList.listIndex(), 1);
     EXPECT_EQ(port.number(), 2);
 }
 
@@ -103,10 +103,10 @@ TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
     store.put("Win", "Min", "99999");
     store.put("Win", "Top", "x");
     form.load();
-    EXPECT_EQ(form.Combo1.listIndex(), -1);
+    EXPECT_EQ(form.portList.listIndex(), -1);
     EXPECT_EQ(port.number(), 1);
-    EXPECT_EQ(form.Check1.value(), 0);
-    EXPECT_EQ(form.Check2.value(), 0);
+    EXPECT_EQ(form.runMinimizedBox.value(), 0);
+    EXPECT_EQ(form.onTopBox.value(), 0);
     EXPECT_FALSE(window.minimized);
     EXPECT_TRUE(form.Loaded);
     EXPECT_TRUE(port.isOpen());
@@ -115,7 +115,7 @@ TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
 TEST_F(StartupTest, RefusedSettingsAreShownButThePortOpensWithThoseInForce) {
     store.put("Com", "Settings", "9600,q,8,1");
     form.load();
-    EXPECT_EQ(form.Text1.text(), "9600,q,8,1");
+    EXPECT_EQ(form.lineSettingsBox.text(), "9600,q,8,1");
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
 }
@@ -141,8 +141,8 @@ TEST_F(StartupTest, WindowOptions) {
     form.load();
     EXPECT_TRUE(window.minimized);
     EXPECT_EQ(window.windowPosCalls.back(), (std::pair<std::intptr_t, std::uint32_t>{-1, 3}));
-    EXPECT_EQ(form.Check1.value(), 1);
-    EXPECT_EQ(form.Check2.value(), 1);
+    EXPECT_EQ(form.runMinimizedBox.value(), 1);
+    EXPECT_EQ(form.onTopBox.value(), 1);
     // Minimized or not, the frame and the collapsed width refer to the normal size.
     EXPECT_FLOAT_EQ(window.outer, 1185 + 120);
 }
@@ -174,7 +174,7 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(log.calls.back().rfind("open", 0), 0U) << "the port open is still tried last";
     if (std::string(GetParam()) != "open") EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(form.Label3.place(), form.Shape1.place());
+    EXPECT_EQ(form.indicatorTarget.place(), form.indicator.place());
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,

@@ -32,7 +32,7 @@ class WndProcsTest : public FormFixture {
 TEST_F(WndProcsTest, StartUpRegistersTheMessageAndKeepsThePreviousProcedureWhole) {
     FakeWindowSystem freshWindow{log};
     WndProcs fresh;
-    Form1 other{{port, store, freshWindow, messages, fresh}};
+    MainForm other{{port, store, freshWindow, messages, fresh}};
     log.calls.clear();
     other.load();
     EXPECT_EQ(log.calls.at(0), "registerMessage(REDUDORORU)");
@@ -84,7 +84,7 @@ TEST_F(WndProcsTest, FailedRequestIsNotPassedOnAndNothingEscapes) {
     port.present.erase(1);
     EXPECT_EQ(send(wndProcs.PttMessage, 0, 1), 0);
     EXPECT_TRUE(forwarded.empty());
-    EXPECT_EQ(form.Shape1.fillColor(), kGreen);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
     // The next message flows as before.
     EXPECT_EQ(send(0x000F, 0, 0), 0x7777);
 }

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "app/win32_form_view.h"
 #include "app/win32_form_window.h"
 #include "fakes/fake_serial_port.h"
@@ -36,7 +36,7 @@ void PrintTo(const Place& p, std::ostream* out) {
     *out << "{" << p.left << ", " << p.top << ", " << p.width << ", " << p.height << "}";
 }
 
-// Form1 on a real window and real controls, with the port, the store and the message box faked.
+// MainForm on a real window and real controls, with the port, the store and the message box faked.
 class ViewTest : public ::testing::Test {
   protected:
     testing::CallLog log;
@@ -47,7 +47,7 @@ class ViewTest : public ::testing::Test {
     win32::FormWindow window;
     HWND hwnd = nullptr;
     std::unique_ptr<win32::Win32WindowSystem> windowSystem;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainForm> form;
 
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -60,7 +60,7 @@ class ViewTest : public ::testing::Test {
         window.setQuitOnDestroy(false);
         windowSystem = std::make_unique<win32::Win32WindowSystem>(
             hwnd, [](HWND form) { return win32::HookWindow(form, win32::SubclassProc); });
-        form = std::make_unique<Form1>(Form1::Platform{port, store, *windowSystem, messages, wndProcs});
+        form = std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, wndProcs});
         win32::bindHostLink(*form, wndProcs);
         window.attach(*form);
         if (win32::windowDpi(hwnd) != 96) GTEST_SKIP() << "the pixel checks assume 96 dpi";
@@ -100,15 +100,15 @@ class ViewTest : public ::testing::Test {
 };
 
 TEST_F(ViewTest, ControlsSitAtTheirDesignedPlacesInPixels) {
-    EXPECT_EQ(placeOf(FormView::kCombo1), (Place{104, 16, 81, 21}));
-    EXPECT_EQ(placeOf(FormView::kText1), (Place{104, 56, 153, 19}));
-    EXPECT_EQ(placeOf(FormView::kLabel1), (Place{104, 0, 46, 13}));
-    EXPECT_EQ(placeOf(FormView::kLabel2), (Place{104, 40, 101, 13}));
-    EXPECT_EQ(placeOf(FormView::kCheck1), (Place{104, 80, 89, 17}));
-    EXPECT_EQ(placeOf(FormView::kCommand1), (Place{7, 72, 65, 25}));
-    EXPECT_EQ(placeOf(FormView::kCheck2), (Place{208, 80, 41, 17}));
-    EXPECT_EQ(placeOf(FormView::kLabel3), (Place{8, 24, 57, 33}));
-    EXPECT_EQ(placeOf(FormView::kShape1), (Place{19, 16, 41, 33}));
+    EXPECT_EQ(placeOf(FormView::kPortList), (Place{104, 16, 81, 21}));
+    EXPECT_EQ(placeOf(FormView::kLineSettingsBox), (Place{104, 56, 153, 19}));
+    EXPECT_EQ(placeOf(FormView::kPortLabel), (Place{104, 0, 46, 13}));
+    EXPECT_EQ(placeOf(FormView::kSettingsLabel), (Place{104, 40, 101, 13}));
+    EXPECT_EQ(placeOf(FormView::kRunMinimizedBox), (Place{104, 80, 89, 17}));
+    EXPECT_EQ(placeOf(FormView::kPanelButton), (Place{7, 72, 65, 25}));
+    EXPECT_EQ(placeOf(FormView::kOnTopBox), (Place{208, 80, 41, 17}));
+    EXPECT_EQ(placeOf(FormView::kIndicatorTarget), (Place{8, 24, 57, 33}));
+    EXPECT_EQ(placeOf(FormView::kIndicator), (Place{19, 16, 41, 33}));
 }
 
 TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
@@ -119,14 +119,14 @@ TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     EXPECT_EQ(client.right, 267);   // 4005 twips
     EXPECT_EQ(client.bottom, 107);  // 1605 twips
 
-    EXPECT_EQ(win32::windowText(control(FormView::kLabel1)), "Com &Port:");
-    EXPECT_EQ(win32::windowText(control(FormView::kLabel2)), "&Settings: (9600,n,8,1)");
-    EXPECT_EQ(win32::windowText(control(FormView::kCheck1)), "Run Mi&nimized");
-    EXPECT_EQ(win32::windowText(control(FormView::kCommand1)), "&More>>");
-    EXPECT_EQ(win32::windowText(control(FormView::kCheck2)), "&Top");
-    EXPECT_EQ(win32::windowText(control(FormView::kText1)), "Text1");
+    EXPECT_EQ(win32::windowText(control(FormView::kPortLabel)), "Com &Port:");
+    EXPECT_EQ(win32::windowText(control(FormView::kSettingsLabel)), "&Settings: (9600,n,8,1)");
+    EXPECT_EQ(win32::windowText(control(FormView::kRunMinimizedBox)), "Run Mi&nimized");
+    EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&More>>");
+    EXPECT_EQ(win32::windowText(control(FormView::kOnTopBox)), "&Top");
+    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "lineSettingsBox");
 
-    HWND combo = control(FormView::kCombo1);
+    HWND combo = control(FormView::kPortList);
     ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
     for (int i = 0; i < 4; ++i) {
         wchar_t item[16] = {};
@@ -135,24 +135,24 @@ TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     }
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
 
-    EXPECT_FALSE(IsWindowEnabled(control(FormView::kCombo1)));
-    EXPECT_FALSE(IsWindowEnabled(control(FormView::kText1)));
-    EXPECT_FALSE(IsWindowEnabled(control(FormView::kCheck1)));
-    EXPECT_TRUE(IsWindowEnabled(control(FormView::kCheck2)));
-    EXPECT_TRUE(IsWindowEnabled(control(FormView::kCommand1)));
-    EXPECT_EQ(win32::indicatorColor(control(FormView::kShape1)), kGreen);
+    EXPECT_FALSE(IsWindowEnabled(control(FormView::kPortList)));
+    EXPECT_FALSE(IsWindowEnabled(control(FormView::kLineSettingsBox)));
+    EXPECT_FALSE(IsWindowEnabled(control(FormView::kRunMinimizedBox)));
+    EXPECT_TRUE(IsWindowEnabled(control(FormView::kOnTopBox)));
+    EXPECT_TRUE(IsWindowEnabled(control(FormView::kPanelButton)));
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kGreen);
 }
 
 TEST_F(ViewTest, TheControlsTakeTheFocusInTabOrder) {
-    // Only the enabled tab stops count: Command1, then Check2 (beyond the collapsed edge).
+    // Only the enabled tab stops count: panelButton, then onTopBox (beyond the collapsed edge).
     HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
-    EXPECT_EQ(first, control(FormView::kCommand1));
-    EXPECT_EQ(GetNextDlgTabItem(hwnd, first, FALSE), control(FormView::kCheck2));
+    EXPECT_EQ(first, control(FormView::kPanelButton));
+    EXPECT_EQ(GetNextDlgTabItem(hwnd, first, FALSE), control(FormView::kOnTopBox));
 
-    SendMessageW(control(FormView::kCommand1), BM_CLICK, 0, 0);
-    HWND at = control(FormView::kCombo1);
-    for (FormView::Id next :
-         {FormView::kText1, FormView::kCheck1, FormView::kCommand1, FormView::kCheck2, FormView::kCombo1}) {
+    SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+    HWND at = control(FormView::kPortList);
+    for (FormView::Id next : {FormView::kLineSettingsBox, FormView::kRunMinimizedBox, FormView::kPanelButton,
+                              FormView::kOnTopBox, FormView::kPortList}) {
         at = GetNextDlgTabItem(hwnd, at, FALSE);
         EXPECT_EQ(at, control(next)) << next;
     }
@@ -162,9 +162,9 @@ TEST_F(ViewTest, StartUpCollapsesTheWindowAndLaysTheClickTargetOverTheIndicator)
     form->load();
     EXPECT_EQ(clientWidth(), 79);  // 1185 twips
     EXPECT_GT(form->FrameWidth, 0.0F);
-    EXPECT_EQ(placeOf(FormView::kLabel3), placeOf(FormView::kShape1));
-    EXPECT_EQ(win32::windowText(control(FormView::kText1)), "4800,n,8,2");
-    EXPECT_EQ(SendMessageW(control(FormView::kCombo1), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(placeOf(FormView::kIndicatorTarget), placeOf(FormView::kIndicator));
+    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "4800,n,8,2");
+    EXPECT_EQ(SendMessageW(control(FormView::kPortList), CB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(port.portOpen());
 }
 
@@ -172,121 +172,123 @@ TEST_F(ViewTest, Command1WidensAndNarrowsTheWindow) {
     form->load();
     const int collapsed = clientWidth();
 
-    SendMessageW(control(FormView::kCommand1), BM_CLICK, 0, 0);
-    EXPECT_EQ(win32::windowText(control(FormView::kCommand1)), "&Less<<");
+    SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+    EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&Less<<");
     const int frame = layout::twipsToPixels(form->FrameWidth, 96);
-    EXPECT_EQ(clientWidth(), 257 + frame);  // Text1's right edge plus a frame's width
-    for (FormView::Id id : {FormView::kCombo1, FormView::kText1, FormView::kCheck1, FormView::kCheck2}) {
+    EXPECT_EQ(clientWidth(), 257 + frame);  // lineSettingsBox's right edge plus a frame's width
+    for (FormView::Id id :
+         {FormView::kPortList, FormView::kLineSettingsBox, FormView::kRunMinimizedBox, FormView::kOnTopBox}) {
         EXPECT_TRUE(IsWindowEnabled(control(id))) << id;
     }
 
-    SendMessageW(control(FormView::kCommand1), BM_CLICK, 0, 0);
-    EXPECT_EQ(win32::windowText(control(FormView::kCommand1)), "&More>>");
+    SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+    EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&More>>");
     EXPECT_EQ(clientWidth(), collapsed);
-    for (FormView::Id id : {FormView::kCombo1, FormView::kText1, FormView::kCheck1, FormView::kCheck2}) {
+    for (FormView::Id id :
+         {FormView::kPortList, FormView::kLineSettingsBox, FormView::kRunMinimizedBox, FormView::kOnTopBox}) {
         EXPECT_FALSE(IsWindowEnabled(control(id))) << id;
     }
 }
 
 TEST_F(ViewTest, TextWrittenByTheCoreIsNotEchoedAsAnEdit) {
     int changes = 0;
-    auto reaction = form->Text1.onChange;
-    form->Text1.onChange = [&] {
+    auto reaction = form->lineSettingsBox.onChange;
+    form->lineSettingsBox.onChange = [&] {
         ++changes;
         reaction();
     };
-    form->Text1.setText("9600,n,8,1");
+    form->lineSettingsBox.setText("9600,n,8,1");
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(win32::windowText(control(FormView::kText1)), "9600,n,8,1");
+    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "9600,n,8,1");
 
     // Typing is one edit per change.
-    form->Text1.setEnabled(true);
-    HWND edit = control(FormView::kText1);
+    form->lineSettingsBox.setEnabled(true);
+    HWND edit = control(FormView::kLineSettingsBox);
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SendMessageW(edit, WM_CHAR, L'x', 0);
     EXPECT_EQ(changes, 2);
-    EXPECT_EQ(form->Text1.text(), "x");
+    EXPECT_EQ(form->lineSettingsBox.text(), "x");
     SendMessageW(edit, WM_CHAR, L'y', 0);
     EXPECT_EQ(changes, 3);
-    EXPECT_EQ(form->Text1.text(), "xy");
+    EXPECT_EQ(form->lineSettingsBox.text(), "xy");
 }
 
 TEST_F(ViewTest, ACheckBoxClickTogglesItsValueOnce) {
-    HWND top = control(FormView::kCheck2);
+    HWND top = control(FormView::kOnTopBox);
     SendMessageW(top, BM_CLICK, 0, 0);
-    EXPECT_EQ(form->Check2.value(), 1);
+    EXPECT_EQ(form->onTopBox.value(), 1);
     EXPECT_EQ(SendMessageW(top, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(store.get("Win", "Top"), "1");
     EXPECT_TRUE((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
 
     SendMessageW(top, BM_CLICK, 0, 0);
-    EXPECT_EQ(form->Check2.value(), 0);
+    EXPECT_EQ(form->onTopBox.value(), 0);
     EXPECT_EQ(SendMessageW(top, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_TRUE((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0);
 
-    form->Check1.setValue(2);
-    EXPECT_EQ(SendMessageW(control(FormView::kCheck1), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+    form->runMinimizedBox.setValue(2);
+    EXPECT_EQ(SendMessageW(control(FormView::kRunMinimizedBox), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
 }
 
 TEST_F(ViewTest, EachChoiceInThePortListReachesTheModelOnce) {
     int choices = 0;
-    auto reaction = form->Combo1.onClick;
-    form->Combo1.onClick = [&] {
+    auto reaction = form->portList.onClick;
+    form->portList.onClick = [&] {
         ++choices;
         reaction();
     };
-    form->Combo1.setEnabled(true);
-    HWND combo = control(FormView::kCombo1);
+    form->portList.setEnabled(true);
+    HWND combo = control(FormView::kPortList);
 
     // The keyboard on the closed list.
     SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(form->Combo1.listIndex(), 0);
+    EXPECT_EQ(form->portList.listIndex(), 0);
     EXPECT_EQ(choices, 1);
     SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(form->Combo1.listIndex(), 1);
+    EXPECT_EQ(form->portList.listIndex(), 1);
     EXPECT_EQ(choices, 2);
 
     // A pick from the open list, reported both ways round.
-    notify(FormView::kCombo1, CBN_DROPDOWN);
+    notify(FormView::kPortList, CBN_DROPDOWN);
     SendMessageW(combo, CB_SETCURSEL, 3, 0);
-    notify(FormView::kCombo1, CBN_SELENDOK);
-    notify(FormView::kCombo1, CBN_SELCHANGE);
-    EXPECT_EQ(form->Combo1.listIndex(), 3);
+    notify(FormView::kPortList, CBN_SELENDOK);
+    notify(FormView::kPortList, CBN_SELCHANGE);
+    EXPECT_EQ(form->portList.listIndex(), 3);
     EXPECT_EQ(choices, 3);
 
-    notify(FormView::kCombo1, CBN_DROPDOWN);
+    notify(FormView::kPortList, CBN_DROPDOWN);
     SendMessageW(combo, CB_SETCURSEL, 2, 0);
-    notify(FormView::kCombo1, CBN_SELCHANGE);
-    notify(FormView::kCombo1, CBN_SELENDOK);
-    EXPECT_EQ(form->Combo1.listIndex(), 2);
+    notify(FormView::kPortList, CBN_SELCHANGE);
+    notify(FormView::kPortList, CBN_SELENDOK);
+    EXPECT_EQ(form->portList.listIndex(), 2);
     EXPECT_EQ(choices, 4);
 
     // The same entry picked again is a choice too.
-    notify(FormView::kCombo1, CBN_DROPDOWN);
-    notify(FormView::kCombo1, CBN_SELENDOK);
+    notify(FormView::kPortList, CBN_DROPDOWN);
+    notify(FormView::kPortList, CBN_SELENDOK);
     EXPECT_EQ(choices, 5);
 
     // Cancelling shows the model's entry again.
-    notify(FormView::kCombo1, CBN_DROPDOWN);
+    notify(FormView::kPortList, CBN_DROPDOWN);
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
-    notify(FormView::kCombo1, CBN_SELENDCANCEL);
+    notify(FormView::kPortList, CBN_SELENDCANCEL);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(choices, 5);
 
     // The core choosing is not echoed back.
-    form->Combo1.setListIndex(1);
+    form->portList.setListIndex(1);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(choices, 6);
 }
 
 TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
     form->load();
-    HWND target = control(FormView::kLabel3);
+    HWND target = control(FormView::kIndicatorTarget);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(20, 15));
     ASSERT_EQ(port.written.size(), 1U);
     EXPECT_EQ(port.written[0].second, std::string("\0\0\0\x01\x0F", 5));
-    EXPECT_EQ(win32::indicatorColor(control(FormView::kShape1)), kRed);
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kRed);
 
     // A press dragged off the target before release is no click.
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
@@ -297,16 +299,16 @@ TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(port.written.size(), 2U);
     EXPECT_EQ(port.written[1].second, std::string("\0\0\0\0\x0F", 5));
-    EXPECT_EQ(win32::indicatorColor(control(FormView::kShape1)), kGreen);
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kGreen);
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
     // Never loaded: the port is closed, so the write fails and the colour stays.
-    HWND target = control(FormView::kLabel3);
+    HWND target = control(FormView::kIndicatorTarget);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(win32::indicatorColor(control(FormView::kShape1)), kGreen);
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kGreen);
     EXPECT_TRUE(IsWindow(hwnd));
 }
 
@@ -316,7 +318,7 @@ TEST_F(ViewTest, TheHostMessageKeysTheRadioAndClosesTheWindow) {
     SendMessageW(hwnd, wndProcs.PttMessage, 0, 1);
     ASSERT_EQ(port.written.size(), 1U);
     EXPECT_EQ(port.written[0].second, std::string("\0\0\0\x01\x0F", 5));
-    EXPECT_EQ(win32::indicatorColor(control(FormView::kShape1)), kRed);
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kRed);
 
     // Other messages still reach the window's own procedure.
     EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 14);
@@ -349,17 +351,17 @@ TEST_F(ViewTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips) {
     GetWindowRect(hwnd, &outer);
     EXPECT_EQ(outer.right - outer.left, 158 + frame.cx);  // 1185 twips
     EXPECT_EQ(outer.bottom - outer.top, 214 + frame.cy);  // 1605 twips
-    EXPECT_EQ(placeOf(FormView::kCombo1), (Place{208, 32, 162, 42}));
-    EXPECT_EQ(placeOf(FormView::kCommand1), (Place{14, 144, 130, 50}));
-    EXPECT_EQ(placeOf(FormView::kLabel3), (Place{38, 32, 82, 66}));
-    EXPECT_EQ(placeOf(FormView::kShape1), (Place{38, 32, 82, 66}));
+    EXPECT_EQ(placeOf(FormView::kPortList), (Place{208, 32, 162, 42}));
+    EXPECT_EQ(placeOf(FormView::kPanelButton), (Place{14, 144, 130, 50}));
+    EXPECT_EQ(placeOf(FormView::kIndicatorTarget), (Place{38, 32, 82, 66}));
+    EXPECT_EQ(placeOf(FormView::kIndicator), (Place{38, 32, 82, 66}));
 }
 
 TEST_F(ViewTest, AStoredTopPutsTheWindowOnTopBeforeItIsShown) {
     store.put("Win", "Top", "1");
     form->load();
     EXPECT_TRUE((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
-    EXPECT_EQ(SendMessageW(control(FormView::kCheck2), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(control(FormView::kOnTopBox), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 TEST_F(ViewTest, AMinimizedStartKeepsTheNormalWidths) {
@@ -370,7 +372,7 @@ TEST_F(ViewTest, AMinimizedStartKeepsTheNormalWidths) {
     EXPECT_FLOAT_EQ(windowSystem->clientWidth(), 1185.0F);
     EXPECT_FLOAT_EQ(windowSystem->outerWidth(), 1185.0F + form->FrameWidth);
 
-    SendMessageW(control(FormView::kCommand1), BM_CLICK, 0, 0);
+    SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
     EXPECT_TRUE(IsIconic(hwnd));
     EXPECT_FLOAT_EQ(windowSystem->clientWidth(), 3855.0F + form->FrameWidth);
 

@@ -16,31 +16,31 @@ struct CatCommand;
 
 // The program's one window object: its controls, its form-level state and its reactions. The
 // platform is reached only through the interfaces handed in; the Win32 view binds an HWND to it.
-class Form1 {
+class MainForm {
   public:
     struct Platform {
-        SerialPort& comport;
+        SerialPort& radioPort;
         SettingsStore& store;
         WindowSystem& window;
         MessageDialog& messages;
         WndProcs& wndProcs;
     };
 
-    explicit Form1(Platform platform);
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
+    explicit MainForm(Platform platform);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
 
-    // The controls, by their short names, in tab order (Label3 and Shape1 last).
-    ComboBoxModel Combo1;
-    TextBoxModel Text1;
-    ControlModel Label1;
-    ControlModel Label2;
-    CheckBoxModel Check1;
-    ButtonModel Command1;
-    CheckBoxModel Check2;
-    ButtonModel Label3;
-    ShapeModel Shape1;
-    SerialPort& comport;
+    // The controls, by their short names, in tab order (indicatorTarget and indicator last).
+    ComboBoxModel portList;
+    TextBoxModel lineSettingsBox;
+    ControlModel portLabel;
+    ControlModel settingsLabel;
+    CheckBoxModel runMinimizedBox;
+    ButtonModel panelButton;
+    CheckBoxModel onTopBox;
+    ButtonModel indicatorTarget;
+    ShapeModel indicator;
+    SerialPort& radioPort;
 
     bool Loaded = false;
     float FrameWidth = 0;
@@ -107,10 +107,10 @@ class Form1 {
     void carryOutHeldRequest();
 
     // Reactions, bound to the controls' events in the constructor.
-    void label3Click();
-    void command1Click();
-    void check1Click();
-    void check2Click();
+    void toggleTransmit();
+    void togglePanel();
+    void runMinimizedClicked();
+    void onTopClicked();
     void applyTopmost();
     void portChange() noexcept;
     void settingsChange() noexcept;

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_form.h"
 
 #include <algorithm>
 
@@ -8,33 +8,33 @@
 
 namespace zelt {
 
-Form1::Form1(Platform platform)
-    : Combo1({"COM1", "COM2", "COM3", "COM4"}, layout::kCombo1, false, "Set COM port for radio"),
-      Text1("Text1", layout::kText1, false, "Enter baud rate, parity, bits, stop bits"),
-      Label1("Com &Port:", layout::kLabel1, true),
-      Label2("&Settings: (9600,n,8,1)", layout::kLabel2, true),
-      Check1("Run Mi&nimized", layout::kCheck1, false, "Always run minimized"),
-      Command1(layout::kMoreCaption, layout::kCommand1, true, "Click to set options"),
-      Check2("&Top", layout::kCheck2, true, "Always on top of other windows"),
-      Label3("", layout::kLabel3, true, "Turns red on TX; Click to toggle TX state"),
-      Shape1("", layout::kShape1, true),
-      comport(platform.comport),
+MainForm::MainForm(Platform platform)
+    : portList({"COM1", "COM2", "COM3", "COM4"}, layout::kPortList, false, "Set COM port for radio"),
+      lineSettingsBox("Text1", layout::kLineSettingsBox, false, "Enter baud rate, parity, bits, stop bits"),
+      portLabel("Com &Port:", layout::kPortLabel, true),
+      settingsLabel("&Settings: (9600,n,8,1)", layout::kSettingsLabel, true),
+      runMinimizedBox("Run Mi&nimized", layout::kRunMinimizedBox, false, "Always run minimized"),
+      panelButton(layout::kMoreCaption, layout::kPanelButton, true, "Click to set options"),
+      onTopBox("&Top", layout::kOnTopBox, true, "Always on top of other windows"),
+      indicatorTarget("", layout::kIndicatorTarget, true, "Turns red on TX; Click to toggle TX state"),
+      indicator("", layout::kIndicator, true),
+      radioPort(platform.radioPort),
       store_(platform.store),
       window_(platform.window),
       messages_(platform.messages),
       wndProcs_(platform.wndProcs) {
-    Shape1.setFillColor(kGreen);
+    indicator.setFillColor(kGreen);
 
-    Label3.onClick = [this] { label3Click(); };
-    Command1.onClick = [this] { command1Click(); };
-    Check1.onClick = [this] { check1Click(); };
-    Check2.onClick = [this] { check2Click(); };
-    Combo1.onClick = [this] { portChange(); };
-    Text1.onChange = [this] { settingsChange(); };
-    Text1.onLostFocus = [this] { settingsCheck(); };
+    indicatorTarget.onClick = [this] { toggleTransmit(); };
+    panelButton.onClick = [this] { togglePanel(); };
+    runMinimizedBox.onClick = [this] { runMinimizedClicked(); };
+    onTopBox.onClick = [this] { onTopClicked(); };
+    portList.onClick = [this] { portChange(); };
+    lineSettingsBox.onChange = [this] { settingsChange(); };
+    lineSettingsBox.onLostFocus = [this] { settingsCheck(); };
 }
 
-void Form1::ptt(const std::int32_t& request, const std::int32_t& state) {
+void MainForm::ptt(const std::int32_t& request, const std::int32_t& state) {
     if (request == 0) {
         if (state == 0 || state == 1) transmit(state == 1);
     } else if (request == 1) {
@@ -43,24 +43,24 @@ void Form1::ptt(const std::int32_t& request, const std::int32_t& state) {
 }
 
 // The block goes out first: the indicator only changes once the radio was told.
-void Form1::transmit(bool on) {
+void MainForm::transmit(bool on) {
     if (portHeld_) {
         heldRequest_ = on;
         throw Failure(failure_code::kPortNotOpen, "the port is held closed while a message box is shown");
     }
     // A port that was absent, or whose device went away, gets one open attempt per request.
-    if (!windowGone_ && !comport.portOpen()) comport.setPortOpen(true);
+    if (!windowGone_ && !radioPort.portOpen()) radioPort.setPortOpen(true);
     send(on ? kPttOn : kPttOff);
 }
 
-void Form1::send(const CatCommand& block) {
+void MainForm::send(const CatCommand& block) {
     if (streamTorn()) realign();
     write(block.text());
 }
 
 // Completes the torn block from the PTT-off block, which differs from PTT-on only in its fourth
 // byte, then sends a whole PTT-off block: whatever was torn, the radio ends unkeyed.
-void Form1::realign() {
+void MainForm::realign() {
     const std::string off = kPttOff.text();
     const std::string rest = stream_.partial.empty() ? std::string{} : off.substr(stream_.partial.size());
     write(rest + off);
@@ -69,10 +69,10 @@ void Form1::realign() {
 
 // One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
 // records them; a write that comes back short fails the request.
-void Form1::write(const std::string& bytes) {
-    const std::int16_t port = comport.commPort();
+void MainForm::write(const std::string& bytes) {
+    const std::int16_t port = radioPort.commPort();
     if (port != stream_.port) stream_ = Stream{port, {}, false};  // another port is another line
-    const std::size_t taken = std::min(comport.output(bytes), bytes.size());
+    const std::size_t taken = std::min(radioPort.output(bytes), bytes.size());
     recordOnLine(bytes.substr(0, taken));
     if (taken < bytes.size()) {
         // A write that took nothing tore no block; a realignment cut short stays owed regardless.
@@ -82,7 +82,7 @@ void Form1::write(const std::string& bytes) {
 }
 
 // The indicator follows the last whole block on the line, never a block only partly sent.
-void Form1::recordOnLine(const std::string& taken) {
+void MainForm::recordOnLine(const std::string& taken) {
     std::optional<std::uint32_t> colour;
     for (const char byte : taken) {
         stream_.partial += byte;
@@ -91,59 +91,59 @@ void Form1::recordOnLine(const std::string& taken) {
         if (stream_.partial == kPttOff.text()) colour = kGreen;
         stream_.partial.clear();
     }
-    if (colour) Shape1.setFillColor(*colour);
+    if (colour) indicator.setFillColor(*colour);
 }
 
-bool Form1::streamTorn() const {
-    return stream_.torn && stream_.port == comport.commPort();
+bool MainForm::streamTorn() const {
+    return stream_.torn && stream_.port == radioPort.commPort();
 }
 
-bool Form1::radioMayBeKeyed() const {
-    return Shape1.fillColor() == kRed || streamTorn();
+bool MainForm::radioMayBeKeyed() const {
+    return indicator.fillColor() == kRed || streamTorn();
 }
 
 // Realigning ends in a PTT-off block, so only a radio still shown keyed needs another one.
-void Form1::unkeyRadio() {
+void MainForm::unkeyRadio() {
     if (streamTorn()) realign();
-    if (Shape1.fillColor() == kRed) send(kPttOff);
+    if (indicator.fillColor() == kRed) send(kPttOff);
 }
 
 // Nothing else would ever unkey a radio left transmitting, so it is told once, best effort. A port
 // held closed at this moment is opened for it.
-void Form1::unkeyBeforeLettingGo() noexcept {
+void MainForm::unkeyBeforeLettingGo() noexcept {
     try {
         if (!radioMayBeKeyed()) return;
-        if (!comport.portOpen()) comport.setPortOpen(true);
+        if (!radioPort.portOpen()) radioPort.setPortOpen(true);
         unkeyRadio();
     } catch (...) {
         // Best effort: whatever the radio does, the program is letting go of it.
     }
 }
 
-void Form1::label3Click() {
+void MainForm::toggleTransmit() {
     std::int32_t state = 1;
-    if (Shape1.fillColor() == kRed) state = 0;
+    if (indicator.fillColor() == kRed) state = 0;
     const std::int32_t request = 0;
     ptt(request, state);
 }
 
-void Form1::unload() {
+void MainForm::unload() {
     if (windowGone_) return;
     window_.destroy();
 }
 
-void Form1::windowDestroyed() noexcept {
+void MainForm::windowDestroyed() noexcept {
     if (windowGone_) return;
     windowGone_ = true;
     unkeyBeforeLettingGo();
     try {
-        comport.setPortOpen(false);
+        radioPort.setPortOpen(false);
     } catch (...) {
         // Nothing more can be done for a port that will not close; the handle dies with us.
     }
 }
 
-void Form1::sessionEnding() noexcept {
+void MainForm::sessionEnding() noexcept {
     // A request the settings box held up must not key the radio after this last unkey.
     heldRequest_.reset();
     if (windowGone_) return;
