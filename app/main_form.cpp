@@ -22,7 +22,7 @@ MainForm::MainForm(Platform platform)
       store_(platform.store),
       window_(platform.window),
       messages_(platform.messages),
-      wndProcs_(platform.wndProcs) {
+      hostLink_(platform.hostLink) {
     indicator.setFillColor(kGreen);
 
     indicatorTarget.onClick = [this] { toggleTransmit(); };
@@ -34,7 +34,7 @@ MainForm::MainForm(Platform platform)
     lineSettingsBox.onLostFocus = [this] { settingsCheck(); };
 }
 
-void MainForm::ptt(const std::int32_t& request, const std::int32_t& state) {
+void MainForm::ptt(std::int32_t request, std::int32_t state) {
     if (request == 0) {
         if (state == 0 || state == 1) transmit(state == 1);
     } else if (request == 1) {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "hostlink/wnd_procs.h"
+#include "hostlink/host_link.h"
 #include "port/serial_port.h"
 #include "settings/settings_store.h"
 #include "ui/controls.h"
@@ -23,14 +23,14 @@ class MainForm {
         SettingsStore& store;
         WindowSystem& window;
         MessageDialog& messages;
-        WndProcs& wndProcs;
+        HostLink& hostLink;
     };
 
     explicit MainForm(Platform platform);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // The controls, by their short names, in tab order (indicatorTarget and indicator last).
+    // The controls, in tab order (the indicator's click target and the indicator last).
     ComboBoxModel portList;
     TextBoxModel lineSettingsBox;
     ControlModel portLabel;
@@ -42,8 +42,11 @@ class MainForm {
     ShapeModel indicator;
     SerialPort& radioPort;
 
-    bool Loaded = false;
-    float FrameWidth = 0;
+    // Set by start-up once the controls hold their stored values; the port list and the settings
+    // box do nothing before.
+    bool loaded() const { return loaded_; }
+    // The window's outer width less its client width, in twips, measured once at start-up.
+    float frameWidth() const { return frameWidth_; }
 
     // Start-up: the load reaction, run once before the window is first shown. Never fails.
     void load() noexcept;
@@ -53,7 +56,7 @@ class MainForm {
     // cannot be opened or the write fails (a write cut short included); the indicator then keeps
     // its colour. While a message box holds the port closed nothing is written: the request fails
     // and the last such request is carried out once the port is open again.
-    void ptt(const std::int32_t& request, const std::int32_t& state);
+    void ptt(std::int32_t request, std::int32_t state);
 
     // Closes the window, which ends the program.
     void unload();
@@ -124,7 +127,9 @@ class MainForm {
     SettingsStore& store_;
     WindowSystem& window_;
     MessageDialog& messages_;
-    WndProcs& wndProcs_;
+    HostLink& hostLink_;
+    bool loaded_ = false;
+    float frameWidth_ = 0;
     bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
     Stream stream_;
     bool portHeld_ = false;            // a message box holds the port closed

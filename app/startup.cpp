@@ -28,10 +28,10 @@ bool lineHigh(const std::string& stored) {
 // always reaches the running state; nothing is shown.
 void MainForm::load() noexcept {
     Trap trap;
-    trap.step([&] { wndProcs_.PttMessage = window_.registerMessage(kPttMessageName); });
-    trap.step([&] { wndProcs_.PrevWndProc = window_.hookWindow(); });
+    trap.step([&] { hostLink_.registerMessage(); });
+    trap.step([&] { hostLink_.hookWindow(); });
 
-    // Filling lineSettingsBox and portList runs their reactions; they do nothing until Loaded is set.
+    // Filling lineSettingsBox and portList runs their reactions; they do nothing until loaded_ is set.
     trap.step([&] { lineSettingsBox.setText(readSetting(store_, settings::kLineSettings)); });
     trap.step([&] { fillPortList(); });
     trap.step([&] { portList.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
@@ -52,7 +52,7 @@ void MainForm::load() noexcept {
     trap.step([&] { collapse(); });
     trap.step([&] { layClickTargetOverIndicator(); });
 
-    Loaded = true;
+    loaded_ = true;
     trap.step([&] { radioPort.setPortOpen(true); });
 }
 

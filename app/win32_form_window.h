@@ -28,7 +28,6 @@ class FormWindow {
     // Puts MainForm's controls on the window.
     void attach(MainForm& form);
 
-    HWND handle() const { return hwnd_; }
     FormView* view() const { return view_.get(); }
     // Whether the end of the window ends the message loop (tests keep theirs running).
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }

@@ -4,8 +4,8 @@
 
 #include "app/main_form.h"
 #include "app/win32_form_window.h"
-#include "hostlink/win32_subclass_proc.h"
-#include "hostlink/wnd_procs.h"
+#include "hostlink/host_messages.h"
+#include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
 #include "ui/win32_message_dialog.h"
@@ -42,12 +42,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
         zelt::Win32SerialPort radioPort;
         zelt::Win32RegistryStore store;
-        zelt::win32::Win32WindowSystem windowSystem(
-            hwnd, [](HWND form) { return zelt::win32::HookWindow(form, zelt::win32::SubclassProc); });
+        zelt::win32::Win32WindowSystem windowSystem(hwnd);
         zelt::win32::Win32MessageDialog messages(hwnd);
-        zelt::WndProcs wndProcs;
-        zelt::MainForm form({radioPort, store, windowSystem, messages, wndProcs});
-        zelt::win32::bindHostLink(form, wndProcs);
+        zelt::HostMessages hostMessages;
+        zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
+        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink});
+        hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
+            form.ptt(request, state);
+        };
 
         window.attach(form);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.

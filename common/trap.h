@@ -34,7 +34,6 @@ class Trap {
         });
     }
 
-    std::int32_t code() const noexcept { return code_; }
     bool failed() const noexcept { return code_ != 0; }
 
   private:

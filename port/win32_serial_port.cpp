@@ -7,19 +7,13 @@
 #include <string>
 
 #include "common/failure.h"
+#include "common/win32_failure.h"
 
 namespace zelt {
 namespace {
 
-[[noreturn]] void throwError(DWORD error, const std::string& what) {
-    // A failing call that left no error code still has to fail with a nonzero one.
-    throw Failure(error != 0 ? static_cast<std::int32_t>(error) : failure_code::kUnexpected,
-                  what + " (Windows error " + std::to_string(error) + ")");
-}
-
-[[noreturn]] void throwLastError(const std::string& what) {
-    throwError(GetLastError(), what);
-}
+using win32::throwError;
+using win32::throwLastError;
 
 BYTE parityCode(Parity parity) {
     switch (parity) {

@@ -31,10 +31,6 @@ inline std::string readSetting(SettingsStore& store, const SettingKey& key) {
     return store.read(kApplication, key.section, key.key, key.defaultText);
 }
 
-inline std::string readSetting(SettingsStore& store, const SettingKey& key, std::string_view defaultText) {
-    return store.read(kApplication, key.section, key.key, defaultText);
-}
-
 inline void saveSetting(SettingsStore& store, const SettingKey& key, std::string_view text) {
     store.save(kApplication, key.section, key.key, text);
 }

@@ -11,14 +11,10 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "common/win32_failure.h"
 
 namespace zelt {
 namespace {
-
-[[noreturn]] void fail(DWORD error, const char* what) {
-    throw Failure(static_cast<std::int32_t>(error),
-                  std::string(what) + " failed with Windows error " + std::to_string(error));
-}
 
 // Closes the key on every way out, failures included.
 class UniqueHKey {
@@ -40,15 +36,16 @@ class UniqueHKey {
 // Invalid UTF-8 is refused rather than silently replaced, so what is saved is what the program holds.
 std::wstring toWide(std::string_view text) {
     if (text.empty()) return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) fail(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
     const int length = static_cast<int>(text.size());
     const int wideLength =
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (wideLength <= 0) fail(GetLastError(), "MultiByteToWideChar");
+    if (wideLength <= 0) win32::throwLastError("MultiByteToWideChar");
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wideLength) !=
         wideLength) {
-        fail(GetLastError(), "MultiByteToWideChar");
+        win32::throwLastError("MultiByteToWideChar");
     }
     return wide;
 }
@@ -57,16 +54,16 @@ std::wstring toWide(std::string_view text) {
 std::string toUtf8(std::wstring_view wide) {
     if (wide.empty()) return {};
     if (wide.size() > static_cast<std::size_t>(INT_MAX / 4)) {
-        fail(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
+        win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
     }
     const int length = static_cast<int>(wide.size());
     const int narrowLength =
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (narrowLength <= 0) fail(GetLastError(), "WideCharToMultiByte");
+    if (narrowLength <= 0) win32::throwLastError("WideCharToMultiByte");
     std::string text(static_cast<std::size_t>(narrowLength), '\0');
     if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), narrowLength, nullptr, nullptr) !=
         narrowLength) {
-        fail(GetLastError(), "WideCharToMultiByte");
+        win32::throwLastError("WideCharToMultiByte");
     }
     return text;
 }
@@ -83,8 +80,8 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
     LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes);
     for (int attempt = 0; attempt < 8; ++attempt) {
         if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
-        if (status != ERROR_SUCCESS) fail(static_cast<DWORD>(status), "RegQueryValueExW");
-        if (type != REG_SZ) fail(ERROR_UNSUPPORTED_TYPE, "Reading a setting that is not REG_SZ");
+        if (status != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(status), "RegQueryValueExW");
+        if (type != REG_SZ) win32::throwError(ERROR_UNSUPPORTED_TYPE, "Reading a setting that is not REG_SZ");
 
         // One spare character, so that an odd byte count still fits; the half character is dropped.
         std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
@@ -100,7 +97,7 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
             return std::wstring(buffer.data(), received / sizeof(wchar_t));
         }
     }
-    fail(ERROR_MORE_DATA, "RegQueryValueExW");
+    win32::throwError(ERROR_MORE_DATA, "RegQueryValueExW");
 }
 
 }  // namespace
@@ -111,7 +108,7 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
     const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0,
                                          KEY_QUERY_VALUE, sectionKey.out());
     if (opened == ERROR_FILE_NOT_FOUND) return std::string(defaultText);
-    if (opened != ERROR_SUCCESS) fail(static_cast<DWORD>(opened), "RegOpenKeyExW");
+    if (opened != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(opened), "RegOpenKeyExW");
 
     std::optional<std::wstring> value = queryString(sectionKey.get(), toWide(key));
     if (!value) return std::string(defaultText);
@@ -124,19 +121,20 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
 void Win32RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
                               std::string_view text) {
     const std::wstring value = toWide(text);
-    if (value.size() >= MAXDWORD / sizeof(wchar_t)) fail(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
+    if (value.size() >= MAXDWORD / sizeof(wchar_t))
+        win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
 
     UniqueHKey sectionKey;
     const LSTATUS created =
         RegCreateKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, sectionKey.out(), nullptr);
-    if (created != ERROR_SUCCESS) fail(static_cast<DWORD>(created), "RegCreateKeyExW");
+    if (created != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(created), "RegCreateKeyExW");
 
     // c_str() supplies the terminating NUL that REG_SZ data is expected to carry.
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     const LSTATUS set = RegSetValueExW(sectionKey.get(), toWide(key).c_str(), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    if (set != ERROR_SUCCESS) fail(static_cast<DWORD>(set), "RegSetValueExW");
+    if (set != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(set), "RegSetValueExW");
 }
 
 }  // namespace zelt

@@ -1,40 +1,22 @@
 #include "ui/win32_window_system.h"
 
-#include <utility>
-
-#include "common/failure.h"
+#include "common/win32_failure.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 
 namespace zelt::win32 {
-namespace {
 
-[[noreturn]] void fail(const char* what) {
-    const DWORD error = GetLastError();
-    throw Failure(error != 0 ? static_cast<std::int32_t>(error) : failure_code::kUnexpected, what);
-}
-
-}  // namespace
-
-Win32WindowSystem::Win32WindowSystem(HWND window, Hook hook) : window_(window), hook_(std::move(hook)) {}
-
-std::uint32_t Win32WindowSystem::registerMessage(const std::string& name) {
-    return RegisterWindowMessageA(name.c_str());
-}
-
-std::uintptr_t Win32WindowSystem::hookWindow() {
-    return hook_ ? hook_(window_) : 0;
-}
+Win32WindowSystem::Win32WindowSystem(HWND window) : window_(window) {}
 
 RECT Win32WindowSystem::normalRect() const {
     RECT rect{};
     if (IsIconic(window_)) {
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
-        if (!GetWindowPlacement(window_, &placement)) fail("GetWindowPlacement");
+        if (!GetWindowPlacement(window_, &placement)) throwLastError("GetWindowPlacement");
         rect = placement.rcNormalPosition;
     } else if (!GetWindowRect(window_, &rect)) {
-        fail("GetWindowRect");
+        throwLastError("GetWindowRect");
     }
     return rect;
 }
@@ -46,7 +28,7 @@ float Win32WindowSystem::clientWidth() {
         return layout::pixelsToTwips(normal.right - normal.left - frameSize(window_, dpi).cx, dpi);
     }
     RECT client{};
-    if (!GetClientRect(window_, &client)) fail("GetClientRect");
+    if (!GetClientRect(window_, &client)) throwLastError("GetClientRect");
     return layout::pixelsToTwips(client.right - client.left, dpi);
 }
 
@@ -60,17 +42,17 @@ void Win32WindowSystem::setOuterWidth(float twips) {
     if (IsIconic(window_)) {
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
-        if (!GetWindowPlacement(window_, &placement)) fail("GetWindowPlacement");
+        if (!GetWindowPlacement(window_, &placement)) throwLastError("GetWindowPlacement");
         placement.rcNormalPosition.right = placement.rcNormalPosition.left + pixels;
         placement.showCmd = SW_SHOWMINNOACTIVE;  // stay minimized, and leave the focus where it is
-        if (!SetWindowPlacement(window_, &placement)) fail("SetWindowPlacement");
+        if (!SetWindowPlacement(window_, &placement)) throwLastError("SetWindowPlacement");
         return;
     }
     RECT outer{};
-    if (!GetWindowRect(window_, &outer)) fail("GetWindowRect");
+    if (!GetWindowRect(window_, &outer)) throwLastError("GetWindowRect");
     if (!SetWindowPos(window_, nullptr, 0, 0, pixels, outer.bottom - outer.top,
                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-        fail("SetWindowPos");
+        throwLastError("SetWindowPos");
     }
 }
 
@@ -82,12 +64,13 @@ void Win32WindowSystem::setMinimized() {
     ShowWindow(window_, SW_MINIMIZE);
 }
 
-void Win32WindowSystem::setWindowPos(std::intptr_t insertAfter, std::uint32_t flags) {
-    SetWindowPos(window_, reinterpret_cast<HWND>(insertAfter), 0, 0, 0, 0, flags);
+void Win32WindowSystem::setOnTop(bool onTop) {
+    // Place and size stay; the result is ignored, as a window that cannot change band stays put.
+    SetWindowPos(window_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void Win32WindowSystem::destroy() {
-    if (!DestroyWindow(window_)) fail("DestroyWindow");
+    if (!DestroyWindow(window_)) throwLastError("DestroyWindow");
 }
 
 void Win32WindowSystem::showFirst(int showCommand) {

@@ -11,18 +11,13 @@ class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
 
-    // Registers a window message by name; the same name gives the same identifier in every program.
-    virtual std::uint32_t registerMessage(const std::string& name) = 0;
-    // Puts the host-link procedure in front of the window's procedure; returns the previous one.
-    virtual std::uintptr_t hookWindow() = 0;
-
     virtual float clientWidth() = 0;
     virtual float outerWidth() = 0;
     virtual void setOuterWidth(float twips) = 0;
 
     virtual void setMinimized() = 0;
-    // SetWindowPos(window, insertAfter, 0, 0, 0, 0, flags); the result is ignored.
-    virtual void setWindowPos(std::intptr_t insertAfter, std::uint32_t flags) = 0;
+    // In the topmost band (above every ordinary window) or out of it; place and size stay.
+    virtual void setOnTop(bool onTop) = 0;
 
     // Closes the window; the program ends once it is gone.
     virtual void destroy() = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fakes/call_log.h"
+#include "hostlink/host_link.h"
 #include "ui/window_system.h"
 
 namespace zelt::testing {
@@ -19,17 +20,9 @@ class FakeWindowSystem : public WindowSystem {
     float client = 4005;
     bool minimized = false;
     bool destroyed = false;
-    std::vector<std::pair<std::intptr_t, std::uint32_t>> windowPosCalls;
+    std::vector<bool> onTopCalls;
     std::function<void()> onDestroy;  // tests wire MainForm::windowDestroyed here
 
-    std::uint32_t registerMessage(const std::string& name) override {
-        log_.call("registerMessage", name);
-        return 0xC123;
-    }
-    std::uintptr_t hookWindow() override {
-        log_.call("hookWindow");
-        return 0x1234'5678'9ABCULL;
-    }
     float clientWidth() override {
         log_.call("clientWidth");
         return client;
@@ -47,15 +40,26 @@ class FakeWindowSystem : public WindowSystem {
         log_.call("setMinimized");
         minimized = true;
     }
-    void setWindowPos(std::intptr_t insertAfter, std::uint32_t flags) override {
-        log_.call("setWindowPos", std::to_string(insertAfter) + "," + std::to_string(flags));
-        windowPosCalls.emplace_back(insertAfter, flags);
+    void setOnTop(bool onTop) override {
+        log_.call("setOnTop", onTop ? "1" : "0");
+        onTopCalls.push_back(onTop);
     }
     void destroy() override {
         log_.call("destroy");
         destroyed = true;
         if (onDestroy) onDestroy();
     }
+
+  private:
+    CallLog& log_;
+};
+
+// The host link as start-up uses it: registering and hooking are recorded.
+class FakeHostLink : public HostLink {
+  public:
+    explicit FakeHostLink(CallLog& log) : log_(log) {}
+    void registerMessage() override { log_.call("registerMessage"); }
+    void hookWindow() override { log_.call("hookWindow"); }
 
   private:
     CallLog& log_;

@@ -17,8 +17,8 @@ class FormFixture : public ::testing::Test {
     FakeSettingsStore store{log};
     FakeWindowSystem window{log};
     FakeMessageDialog messages{log};
-    WndProcs wndProcs;
-    MainForm form{{port, store, window, messages, wndProcs}};
+    FakeHostLink hostLink{log};
+    MainForm form{{port, store, window, messages, hostLink}};
 
     FormFixture() {
         window.onDestroy = [this] { form.windowDestroyed(); };

@@ -14,7 +14,7 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         if (call.rfind("read:", 0) != 0 && call.rfind("save:", 0) != 0) steps.push_back(call);
     }
     const std::vector<std::string> expected = {
-        "registerMessage(REDUDORORU)",
+        "registerMessage",
         "hookWindow",
         "read(Com/Settings)",
         "commPort",
@@ -30,8 +30,8 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndOpensThePortLast) {
         "save(Win/Min=0)",
         "read(Win/Top)",
         "save(Win/Top=0)",
-        "setWindowPos(-2,3)",  // onTopBox's own click reaction applies the option...
-        "setWindowPos(-2,3)",  // ...and start-up applies it again
+        "setOnTop(0)",  // onTopBox's own click reaction applies the option...
+        "setOnTop(0)",  // ...and start-up applies it again
         "clientWidth",
         "outerWidth",
         "setOuterWidth(1305.000000)",
@@ -47,10 +47,10 @@ TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
     EXPECT_FALSE(window.minimized);
-    EXPECT_EQ(window.windowPosCalls.back().first, -2);
+    EXPECT_FALSE(window.onTopCalls.back());
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
     EXPECT_EQ(form.panelButton.caption(), "&More>>");
-    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(port.written.empty());  // start-up never keys or unkeys the radio
     // Filling the port list and settings box stored nothing and did not cycle the port.
     EXPECT_FALSE(store.has("Com", "ComPort"));
@@ -60,7 +60,7 @@ TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
 
 TEST_F(StartupTest, CollapsesAndLaysTheClickTargetOverTheIndicator) {
     form.load();
-    EXPECT_FLOAT_EQ(form.FrameWidth, 120);
+    EXPECT_FLOAT_EQ(form.frameWidth(), 120);
     EXPECT_FLOAT_EQ(window.outer, 2 * 105 + 975 + 120);
     EXPECT_FLOAT_EQ(window.client, 1185);
     EXPECT_EQ(form.indicatorTarget.place(), (TwipsRect{285, 240, 615, 495}));
@@ -108,7 +108,7 @@ TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
     EXPECT_EQ(form.runMinimizedBox.value(), 0);
     EXPECT_EQ(form.onTopBox.value(), 0);
     EXPECT_FALSE(window.minimized);
-    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(port.isOpen());
 }
 
@@ -140,7 +140,7 @@ TEST_F(StartupTest, WindowOptions) {
     store.put("Win", "Top", "1");
     form.load();
     EXPECT_TRUE(window.minimized);
-    EXPECT_EQ(window.windowPosCalls.back(), (std::pair<std::intptr_t, std::uint32_t>{-1, 3}));
+    EXPECT_TRUE(window.onTopCalls.back());
     EXPECT_EQ(form.runMinimizedBox.value(), 1);
     EXPECT_EQ(form.onTopBox.value(), 1);
     // Minimized or not, the frame and the collapsed width refer to the normal size.
@@ -152,14 +152,14 @@ TEST_F(StartupTest, GreyedValueMinimizesButStaysOutOfTheTopmostBand) {
     store.put("Win", "Top", "2");
     form.load();
     EXPECT_TRUE(window.minimized);
-    EXPECT_EQ(window.windowPosCalls.back().first, -2);
+    EXPECT_FALSE(window.onTopCalls.back());
 }
 
 TEST_F(StartupTest, AbsentPortLeavesThePortClosedSilently) {
     port.present.erase(1);
     form.load();
     EXPECT_FALSE(port.isOpen());
-    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -170,7 +170,7 @@ class StartupFailingStepTest : public FormFixture, public ::testing::WithParamIn
 TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
     log.failing.insert(GetParam());
     form.load();
-    EXPECT_TRUE(form.Loaded);
+    EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(log.calls.back().rfind("open", 0), 0U) << "the port open is still tried last";
     if (std::string(GetParam()) != "open") EXPECT_TRUE(port.isOpen());
@@ -181,13 +181,13 @@ INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
                          ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
                                            "presentPorts", "read:Com/ComPort", "setCommPort", "setSettings",
                                            "read:Com/DTR", "setControlLines", "read:Win/Min", "save:Win/Min",
-                                           "read:Win/Top", "save:Win/Top", "setWindowPos", "clientWidth",
+                                           "read:Win/Top", "save:Win/Top", "setOnTop", "clientWidth",
                                            "outerWidth", "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
     log.failing.insert("outerWidth");
     form.load();
-    EXPECT_FLOAT_EQ(form.FrameWidth, 0);
+    EXPECT_FLOAT_EQ(form.frameWidth(), 0);
     EXPECT_FLOAT_EQ(window.outer, 1185);  // collapsed with the frame width it had
 }
 

@@ -14,7 +14,8 @@
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_window_system.h"
-#include "hostlink/win32_subclass_proc.h"
+#include "hostlink/host_messages.h"
+#include "hostlink/win32_host_link.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_indicator.h"
@@ -43,7 +44,8 @@ class ViewTest : public ::testing::Test {
     testing::FakeSerialPort port{log};
     testing::FakeSettingsStore store{log};
     testing::FakeMessageDialog messages{log};
-    WndProcs wndProcs;
+    HostMessages hostMessages;
+    std::unique_ptr<win32::Win32HostLink> hostLink;
     win32::FormWindow window;
     HWND hwnd = nullptr;
     std::unique_ptr<win32::Win32WindowSystem> windowSystem;
@@ -58,10 +60,13 @@ class ViewTest : public ::testing::Test {
         // Wine without an X display (and no null driver chosen) cannot make windows at all.
         if (hwnd == nullptr) GTEST_SKIP() << "no window can be created here (no display?)";
         window.setQuitOnDestroy(false);
-        windowSystem = std::make_unique<win32::Win32WindowSystem>(
-            hwnd, [](HWND form) { return win32::HookWindow(form, win32::SubclassProc); });
-        form = std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, wndProcs});
-        win32::bindHostLink(*form, wndProcs);
+        windowSystem = std::make_unique<win32::Win32WindowSystem>(hwnd);
+        hostLink = std::make_unique<win32::Win32HostLink>(hwnd, hostMessages);
+        form =
+            std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, *hostLink});
+        hostMessages.onRequest = [this](std::int32_t request, std::int32_t state) {
+            form->ptt(request, state);
+        };
         window.attach(*form);
         if (win32::windowDpi(hwnd) != 96) GTEST_SKIP() << "the pixel checks assume 96 dpi";
     }
@@ -161,7 +166,7 @@ TEST_F(ViewTest, TheControlsTakeTheFocusInTabOrder) {
 TEST_F(ViewTest, StartUpCollapsesTheWindowAndLaysTheClickTargetOverTheIndicator) {
     form->load();
     EXPECT_EQ(clientWidth(), 79);  // 1185 twips
-    EXPECT_GT(form->FrameWidth, 0.0F);
+    EXPECT_GT(form->frameWidth(), 0.0F);
     EXPECT_EQ(placeOf(FormView::kIndicatorTarget), placeOf(FormView::kIndicator));
     EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "4800,n,8,2");
     EXPECT_EQ(SendMessageW(control(FormView::kPortList), CB_GETCURSEL, 0, 0), 0);
@@ -174,7 +179,7 @@ TEST_F(ViewTest, Command1WidensAndNarrowsTheWindow) {
 
     SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
     EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&Less<<");
-    const int frame = layout::twipsToPixels(form->FrameWidth, 96);
+    const int frame = layout::twipsToPixels(form->frameWidth(), 96);
     EXPECT_EQ(clientWidth(), 257 + frame);  // lineSettingsBox's right edge plus a frame's width
     for (FormView::Id id :
          {FormView::kPortList, FormView::kLineSettingsBox, FormView::kRunMinimizedBox, FormView::kOnTopBox}) {
@@ -314,8 +319,8 @@ TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
 
 TEST_F(ViewTest, TheHostMessageKeysTheRadioAndClosesTheWindow) {
     form->load();
-    ASSERT_NE(wndProcs.PttMessage, 0U);
-    SendMessageW(hwnd, wndProcs.PttMessage, 0, 1);
+    ASSERT_NE(hostMessages.message(), 0U);
+    SendMessageW(hwnd, hostMessages.message(), 0, 1);
     ASSERT_EQ(port.written.size(), 1U);
     EXPECT_EQ(port.written[0].second, std::string("\0\0\0\x01\x0F", 5));
     EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kRed);
@@ -323,7 +328,7 @@ TEST_F(ViewTest, TheHostMessageKeysTheRadioAndClosesTheWindow) {
     // Other messages still reach the window's own procedure.
     EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 14);
 
-    SendMessageW(hwnd, wndProcs.PttMessage, 1, 0);
+    SendMessageW(hwnd, hostMessages.message(), 1, 0);
     EXPECT_FALSE(IsWindow(hwnd));
     // The radio left keyed is told once on the way out, and the port is let go.
     ASSERT_EQ(port.written.size(), 2U);
@@ -370,14 +375,14 @@ TEST_F(ViewTest, AMinimizedStartKeepsTheNormalWidths) {
     windowSystem->showFirst(SW_SHOWNORMAL);
     EXPECT_TRUE(IsIconic(hwnd));
     EXPECT_FLOAT_EQ(windowSystem->clientWidth(), 1185.0F);
-    EXPECT_FLOAT_EQ(windowSystem->outerWidth(), 1185.0F + form->FrameWidth);
+    EXPECT_FLOAT_EQ(windowSystem->outerWidth(), 1185.0F + form->frameWidth());
 
     SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
     EXPECT_TRUE(IsIconic(hwnd));
-    EXPECT_FLOAT_EQ(windowSystem->clientWidth(), 3855.0F + form->FrameWidth);
+    EXPECT_FLOAT_EQ(windowSystem->clientWidth(), 3855.0F + form->frameWidth());
 
     ShowWindow(hwnd, SW_RESTORE);
-    EXPECT_EQ(clientWidth(), layout::twipsToPixels(3855.0F + form->FrameWidth, 96));
+    EXPECT_EQ(clientWidth(), layout::twipsToPixels(3855.0F + form->frameWidth(), 96));
 }
 
 }  // namespace

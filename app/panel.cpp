@@ -6,11 +6,11 @@ namespace zelt {
 void MainForm::measureFrame() {
     const float client = window_.clientWidth();
     const float outer = window_.outerWidth();
-    FrameWidth = outer - client;
+    frameWidth_ = outer - client;
 }
 
 void MainForm::collapse() {
-    window_.setOuterWidth(layout::collapsedOuterWidth(panelButton.place(), FrameWidth));
+    window_.setOuterWidth(layout::collapsedOuterWidth(panelButton.place(), frameWidth_));
 }
 
 void MainForm::layClickTargetOverIndicator() {
@@ -30,8 +30,8 @@ void MainForm::togglePanel() {
     lineSettingsBox.setEnabled(expand);
     runMinimizedBox.setEnabled(expand);
     onTopBox.setEnabled(expand);
-    window_.setOuterWidth(expand ? layout::expandedOuterWidth(lineSettingsBox.place(), FrameWidth)
-                                 : layout::collapsedOuterWidth(panelButton.place(), FrameWidth));
+    window_.setOuterWidth(expand ? layout::expandedOuterWidth(lineSettingsBox.place(), frameWidth_)
+                                 : layout::collapsedOuterWidth(panelButton.place(), frameWidth_));
 }
 
 }  // namespace zelt

@@ -23,7 +23,7 @@ void closeIfOpen(Trap& trap, SerialPort& port) {
 
 // The operator picked an entry in the port list: move the radio to that port and store its number.
 void MainForm::portChange() noexcept {
-    if (!Loaded) return;
+    if (!loaded_) return;
     Trap trap;
     trap.step([&] { unkeyRadioLeftBehind(); });
     closeIfOpen(trap, radioPort);
@@ -71,7 +71,7 @@ void MainForm::refreshPortList() noexcept {
 // A port that was absent or went away may be back. Nothing is reported: nobody asked for it.
 void MainForm::portsChanged() noexcept {
     refreshPortList();
-    if (!Loaded || windowGone_ || portHeld_) return;
+    if (!loaded_ || windowGone_ || portHeld_) return;
     Trap trap;
     trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });
 }
@@ -86,7 +86,7 @@ void MainForm::resumed() noexcept {
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
 void MainForm::settingsChange() noexcept {
-    if (!Loaded) return;
+    if (!loaded_) return;
     Trap trap;
     closeIfOpen(trap, radioPort);
     trap.step([&] { radioPort.setSettings(lineSettingsBox.text()); });

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace zelt::win32 {
+
+// A failed Windows call as a Failure carrying the Windows error number (a call that left no error
+// number still fails with a nonzero code).
+[[noreturn]] void throwError(DWORD error, const std::string& what);
+[[noreturn]] void throwLastError(const std::string& what);
+
+}  // namespace zelt::win32

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace zelt {
+
+// What the hook does with each message that reaches the main window: the host's message becomes
+// a request, and every message then goes on to the window's previous procedure.
+class HostMessages {
+  public:
+    // Carries out one request (request code, state); throws Failure when it fails.
+    std::function<void(std::int32_t request, std::int32_t state)> onRequest;
+
+    // The registered identifier; 0 (never a registered message) until registration.
+    void setMessage(std::uint32_t message) { pttMessage_ = message; }
+    std::uint32_t message() const { return pttMessage_; }
+
+    // The host's message goes to onRequest first, with the request code and state taken as signed
+    // 32-bit integers; then every message goes on to the previous procedure (forward), whose
+    // result is returned. A failed request ends the message there (not forwarded, result 0).
+    // After a close request destroyed the window, forwarding is skipped (windowAlive false), so
+    // nothing touches the destroyed window.
+    std::intptr_t dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                           const std::function<std::intptr_t()>& forward,
+                           const std::function<bool()>& windowAlive) const noexcept;
+
+  private:
+    std::uint32_t pttMessage_ = 0;
+};
+
+}  // namespace zelt

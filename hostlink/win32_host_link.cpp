@@ -1,0 +1,56 @@
+#include "hostlink/win32_host_link.h"
+
+#include "common/win32_failure.h"
+
+namespace zelt::win32 {
+namespace {
+
+// The one link whose window the procedure serves.
+Win32HostLink* g_link = nullptr;
+
+}  // namespace
+
+Win32HostLink::Win32HostLink(HWND window, HostMessages& messages) : window_(window), messages_(messages) {
+    g_link = this;
+}
+
+Win32HostLink::~Win32HostLink() {
+    if (g_link == this) g_link = nullptr;
+}
+
+void Win32HostLink::registerMessage() {
+    const UINT message = RegisterWindowMessageA(kPttMessageName);
+    if (message == 0) throwLastError("RegisterWindowMessageA");
+    messages_.setMessage(message);
+}
+
+void Win32HostLink::hookWindow() {
+    const auto previous = GetWindowLongPtrW(window_, GWLP_WNDPROC);
+    previous_ = reinterpret_cast<WNDPROC>(previous);
+    windowGone_ = false;
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32HostLink::subclassProc));
+}
+
+LRESULT CALLBACK Win32HostLink::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (g_link != nullptr) return g_link->handle(window, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may leave a window procedure; the message simply has no effect.
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32HostLink::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC previous = previous_;
+    auto forward = [&]() -> std::intptr_t {
+        if (previous == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+        return CallWindowProcW(previous, window, message, wParam, lParam);
+    };
+    const std::intptr_t result =
+        messages_.dispatch(message, wParam, lParam, forward, [this] { return !windowGone_; });
+    if (message == WM_NCDESTROY) windowGone_ = true;
+    return result;
+}
+
+}  // namespace zelt::win32
