@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "common/win32_text.h"
 #include "ui/layout.h"
 #include "ui/win32_click_target.h"
 #include "ui/win32_dpi.h"
@@ -113,7 +114,7 @@ void FormView::createControls() {
                 break;
         }
         const std::wstring caption =
-            binding.kind == Kind::Indicator ? std::wstring{} : widen(binding.model->caption());
+            binding.kind == Kind::Indicator ? std::wstring{} : toUtf16(binding.model->caption());
         binding.hwnd =
             CreateWindowExW(cls.exStyle, cls.className, caption.c_str(), cls.style, 0, 0, 0, 0, parent_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(binding.id)), instance, nullptr);
@@ -131,7 +132,7 @@ void FormView::fillList(Binding& binding) {
     if (items == listItems_) return;
     SendMessageW(binding.hwnd, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items) {
-        SendMessageW(binding.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+        SendMessageW(binding.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toUtf16(item).c_str()));
     }
     listItems_ = items;
     binding.placed.reset();  // the open list's room depends on the number of entries
@@ -148,7 +149,7 @@ void FormView::createTooltips() {
     if (tooltip_ == nullptr) return;  // the program works without its tooltips
     for (const Binding& binding : bindings_) {
         if (binding.model->tooltip().empty()) continue;
-        std::wstring text = widen(binding.model->tooltip());
+        std::wstring text = toUtf16(binding.model->tooltip());
         TTTOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V2_SIZE;  // also understood by common controls before version 6
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -185,7 +186,7 @@ void FormView::push(Binding& binding) {
         case Kind::TextBox:
         case Kind::ClickTarget:
             // Only a real change is written: rewriting an edit's own text would move its caret.
-            if (windowText(hwnd) != model.caption()) SetWindowTextW(hwnd, widen(model.caption()).c_str());
+            if (windowText(hwnd) != model.caption()) SetWindowTextW(hwnd, toUtf16(model.caption()).c_str());
             break;
         case Kind::ComboBox:
         case Kind::Indicator:

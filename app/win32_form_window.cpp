@@ -3,8 +3,8 @@
 #include <dbt.h>
 
 #include "app/main_form.h"
+#include "common/win32_text.h"
 #include "ui/layout.h"
-#include "ui/win32_text.h"
 
 namespace zelt::win32 {
 namespace {
@@ -42,7 +42,7 @@ void FormWindow::registerClass(HINSTANCE instance) {
 
 HWND FormWindow::create(HINSTANCE instance) {
     // The size is set once the window knows its dpi (FormView).
-    return CreateWindowExW(kExStyle, kWindowClass, widen(layout::kCaption).c_str(), kStyle, CW_USEDEFAULT,
+    return CreateWindowExW(kExStyle, kWindowClass, toUtf16(layout::kCaption).c_str(), kStyle, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
 }
 

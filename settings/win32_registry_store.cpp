@@ -12,6 +12,7 @@
 
 #include "common/failure.h"
 #include "common/win32_failure.h"
+#include "common/win32_text.h"
 
 namespace zelt {
 namespace {
@@ -33,43 +34,8 @@ class UniqueHKey {
     HKEY key_ = nullptr;
 };
 
-// Invalid UTF-8 is refused rather than silently replaced, so what is saved is what the program holds.
-std::wstring toWide(std::string_view text) {
-    if (text.empty()) return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX))
-        win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
-    const int length = static_cast<int>(text.size());
-    const int wideLength =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (wideLength <= 0) win32::throwLastError("MultiByteToWideChar");
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), wideLength) !=
-        wideLength) {
-        win32::throwLastError("MultiByteToWideChar");
-    }
-    return wide;
-}
-
-// Someone else may have stored an unpaired surrogate; it reads back as U+FFFD instead of failing.
-std::string toUtf8(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    if (wide.size() > static_cast<std::size_t>(INT_MAX / 4)) {
-        win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "Text conversion");
-    }
-    const int length = static_cast<int>(wide.size());
-    const int narrowLength =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (narrowLength <= 0) win32::throwLastError("WideCharToMultiByte");
-    std::string text(static_cast<std::size_t>(narrowLength), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), narrowLength, nullptr, nullptr) !=
-        narrowLength) {
-        win32::throwLastError("WideCharToMultiByte");
-    }
-    return text;
-}
-
 std::wstring sectionPath(std::string_view application, std::string_view section) {
-    return L"Software\\" + toWide(application) + L"\\" + toWide(section);
+    return L"Software\\" + win32::toUtf16(application) + L"\\" + win32::toUtf16(section);
 }
 
 // The value's UTF-16 text as stored, NULs included; nothing when the value is missing. The value
@@ -110,17 +76,17 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
     if (opened == ERROR_FILE_NOT_FOUND) return std::string(defaultText);
     if (opened != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(opened), "RegOpenKeyExW");
 
-    std::optional<std::wstring> value = queryString(sectionKey.get(), toWide(key));
+    std::optional<std::wstring> value = queryString(sectionKey.get(), win32::toUtf16(key));
     if (!value) return std::string(defaultText);
     // Windows' own readers stop at the first NUL, so the text ends there for every reader of it:
     // whatever follows cannot make one part of the program see other settings than another.
     value->resize(std::min(value->size(), value->find(L'\0')));
-    return toUtf8(*value);
+    return win32::toUtf8(*value);
 }
 
 void Win32RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
                               std::string_view text) {
-    const std::wstring value = toWide(text);
+    const std::wstring value = win32::toUtf16(text);
     if (value.size() >= MAXDWORD / sizeof(wchar_t))
         win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
 
@@ -132,7 +98,7 @@ void Win32RegistryStore::save(std::string_view application, std::string_view sec
 
     // c_str() supplies the terminating NUL that REG_SZ data is expected to carry.
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    const LSTATUS set = RegSetValueExW(sectionKey.get(), toWide(key).c_str(), 0, REG_SZ,
+    const LSTATUS set = RegSetValueExW(sectionKey.get(), win32::toUtf16(key).c_str(), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(value.c_str()), bytes);
     if (set != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(set), "RegSetValueExW");
 }

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_text.h"
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -101,15 +103,6 @@ std::optional<long> parseCount(const char* text) {
     return static_cast<long>(*value);
 }
 
-std::wstring widen(const char* text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(static_cast<std::size_t>(length - 1));
-    return wide;
-}
-
 struct Options {
     bool post = false;
     bool info = false;
@@ -167,7 +160,7 @@ std::optional<Options> parseArguments(int argc, char** argv) {
                 std::fprintf(stderr, "zelt-host: --startup needs a program\n");
                 return std::nullopt;
             }
-            options.startup = widen(path);
+            options.startup = zelt::win32::toUtf16(path);
         } else if (std::strcmp(arg, "--hwnd") == 0) {
             const auto handle = parseInteger(value(), 0);
             if (!handle || *handle == 0) {
@@ -181,7 +174,7 @@ std::optional<Options> parseArguments(int argc, char** argv) {
                 std::fprintf(stderr, "zelt-host: --title needs a caption\n");
                 return std::nullopt;
             }
-            options.title = widen(title);
+            options.title = zelt::win32::toUtf16(title);
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             printUsage(stdout);
             std::exit(kExitOk);
@@ -499,8 +492,23 @@ int runStartup(const std::wstring& program, const std::wstring& title, long runs
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const auto parsed = parseArguments(argc, argv);
+int wmain(int argc, wchar_t** wideArgv) {
+    // The arguments as UTF-8, so that a caption or a path in any script survives.
+    std::vector<std::string> arguments;
+    std::vector<char*> argv;
+    try {
+        for (int i = 0; i < argc; ++i) arguments.push_back(zelt::win32::toUtf8(wideArgv[i]));
+    } catch (...) {
+        printUsage(stderr);
+        return kExitUsage;
+    }
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    std::optional<Options> parsed;
+    try {
+        parsed = parseArguments(argc, argv.data());
+    } catch (...) {
+        parsed.reset();  // a caption or path that is not valid text
+    }
     if (!parsed) {
         printUsage(stderr);
         return kExitUsage;

@@ -11,6 +11,7 @@
 #include "app/main_form.h"
 #include "app/win32_form_view.h"
 #include "app/win32_form_window.h"
+#include "common/win32_text.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_window_system.h"
@@ -136,7 +137,7 @@ TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     for (int i = 0; i < 4; ++i) {
         wchar_t item[16] = {};
         SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        EXPECT_EQ(win32::narrow(item), "COM" + std::to_string(i + 1));
+        EXPECT_EQ(win32::toUtf8(item), "COM" + std::to_string(i + 1));
     }
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelt::win32 {
+
+// The program holds text as UTF-8; the wide Windows calls take UTF-16. These two are the only
+// conversions between them.
+
+// Invalid UTF-8 fails (Failure) rather than being replaced, so what is handed on is what the
+// program holds.
+std::wstring toUtf16(std::string_view utf8);
+// Text from outside may hold an unpaired surrogate; it becomes U+FFFD instead of failing.
+std::string toUtf8(std::wstring_view utf16);
+
+}  // namespace zelt::win32
