@@ -27,11 +27,8 @@ void MainForm::portChange() noexcept {
     Trap trap;
     trap.step([&] { unkeyRadioLeftBehind(); });
     closeIfOpen(trap, radioPort);
-    trap.step([&] {
-        const int sum = portList.listIndex() + 1;
-        if (sum > INT16_MAX) throw Failure(failure_code::kOverflow, "port number beyond 16 bits");
-        radioPort.setCommPort(static_cast<std::int16_t>(sum));
-    });
+    // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
+    trap.step([&] { radioPort.setCommPort(static_cast<std::int16_t>(portList.listIndex() + 1)); });
     // The number stored is the one the port holds, so a refused choice stores the number in force.
     trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(radioPort.commPort())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again.

@@ -40,11 +40,14 @@ std::wstring sectionPath(std::string_view application, std::string_view section)
 
 // The value's UTF-16 text as stored, NULs included; nothing when the value is missing. The value
 // may grow between the size query and the read, so a buffer found short is retried with the new size.
+// A value that keeps changing under the reader this often is given up on.
+constexpr int kReadAttempts = 8;
+
 std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
     DWORD type = REG_NONE;
     DWORD bytes = 0;
     LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes);
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
         if (status != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(status), "RegQueryValueExW");
         if (type != REG_SZ) win32::throwError(ERROR_UNSUPPORTED_TYPE, "Reading a setting that is not REG_SZ");

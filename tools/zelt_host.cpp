@@ -36,6 +36,8 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNoWindow = 2;
 constexpr int kExitFailed = 3;
 constexpr int kExitKilled = 4;
+// The exit code given to a started program that had to be killed.
+constexpr UINT kKilledExitCode = 99;
 
 constexpr const char* kMessageName = "REDUDORORU";
 constexpr const wchar_t* kDefaultTitle = L"DALMOR ZELT V3";
@@ -237,12 +239,16 @@ LPARAM asLParam(std::int32_t value) {
     return static_cast<LPARAM>(value);
 }
 
-// PostMessage fails while the receiver's queue is full; give it time to drain.
+// PostMessage fails while the receiver's queue is full (10,000 messages); give it up to ten
+// seconds to drain.
+constexpr int kPostAttempts = 2000;
+constexpr DWORD kPostRetryMs = 5;
+
 bool postWithRetry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (int attempt = 0; attempt < 2000; ++attempt) {
+    for (int attempt = 0; attempt < kPostAttempts; ++attempt) {
         if (PostMessageW(window, message, wParam, lParam)) return true;
         if (!IsWindow(window)) return false;
-        Sleep(5);
+        Sleep(kPostRetryMs);
     }
     return false;
 }
@@ -436,7 +442,7 @@ StartupRun startOnce(const std::wstring& program, const std::wstring& title, UIN
         if (!ended) run.outcome = StartupRun::Outcome::Killed;
     }
     if (run.outcome != StartupRun::Outcome::Ok && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
+        TerminateProcess(process.hProcess, kKilledExitCode);
         WaitForSingleObject(process.hProcess, kEndDeadlineMs);
         if (run.outcome == StartupRun::Outcome::Ok) run.outcome = StartupRun::Outcome::Killed;
     }

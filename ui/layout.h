@@ -6,7 +6,8 @@
 
 namespace zelt::layout {
 
-// The window as designed, in twips (1440 to the inch, 15 to a pixel at 96 dpi).
+// The window as designed, in twips (kTwipsPerInch to the inch, 15 to a pixel at 96 dpi).
+inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr float kDesignedClientWidth = 4005;
 inline constexpr float kClientHeight = 1605;
 
@@ -25,22 +26,23 @@ inline constexpr const char* kMoreCaption = "&More>>";
 inline constexpr const char* kLessCaption = "&Less<<";
 
 // Outer width with the panel hidden: panelButton centred, with its left margin on either side.
-inline float collapsedOuterWidth(const TwipsRect& command1, float frameWidth) {
-    return static_cast<float>(2.0 * command1.left + command1.width + frameWidth);
+inline float collapsedOuterWidth(const TwipsRect& panelButton, float frameWidth) {
+    return static_cast<float>(2.0 * panelButton.left + panelButton.width + frameWidth);
 }
 
 // Outer width with the panel shown: lineSettingsBox's right edge plus a margin of one frame width.
-inline float expandedOuterWidth(const TwipsRect& text1, float frameWidth) {
-    return static_cast<float>((double{text1.width} + text1.left) + (double{frameWidth} + frameWidth));
+inline float expandedOuterWidth(const TwipsRect& lineSettingsBox, float frameWidth) {
+    return static_cast<float>((double{lineSettingsBox.width} + lineSettingsBox.left) +
+                              (double{frameWidth} + frameWidth));
 }
 
 // Twips to device pixels at the given dots per inch, rounded to the nearest pixel.
 inline int twipsToPixels(float twips, int dpi) {
-    return static_cast<int>(std::lround(double{twips} * dpi / 1440.0));
+    return static_cast<int>(std::lround(double{twips} * dpi / kTwipsPerInch));
 }
 
 inline float pixelsToTwips(int pixels, int dpi) {
-    return static_cast<float>(pixels * 1440.0 / dpi);
+    return static_cast<float>(pixels * kTwipsPerInch / dpi);
 }
 
 }  // namespace zelt::layout
