@@ -97,7 +97,7 @@ void MainForm::settingsCheck() noexcept {
     Trap trap;
     closeIfOpen(trap, radioPort);
     trap.step([&] { radioPort.setSettings(readSetting(store_, settings::kLineSettings)); });
-    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid radioPort settings"); });
+    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid comport settings"); });
     // A close request may have come while the box was open; the port then stays released.
     if (windowGone_) return;
     trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });

@@ -681,7 +681,7 @@ class CloseDuringMessageBox(FaultTestCase):
             box = probe.wait_dialog(self.bench)
         except bench.BenchError as error:
             self.fail(str(error))
-        self.assertEqual(box["text"], "Invalid radioPort settings")
+        self.assertEqual(box["text"], "Invalid comport settings")
         self.assertSent(self.bench.send(1, 0, post=True))
         try:
             code = self.bench.wait_zelt_exit(EXIT_DEADLINE)

@@ -157,13 +157,13 @@ class SettingsEditing(PanelCase):
         self.assertNoDialog()
         self.leave_text1()
         box = self.wait_dialog()
-        self.assertMessageBox(box, "Invalid radioPort settings")
+        self.assertMessageBox(box, "Invalid comport settings")
         # The port is held closed while the box is shown: a host request fails, and is answered.
         self.assertRequestFails()
         scramble_line(self, self.bench, 1)
         self.dismiss_dialog()
-        # OK reopens the port with the settings in force before the emptied text.
-        self.assertSent(self.bench.send(0, 1))
+        # OK reopens the port with the settings in force before the emptied text, and the request
+        # the box held up is carried out then.
         self.assertRadio(1, PTT_ON)
         self.assertIndicator(RED)
         self.assertEqual(line_settings(self.bench, 1), LINE_4800_N_8_2)
@@ -182,7 +182,7 @@ class SettingsEditing(PanelCase):
     def test_close_request_while_a_message_box_is_open(self):
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
         self.close_by_request(post=True)
         self.assertRadioQuiet()
 
@@ -192,7 +192,7 @@ class SettingsEditing(PanelCase):
         self.assertIndicator(RED)
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
         self.close_by_request(post=True)
         self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertRadioQuiet(2, 3, 4)
@@ -253,7 +253,7 @@ class ReconfiguredWhileTransmitting(PanelCase):
         self.key_com1()
         self.empty_text1()
         self.leave_text1()
-        self.assertMessageBox(self.wait_dialog(), "Invalid radioPort settings")
+        self.assertMessageBox(self.wait_dialog(), "Invalid comport settings")
         # The box holds the port closed: the unkey request fails and nothing is written meanwhile.
         self.assertSent(self.bench.send(0, 0))
         self.assertRadio(1, PTT_ON)

@@ -203,7 +203,7 @@ TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInF
     bool closedWhileShown = false;
     messages.onShow = [&] { closedWhileShown = !port.isOpen(); };
     form.lineSettingsBox.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid radioPort settings"});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
     EXPECT_TRUE(closedWhileShown);
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openedWith(), "4800,n,8,2");
@@ -262,7 +262,7 @@ TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
 TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
     log.failing.insert("read");
     form.lineSettingsBox.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid radioPort settings"});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
     EXPECT_TRUE(port.isOpen());
 }
 

@@ -81,7 +81,7 @@ TEST_F(RegistryStoreTest, MissingSectionGivesTheDefault) {
 TEST_F(RegistryStoreTest, MissingKeyGivesTheDefault) {
     store.save(application, "Com", "Settings", "9600,n,8,1");
     EXPECT_EQ(store.read(application, "Com", "ComPort", "1"), "1");
-    EXPECT_EQ(store.read(application, "Com", "radioPort-other", "0"), "0");
+    EXPECT_EQ(store.read(application, "Com", "comport-other", "0"), "0");
 }
 
 TEST_F(RegistryStoreTest, TextsRoundTrip) {

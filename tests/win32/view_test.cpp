@@ -309,7 +309,8 @@ TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
-    // Never loaded: the port is closed, so the write fails and the colour stays.
+    // The radio's port is absent: the one open attempt fails, nothing is written, the colour stays.
+    port.present.erase(1);
     HWND target = control(FormView::kIndicatorTarget);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
