@@ -10,8 +10,9 @@ namespace zelt::win32 {
 
 std::wstring toUtf16(std::string_view utf8) {
     if (utf8.empty()) return {};
-    if (utf8.size() > static_cast<std::size_t>(INT_MAX))
+    if (utf8.size() > static_cast<std::size_t>(INT_MAX)) {
         throwError(ERROR_ARITHMETIC_OVERFLOW, "text conversion");
+    }
     const int length = static_cast<int>(utf8.size());
     const int wideLength =
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);

@@ -90,8 +90,9 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
 void Win32RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
                               std::string_view text) {
     const std::wstring value = win32::toUtf16(text);
-    if (value.size() >= MAXDWORD / sizeof(wchar_t))
+    if (value.size() >= MAXDWORD / sizeof(wchar_t)) {
         win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
+    }
 
     UniqueHKey sectionKey;
     const LSTATUS created =

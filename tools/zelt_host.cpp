@@ -502,6 +502,8 @@ int wmain(int argc, wchar_t** wideArgv) {
     // The arguments as UTF-8, so that a caption or a path in any script survives.
     std::vector<std::string> arguments;
     std::vector<char*> argv;
+    arguments.reserve(static_cast<std::size_t>(argc));
+    argv.reserve(static_cast<std::size_t>(argc));
     try {
         for (int i = 0; i < argc; ++i) arguments.push_back(zelt::win32::toUtf8(wideArgv[i]));
     } catch (...) {

@@ -137,8 +137,9 @@ int window() {
             entry += ",\"items\":[";
             for (int i = 0; i < count; ++i) {
                 wchar_t item[64] = {};
-                if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 63)
-                    SendMessageW(child, CB_GETLBTEXT, i, (LPARAM)item);
+                if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 63) {
+                    SendMessageW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+                }
                 entry += (i ? "," : "") + json(utf8(item));
             }
             entry += "]";

@@ -90,8 +90,8 @@ TEST_F(RegistryStoreTest, TextsRoundTrip) {
         "4800,n,8,2",
         "3",
         std::string(10000, 'x'),
-        "Gr\xC3\xBC\xC3\x9F"
-        "e, \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E, \xF0\x9F\x98\x80",  // Grüße, 日本語, 😀
+        std::string("Gr\xC3\xBC\xC3\x9F") +  // the hex escape must end before the "e"
+            "e, \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E, \xF0\x9F\x98\x80",  // Grüße, 日本語, 😀
         "\"';,\\%&<>|*?",
         "  leading and trailing blanks  ",
         "tab\there\r\nand lines",

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -46,7 +47,7 @@ TEST(Win32SerialPortTest, StartsClosedOnComOneWithTheDefaultSettings) {
 TEST(Win32SerialPortTest, RefusesPortNumbersThatNameNoPort) {
     Win32SerialPort port;
     port.setCommPort(3);
-    for (const std::int16_t number : {0, -1, 256, -32768, 32767}) {
+    for (const std::int16_t number : std::initializer_list<std::int16_t>{0, -1, 256, -32768, 32767}) {
         EXPECT_EQ(failureCode([&] { port.setCommPort(number); }), failure_code::kInvalidPropertyValue)
             << number;
         EXPECT_EQ(port.commPort(), 3) << number;
@@ -55,7 +56,7 @@ TEST(Win32SerialPortTest, RefusesPortNumbersThatNameNoPort) {
 
 TEST(Win32SerialPortTest, TakesPortNumbersUpTo255) {
     Win32SerialPort port;
-    for (const std::int16_t number : {1, 4, 10, 255}) {
+    for (const std::int16_t number : std::initializer_list<std::int16_t>{1, 4, 10, 255}) {
         port.setCommPort(number);
         EXPECT_EQ(port.commPort(), number);
     }
@@ -121,8 +122,9 @@ TEST(Win32SerialPortTest, PresentPortsAreAscendingAndAsTheSystemListsThem) {
 // Adds entries to the machine's serial device map; only where the runner says the map is a
 // throwaway one (a private Wine prefix).
 TEST(Win32SerialPortTest, DeviceMapEntriesCountOnlyForPlainComNames) {
-    if (std::getenv("ZELT_TEST_DEVICE_MAP_WRITABLE") == nullptr)
+    if (std::getenv("ZELT_TEST_DEVICE_MAP_WRITABLE") == nullptr) {
         GTEST_SKIP() << "the device map is the machine's";
+    }
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr,
                               REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr),
