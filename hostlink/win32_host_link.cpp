@@ -22,6 +22,9 @@ void Win32HostLink::registerMessage() {
     const UINT message = RegisterWindowMessageA(kPttMessageName);
     if (message == 0) throwLastError("RegisterWindowMessageA");
     messages_.setMessage(message);
+    // An elevated zelt would not hear a host that runs unelevated: let exactly this message
+    // through the window's filter. Without elevation the filter has nothing to do.
+    ChangeWindowMessageFilterEx(window_, message, MSGFLT_ALLOW, nullptr);
 }
 
 void Win32HostLink::hookWindow() {

@@ -75,8 +75,13 @@ void Win32WindowSystem::destroy() {
 
 void Win32WindowSystem::showFirst(int showCommand) {
     shown_ = true;
-    ShowWindow(window_, startMinimized_ ? SW_SHOWMINNOACTIVE : showCommand);
+    ShowWindow(window_, startMinimized_ ? SW_SHOWMINNOACTIVE : firstShowCommand(showCommand));
     UpdateWindow(window_);
+}
+
+// A shortcut set to "Maximized" must not blow the fixed-size window up to the whole screen.
+int Win32WindowSystem::firstShowCommand(int launched) {
+    return launched == SW_SHOWMAXIMIZED || launched == SW_MAXIMIZE ? SW_SHOWNORMAL : launched;
 }
 
 }  // namespace zelt::win32

@@ -24,6 +24,8 @@ class Win32WindowSystem : public WindowSystem {
     // Shows the window for the first time: minimized without taking the focus when start-up asked
     // for it, otherwise as the program was launched.
     void showFirst(int showCommand);
+    // How the window is first shown for the command it was launched with.
+    static int firstShowCommand(int launched);
 
   private:
     // The normal window's outer rectangle in pixels, minimized or not.
