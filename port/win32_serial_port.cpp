@@ -122,6 +122,14 @@ std::wstring deviceName(const std::vector<wchar_t>& data, DWORD bytes) {
     return std::wstring(stored.substr(0, stored.find(L'\0')));
 }
 
+// Nothing is ever read; a write that the driver cannot finish gives up after the given time.
+bool setTimeouts(HANDLE handle, DWORD writeMilliseconds) {
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutConstant = writeMilliseconds;
+    return SetCommTimeouts(handle, &timeouts) != FALSE;
+}
+
 }  // namespace
 
 void Win32SerialPort::HandleCloser::operator()(void* handle) const noexcept {
@@ -184,11 +192,8 @@ void Win32SerialPort::open() {
         throwLastError("the port refuses line settings \"" + settingsText_ + "\"");
     }
 
-    // Nothing is ever read; a write that the driver cannot finish gives up after the constant.
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
-    if (!SetCommTimeouts(raw, &timeouts)) throwLastError("cannot set the port's timeouts");
+    if (!setTimeouts(raw, kWriteTimeoutMs)) throwLastError("cannot set the port's timeouts");
+    stalled_ = false;
 
     // A line error left pending from before would otherwise be reported against our own writes.
     // Drivers that keep no such state may refuse the call; nothing is lost then.
@@ -209,15 +214,23 @@ std::size_t Win32SerialPort::output(const std::string& bytes) {
     // its own wait costs a third more per request under Wine, and every serial driver honours the
     // timeout. A write that runs out of time comes back short; what it took stays on its way.
     DWORD written = 0;
-    if (WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    if (WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        isTimeout(GetLastError())) {
+        const bool whole = written == bytes.size();
+        if (whole == stalled_) setWriteTimeout(whole ? kWriteTimeoutMs : kStalledWriteTimeoutMs);
+        stalled_ = !whole;
         return written;
     }
     const DWORD error = GetLastError();
-    if (isTimeout(error)) return written;
     // Anything else means the device is gone (an unplugged adapter): the handle is dead, and only a
     // new open can find the device again.
     handle_.reset();
     throwError(error, "cannot write to the port");
+}
+
+// Best effort: a driver that refuses keeps the timeout it has, which is bounded either way.
+void Win32SerialPort::setWriteTimeout(std::uint32_t milliseconds) {
+    setTimeouts(handle_.get(), milliseconds);
 }
 
 std::vector<std::int16_t> Win32SerialPort::presentPorts() const {

@@ -22,6 +22,10 @@ class Win32SerialPort final : public SerialPort {
     static constexpr std::int16_t kHighestPort = 255;
     // How long a write may wait for the driver to take its bytes.
     static constexpr std::uint32_t kWriteTimeoutMs = 1000;
+    // How long while the line is stalled: once a write came back short, every later one would
+    // hold the window for the whole timeout until the radio reads again. The full timeout
+    // returns with the first write that goes through whole.
+    static constexpr std::uint32_t kStalledWriteTimeoutMs = 50;
 
     Win32SerialPort();
     ~Win32SerialPort() override;
@@ -60,6 +64,7 @@ class Win32SerialPort final : public SerialPort {
     using Handle = std::unique_ptr<void, HandleCloser>;
 
     void open();
+    void setWriteTimeout(std::uint32_t milliseconds);
 
     std::int16_t number_ = 1;
     std::string settingsText_ = "4800,n,8,2";
@@ -67,6 +72,7 @@ class Win32SerialPort final : public SerialPort {
     bool dtrHigh_ = false;
     bool rtsHigh_ = false;
     Handle handle_;
+    bool stalled_ = false;  // the last write came back short
 };
 
 }  // namespace zelt

@@ -437,10 +437,15 @@ TEST_F(RadioPortTest, ZzFullLineTakesPartOfAWriteAndDeliversAllItTook) {
     EXPECT_GE(elapsed, 500ms) << "gave up before the radio had a fair chance to read";
     EXPECT_TRUE(port_.portOpen());
 
+    // While the line stays stalled, a write gives up at once rather than hold the window again.
+    const auto again = std::chrono::steady_clock::now();
+    const std::size_t more = port_.output(kPttOn);
+    EXPECT_LT(std::chrono::steady_clock::now() - again, 500ms);
+
     // What the port took is still on its way: the radio gets all of it, then the next block.
     ASSERT_TRUE(request(*pause_, false)) << "the radio did not read again";
     EXPECT_EQ(port_.output(kPttOff), 5u);
-    expectReceivedSince(mark, flood.substr(0, taken) + kPttOff);
+    expectReceivedSince(mark, flood.substr(0, taken) + kPttOn.substr(0, more) + kPttOff);
 }
 
 // ---- Modem control lines on a real UART ----
