@@ -386,10 +386,12 @@ class RadioStopsReading(FaultTestCase):
         self.assertIndicatorStays(RED if blocks[-1] == PTT_ON else GREEN)
 
         # The next request first completes a torn block as an unkey, with a whole unkey after it.
+        # (A realignment cut short right at a block's end still owes its whole unkey.)
         self.radio.clear()
         self.send_in_time(0, 1)
-        realigned = PTT_OFF[torn:] + PTT_OFF if torn else b""
-        self.assertRadio(1, realigned + PTT_ON)
+        got = self.radio.settle()
+        allowed = [PTT_OFF[torn:] + PTT_OFF + PTT_ON] if torn else [PTT_ON, PTT_OFF + PTT_ON]
+        self.assertIn(got, allowed, f"after the backed-up flood, COM1 received {got.hex(' ')}")
         self.assertIndicator(RED)
         self.radio.clear()
         self.assertRequestsWork(0, 1, 0)
