@@ -130,7 +130,7 @@ TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     EXPECT_EQ(win32::windowText(control(FormView::kRunMinimizedBox)), "Run Mi&nimized");
     EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&More>>");
     EXPECT_EQ(win32::windowText(control(FormView::kOnTopBox)), "&Top");
-    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "lineSettingsBox");
+    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "Text1");
 
     HWND combo = control(FormView::kPortList);
     ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
@@ -309,7 +309,9 @@ TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
-    // Never loaded: the port is closed, so the write fails and the colour stays.
+    // Never loaded and no port present: the open attempt fails, so nothing is written and the
+    // colour stays.
+    port.present.clear();
     HWND target = control(FormView::kIndicatorTarget);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
