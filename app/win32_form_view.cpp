@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/main_form.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
 #include "ui/win32_click_target.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_font.h"
 #include "ui/win32_indicator.h"
 #include "ui/win32_text.h"
 
@@ -46,7 +48,8 @@ RECT toPixels(const TwipsRect& place, int dpi) {
 
 }  // namespace
 
-FormView::FormView(HWND parent, MainForm& form) : parent_(parent), form_(form), dpi_(windowDpi(parent)) {
+FormView::FormView(HWND parent, MainForm& form)
+    : parent_(parent), form_(form), dpi_(windowDpi(parent)), font_(dialogFont(dpi_)) {
     // Creation order is z-order and tab order. Each label precedes the control its access key
     // leads to, and the click target lies above the indicator it covers.
     bindings_ = {
@@ -60,7 +63,6 @@ FormView::FormView(HWND parent, MainForm& form) : parent_(parent), form_(form), 
         {kIndicatorTarget, Kind::ClickTarget, &form_.indicatorTarget},
         {kIndicator, Kind::Indicator, &form_.indicator},
     };
-    font_ = createMessageFont(dpi_);
     setWindowSize(layout::twipsToPixels(layout::kDesignedClientWidth, dpi_));
     createControls();
     // Tooltips are only needed once the operator can point at something; made after the first
@@ -76,7 +78,6 @@ FormView::FormView(HWND parent, MainForm& form) : parent_(parent), form_(form), 
 
 FormView::~FormView() {
     detach();
-    if (font_ != nullptr) DeleteObject(font_);
 }
 
 void FormView::registerClasses(HINSTANCE instance) {
@@ -118,7 +119,7 @@ void FormView::createControls() {
         binding.hwnd =
             CreateWindowExW(cls.exStyle, cls.className, caption.c_str(), cls.style, 0, 0, 0, 0, parent_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(binding.id)), instance, nullptr);
-        SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (binding.kind == Kind::ComboBox) {
             SendMessageW(binding.hwnd, CB_SETMINVISIBLE, kVisibleListItems, 0);
             fillList(binding);
@@ -169,7 +170,7 @@ void FormView::setWindowSize(int clientWidthPixels) {
 
 void FormView::applyFont() {
     for (const Binding& binding : bindings_) {
-        SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        SendMessageW(binding.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
 }
 
@@ -379,10 +380,9 @@ void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
         const float clientTwips = layout::pixelsToTwips(client.right - client.left, dpi_);
         dpi_ = dpi;
 
-        HFONT old = font_;
-        font_ = createMessageFont(dpi_);
+        // The old font goes once no control uses it any more.
+        const Font old = std::exchange(font_, dialogFont(dpi_));
         applyFont();
-        if (old != nullptr) DeleteObject(old);
 
         if (!IsIconic(parent_)) {
             const SIZE frame = frameSize(parent_, dpi_);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/win32_gdi.h"
 
 namespace zelt {
 
@@ -98,7 +99,7 @@ class FormView {
     HWND parent_;
     MainForm& form_;
     int dpi_;
-    HFONT font_ = nullptr;
+    Font font_;
     HWND tooltip_ = nullptr;
     std::vector<Binding> bindings_;
     int pushing_ = 0;
