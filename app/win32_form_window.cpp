@@ -83,8 +83,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case FormView::kFocusMovedMessage:
-            if (view_) view_->focusMoved();
+        case FocusTracker::kRecheckMessage:
+            if (view_) view_->focus().recheck();
             return 0;
         case FormView::kCreateTooltipsMessage:
             if (view_) view_->createTooltips();
@@ -101,19 +101,18 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_NEXTDLGCTL:
             // IsDialogMessage asks for this on Tab and on a label's access key.
-            moveFocus(wParam, lParam);
+            if (view_) view_->focus().moveTo(wParam, lParam);
             return 0;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus != nullptr && IsChild(hwnd, focus)) lastFocus_ = focus;
-            } else if (HIWORD(wParam) == 0) {
-                restoreFocus();
+                if (view_) view_->focus().deactivated();
+            } else if (HIWORD(wParam) == 0) {  // activated and not minimized
+                if (view_) view_->focus().restore();
                 return 0;
             }
             break;
         case WM_SETFOCUS:
-            restoreFocus();
+            if (view_) view_->focus().restore();
             return 0;
         case WM_CLOSE:
             if (form_ != nullptr) {
@@ -157,31 +156,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void FormWindow::moveFocus(WPARAM wParam, LPARAM lParam) {
-    HWND target = nullptr;
-    if (LOWORD(lParam) != 0) {
-        target = reinterpret_cast<HWND>(wParam);
-    } else {
-        HWND focus = GetFocus();
-        if (focus != nullptr && !IsChild(hwnd_, focus)) focus = nullptr;
-        target = GetNextDlgTabItem(hwnd_, focus, wParam != 0 ? TRUE : FALSE);
-    }
-    if (target == nullptr) return;
-    SetFocus(target);
-    // As in a dialog, an edit reached from the keyboard has all its text selected.
-    if ((SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
-        SendMessageW(target, EM_SETSEL, 0, -1);
-    }
-}
-
-void FormWindow::restoreFocus() {
-    HWND target = lastFocus_;
-    if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) || !IsChild(hwnd_, target)) {
-        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-    }
-    if (target != nullptr) SetFocus(target);
 }
 
 }  // namespace zelt::win32

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "ui/win32_control.h"
+
 namespace zelt::win32 {
 
 // An invisible label that takes the clicks over whatever lies beneath it: it paints nothing and
@@ -9,5 +13,18 @@ namespace zelt::win32 {
 inline constexpr wchar_t kClickTargetClass[] = L"ZeltClickTarget";
 
 void registerClickTargetClass(HINSTANCE instance);
+
+// The click target on a form: a click runs onClick.
+class ClickTarget : public Control {
+  public:
+    void create(const ControlArgs& args) {
+        Control::create(kClickTargetClass, kChildStyle, WS_EX_TRANSPARENT, args);
+    }
+    void notified(WORD code) override {
+        if (code == STN_CLICKED && !writing() && onClick) onClick();
+    }
+
+    std::function<void()> onClick;
+};
 
 }  // namespace zelt::win32
