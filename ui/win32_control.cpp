@@ -15,8 +15,11 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, const
 
 void Control::setText(const std::string& text) {
     if (hwnd_ == nullptr || windowText(hwnd_) == text) return;
-    const Writing writing(*this);
-    SetWindowTextW(hwnd_, toUtf16(text).c_str());
+    {
+        const Writing writing(*this);
+        SetWindowTextW(hwnd_, toUtf16(text).c_str());
+    }
+    lookChanged();
 }
 
 bool Control::enabled() const {
@@ -31,8 +34,11 @@ void Control::setEnabled(bool enabled) {
 
 void Control::setFont(HFONT font) {
     if (hwnd_ == nullptr) return;
-    const Writing writing(*this);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    {
+        const Writing writing(*this);
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    lookChanged();
 }
 
 void Control::place(const RECT& pixels, int dpi) {

@@ -47,6 +47,8 @@ class Control {
     virtual void move(const RECT& pixels, int dpi);
     // Gives the last place again, once something that decides the window's size has changed.
     void placeAgain();
+    // The caption or the font changed.
+    virtual void lookChanged() {}
 
     // Held while the program writes to the control.
     class Writing {

@@ -11,4 +11,8 @@ namespace zelt::win32 {
 // font.
 Font dialogFont(int dpi);
 
+// The room a control's caption takes on one line in the control's own font, with "&" read as the
+// access-key prefix, as buttons and static controls draw it.
+SIZE captionExtent(HWND control);
+
 }  // namespace zelt::win32
