@@ -199,6 +199,12 @@ TEST_F(ViewTest, StartUpCollapsesTheWindowAndLaysTheClickTargetOverTheIndicator)
     EXPECT_EQ(clientWidth(), 79);  // 1185 twips
     EXPECT_GT(form->frameWidth(), 0.0F);
     EXPECT_EQ(placeOf(FormView::kIndicatorTarget), placeOf(FormView::kIndicator));
+    // Over the indicator the target is the window hit, even for a search that passes over
+    // transparent windows.
+    const Place indicator = placeOf(FormView::kIndicator);
+    const POINT centre{indicator.left + indicator.width / 2, indicator.top + indicator.height / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(hwnd, centre, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT),
+              control(FormView::kIndicatorTarget));
     EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "4800,n,8,2");
     EXPECT_EQ(SendMessageW(control(FormView::kPortList), CB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(port.portOpen());
