@@ -13,6 +13,7 @@ constexpr wchar_t kWindowClass[] = L"ZeltMainForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
+constexpr POINT kSmallestTrackSize{1, 1};
 
 }  // namespace
 
@@ -73,19 +74,16 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (view_ && view_->command(wParam, lParam)) return 0;
             if (LOWORD(wParam) == IDOK && lParam == 0) {
-                // Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
-                HWND focus = GetFocus();
-                const auto code =
-                    focus != nullptr && IsChild(hwnd, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
-                if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) {
-                    SendMessageW(focus, BM_CLICK, 0, 0);
-                }
+                pressFocusedButton();
                 return 0;
             }
             break;
         case FocusTracker::kRecheckMessage:
-            if (view_) view_->focus().recheck();
-            return 0;
+        case WM_NEXTDLGCTL:
+        case WM_ACTIVATE:
+        case WM_SETFOCUS:
+            if (trackFocus(message, wParam, lParam)) return 0;
+            break;
         case FormView::kCreateTooltipsMessage:
             if (view_) view_->createTooltips();
             return 0;
@@ -96,32 +94,12 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // The collapsed window is narrower than the system's smallest captioned window; the
             // program alone decides its width.
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = POINT{1, 1};
+            limits->ptMinTrackSize = kSmallestTrackSize;
             return 0;
         }
-        case WM_NEXTDLGCTL:
-            // IsDialogMessage asks for this on Tab and on a label's access key.
-            if (view_) view_->focus().moveTo(wParam, lParam);
-            return 0;
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                if (view_) view_->focus().deactivated();
-            } else if (HIWORD(wParam) == 0) {  // activated and not minimized
-                if (view_) view_->focus().restore();
-                return 0;
-            }
-            break;
-        case WM_SETFOCUS:
-            if (view_) view_->focus().restore();
-            return 0;
         case WM_CLOSE:
             if (form_ != nullptr) {
-                try {
-                    form_->unload();
-                } catch (...) {
-                    // The operator asked to close: the window goes even if the unload failed.
-                }
-                if (hwnd_ != nullptr && IsWindow(hwnd)) DestroyWindow(hwnd);
+                close();
                 return 0;
             }
             break;
@@ -156,6 +134,50 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
+void FormWindow::pressFocusedButton() {
+    HWND focus = GetFocus();
+    const auto code =
+        focus != nullptr && IsChild(hwnd_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+// The focus messages, for the view's focus tracker. False where the system's own handling follows.
+bool FormWindow::trackFocus(UINT message, WPARAM wParam, LPARAM lParam) {
+    FocusTracker* focus = view_ ? &view_->focus() : nullptr;
+    switch (message) {
+        case FocusTracker::kRecheckMessage:
+            if (focus != nullptr) focus->recheck();
+            return true;
+        case WM_NEXTDLGCTL:
+            // IsDialogMessage asks for this on Tab and on a label's access key.
+            if (focus != nullptr) focus->moveTo(wParam, lParam);
+            return true;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (focus != nullptr) focus->deactivated();
+                return false;
+            }
+            if (HIWORD(wParam) != 0) return false;  // activated while minimized
+            if (focus != nullptr) focus->restore();
+            return true;
+        case WM_SETFOCUS:
+            if (focus != nullptr) focus->restore();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void FormWindow::close() {
+    try {
+        form_->unload();
+    } catch (...) {
+        // The operator asked to close: the window goes even if the unload failed.
+    }
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 
 }  // namespace zelt::win32

@@ -35,6 +35,9 @@ class FormWindow {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void pressFocusedButton();
+    bool trackFocus(UINT message, WPARAM wParam, LPARAM lParam);
+    void close();
 
     HWND hwnd_ = nullptr;
     MainForm* form_ = nullptr;
