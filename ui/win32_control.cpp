@@ -7,7 +7,6 @@ namespace zelt::win32 {
 
 void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, const ControlArgs& args) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(args.parent, GWLP_HINSTANCE));
-    id_ = args.id;
     hwnd_ = CreateWindowExW(exStyle, className, toUtf16(args.text).c_str(), style, 0, 0, 0, 0, args.parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance, nullptr);
     if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);

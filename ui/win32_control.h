@@ -27,7 +27,6 @@ class Control {
     Control& operator=(const Control&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    int id() const { return id_; }
 
     // Only a real change is written: rewriting an edit's own text would move its caret.
     void setText(const std::string& text);
@@ -64,14 +63,13 @@ class Control {
 
   private:
     HWND hwnd_ = nullptr;
-    int id_ = 0;
     int writing_ = 0;
     std::optional<RECT> placed_;
     int placedDpi_ = 0;
 };
 
-// Every control that takes the focus starts its own group, so the arrow keys stay within it.
 inline constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
+// Every control that takes the focus starts its own group, so the arrow keys stay within it.
 inline constexpr DWORD kTabStopStyle = WS_TABSTOP | WS_GROUP;
 
 }  // namespace zelt::win32
