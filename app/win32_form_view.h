@@ -2,11 +2,20 @@
 
 #include <windows.h>
 
-#include <optional>
-#include <string>
+#include <functional>
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/win32_check_box.h"
+#include "ui/win32_click_target.h"
+#include "ui/win32_combo_box.h"
+#include "ui/win32_edit_box.h"
+#include "ui/win32_focus_tracker.h"
+#include "ui/win32_gdi.h"
+#include "ui/win32_indicator.h"
+#include "ui/win32_label.h"
+#include "ui/win32_push_button.h"
+#include "ui/win32_tooltips.h"
 
 namespace zelt {
 
@@ -14,9 +23,9 @@ class MainForm;
 
 namespace win32 {
 
-// MainForm's controls on its window: one standard control per model, mirroring the model whenever it
-// changes and handing the operator's input back to it. What the view pushes to a control never
-// comes back as input.
+// MainForm's controls on its window: one control per model, mirroring the model whenever it
+// changes and handing the operator's input back to it, all in the form's font at the window's dpi.
+// What the view pushes to a control never comes back as input.
 class FormView {
   public:
     // Control ids, clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
@@ -32,8 +41,6 @@ class FormView {
         kIndicator,
     };
 
-    // Posted to the parent when the focus moved in a way to be looked at once the move is over.
-    static constexpr UINT kFocusMovedMessage = WM_APP + 1;
     // Posted to the parent at creation: the tooltips are made when it arrives.
     static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
 
@@ -50,72 +57,52 @@ class FormView {
     // The window moved to a monitor of another dpi: new font, control places and window size,
     // keeping the client width in twips. suggested is where the system proposes the window goes.
     void dpiChanged(int dpi, const RECT& suggested) noexcept;
-    // The parent received kFocusMovedMessage.
-    void focusMoved() noexcept;
     void createTooltips();
     // The window is going away: the models stop talking to it.
     void detach() noexcept;
 
+    FocusTracker& focus() { return focus_; }
     HWND control(Id id) const;
     int dpi() const { return dpi_; }
 
   private:
-    enum class Kind { Label, Button, CheckBox, ComboBox, TextBox, Indicator, ClickTarget };
-
+    // One model and the control that shows it.
     struct Binding {
-        Binding(Id id, Kind kind, ControlModel* model) : id(id), kind(kind), model(model) {}
         Id id;
-        Kind kind;
-        ControlModel* model;
-        HWND hwnd = nullptr;
-        std::optional<TwipsRect> placed;  // the place last given to the control
-        int placedDpi = 0;
+        ControlModel& model;
+        Control& control;
+        std::function<void()> showState;  // what the kind shows besides its place and enabled state
     };
 
-    // Sets the guard while the view writes to its controls, so their notifications are not input.
-    class Pushing {
-      public:
-        explicit Pushing(FormView& view) : view_(view) { ++view_.pushing_; }
-        ~Pushing() { --view_.pushing_; }
-        Pushing(const Pushing&) = delete;
-        Pushing& operator=(const Pushing&) = delete;
-
-      private:
-        FormView& view_;
-    };
-
+    template <class Adapter, class Model>
+    void bind(Id id, Adapter& control, Model& model);
     void createControls();
-    void setWindowSize(int clientWidthPixels);
-    void applyFont();
-    void push(Binding& binding);
-    void place(Binding& binding);
-    void placeCombo(Binding& binding, const RECT& pixels);
-    void fillList(Binding& binding);
-    void comboNotification(WORD code);
+    void bindInput();
+    void mirror(const Binding& binding);
+    void place(const Binding& binding);
+    // Outer size for a client width in twips; the height is always the designed one.
+    SIZE outerSize(float clientWidthTwips) const;
     void clickIndicator();
-    Binding* find(Id id);
+    const Binding* find(Id id) const;
 
     HWND parent_;
     MainForm& form_;
     int dpi_;
-    HFONT font_ = nullptr;
-    HWND tooltip_ = nullptr;
-    std::vector<Binding> bindings_;
-    int pushing_ = 0;
-    void postFocusMoved();
-
-    bool leavePending_ = false;
-    bool focusMovedPosted_ = false;
+    Font font_;
+    FocusTracker focus_;
+    Tooltips tooltips_;
     bool attached_ = true;
-    // The combo reports one choice as CBN_SELENDOK and CBN_SELCHANGE, in an order that differs
-    // between systems; the first of the pair is kept here so the second is not a second choice.
-    struct ComboChoice {
-        WORD code;
-        int index;
-    };
-    std::optional<ComboChoice> comboChoice_;
-    std::vector<std::string> listItems_;  // the port list's entries as last filled in
-    static constexpr int kVisibleListItems = 8;
+
+    Label portLabel_;
+    ComboBox portList_;
+    Label settingsLabel_;
+    EditBox lineSettingsBox_;
+    CheckBox runMinimizedBox_;
+    PushButton panelButton_;
+    CheckBox onTopBox_;
+    ClickTarget indicatorTarget_;
+    Indicator indicator_;
+    std::vector<Binding> bindings_;  // in creation order
 };
 
 }  // namespace win32

@@ -13,6 +13,7 @@ constexpr wchar_t kWindowClass[] = L"ZeltMainForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
+constexpr POINT kSmallestTrackSize{1, 1};
 
 }  // namespace
 
@@ -73,19 +74,16 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (view_ && view_->command(wParam, lParam)) return 0;
             if (LOWORD(wParam) == IDOK && lParam == 0) {
-                // Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
-                HWND focus = GetFocus();
-                const auto code =
-                    focus != nullptr && IsChild(hwnd, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
-                if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) {
-                    SendMessageW(focus, BM_CLICK, 0, 0);
-                }
+                pressFocusedButton();
                 return 0;
             }
             break;
-        case FormView::kFocusMovedMessage:
-            if (view_) view_->focusMoved();
-            return 0;
+        case FocusTracker::kRecheckMessage:
+        case WM_NEXTDLGCTL:
+        case WM_ACTIVATE:
+        case WM_SETFOCUS:
+            if (trackFocus(message, wParam, lParam)) return 0;
+            break;
         case FormView::kCreateTooltipsMessage:
             if (view_) view_->createTooltips();
             return 0;
@@ -96,33 +94,12 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // The collapsed window is narrower than the system's smallest captioned window; the
             // program alone decides its width.
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = POINT{1, 1};
+            limits->ptMinTrackSize = kSmallestTrackSize;
             return 0;
         }
-        case WM_NEXTDLGCTL:
-            // IsDialogMessage asks for this on Tab and on a label's access key.
-            moveFocus(wParam, lParam);
-            return 0;
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus != nullptr && IsChild(hwnd, focus)) lastFocus_ = focus;
-            } else if (HIWORD(wParam) == 0) {
-                restoreFocus();
-                return 0;
-            }
-            break;
-        case WM_SETFOCUS:
-            restoreFocus();
-            return 0;
         case WM_CLOSE:
             if (form_ != nullptr) {
-                try {
-                    form_->unload();
-                } catch (...) {
-                    // The operator asked to close: the window goes even if the unload failed.
-                }
-                if (hwnd_ != nullptr && IsWindow(hwnd)) DestroyWindow(hwnd);
+                close();
                 return 0;
             }
             break;
@@ -159,29 +136,48 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void FormWindow::moveFocus(WPARAM wParam, LPARAM lParam) {
-    HWND target = nullptr;
-    if (LOWORD(lParam) != 0) {
-        target = reinterpret_cast<HWND>(wParam);
-    } else {
-        HWND focus = GetFocus();
-        if (focus != nullptr && !IsChild(hwnd_, focus)) focus = nullptr;
-        target = GetNextDlgTabItem(hwnd_, focus, wParam != 0 ? TRUE : FALSE);
-    }
-    if (target == nullptr) return;
-    SetFocus(target);
-    // As in a dialog, an edit reached from the keyboard has all its text selected.
-    if ((SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
-        SendMessageW(target, EM_SETSEL, 0, -1);
+// Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
+void FormWindow::pressFocusedButton() {
+    HWND focus = GetFocus();
+    const auto code =
+        focus != nullptr && IsChild(hwnd_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+// The focus messages, for the view's focus tracker. False where the system's own handling follows.
+bool FormWindow::trackFocus(UINT message, WPARAM wParam, LPARAM lParam) {
+    FocusTracker* focus = view_ ? &view_->focus() : nullptr;
+    switch (message) {
+        case FocusTracker::kRecheckMessage:
+            if (focus != nullptr) focus->recheck();
+            return true;
+        case WM_NEXTDLGCTL:
+            // IsDialogMessage asks for this on Tab and on a label's access key.
+            if (focus != nullptr) focus->moveTo(wParam, lParam);
+            return true;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (focus != nullptr) focus->deactivated();
+                return false;
+            }
+            if (HIWORD(wParam) != 0) return false;  // activated while minimized
+            if (focus != nullptr) focus->restore();
+            return true;
+        case WM_SETFOCUS:
+            if (focus != nullptr) focus->restore();
+            return true;
+        default:
+            return false;
     }
 }
 
-void FormWindow::restoreFocus() {
-    HWND target = lastFocus_;
-    if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) || !IsChild(hwnd_, target)) {
-        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+void FormWindow::close() {
+    try {
+        form_->unload();
+    } catch (...) {
+        // The operator asked to close: the window goes even if the unload failed.
     }
-    if (target != nullptr) SetFocus(target);
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 
 }  // namespace zelt::win32

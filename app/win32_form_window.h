@@ -35,13 +35,13 @@ class FormWindow {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void moveFocus(WPARAM wParam, LPARAM lParam);
-    void restoreFocus();
+    void pressFocusedButton();
+    bool trackFocus(UINT message, WPARAM wParam, LPARAM lParam);
+    void close();
 
     HWND hwnd_ = nullptr;
     MainForm* form_ = nullptr;
     std::unique_ptr<FormView> view_;
-    HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = true;
 };
 

@@ -15,7 +15,7 @@ LRESULT CALLBACK clickTargetProc(HWND window, UINT message, WPARAM wParam, LPARA
     try {
         switch (message) {
             case WM_ERASEBKGND:
-                return 1;  // transparent: the sibling beneath shows through
+                return 1;  // the sibling beneath shows through
             case WM_PAINT: {
                 PAINTSTRUCT ps;
                 BeginPaint(window, &ps);

@@ -15,23 +15,4 @@ SIZE frameSize(HWND window, int dpi) {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-HFONT createMessageFont(int dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                                    static_cast<UINT>(dpi))) {
-        // Older systems: the font at the system dpi, scaled to the window's.
-        metrics.cbSize = sizeof metrics;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-            return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        }
-        const UINT systemDpi = GetDpiForSystem();
-        if (systemDpi != 0) {
-            metrics.lfMessageFont.lfHeight =
-                MulDiv(metrics.lfMessageFont.lfHeight, dpi, static_cast<int>(systemDpi));
-        }
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
 }  // namespace zelt::win32

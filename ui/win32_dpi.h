@@ -10,7 +10,4 @@ int windowDpi(HWND window);
 // The frame a window of this style adds to its client area at the given dpi, in pixels.
 SIZE frameSize(HWND window, int dpi);
 
-// The system's message font at the given dpi; the caller deletes it.
-HFONT createMessageFont(int dpi);
-
 }  // namespace zelt::win32

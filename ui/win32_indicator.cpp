@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/win32_gdi.h"
+
 namespace zelt::win32 {
 namespace {
 
@@ -13,13 +15,12 @@ void paint(HWND window) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
     const RECT circle = indicatorCircle(client.right, client.bottom);
-    HBRUSH fill = CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)));
-    HGDIOBJ oldBrush = SelectObject(dc, fill);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-    Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(fill);
+    {
+        const Brush fill{CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)))};
+        const Selected brush(dc, fill.get());
+        const Selected pen(dc, GetStockObject(BLACK_PEN));
+        Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
+    }
     EndPaint(window, &ps);
 }
 

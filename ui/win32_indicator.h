@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ui/win32_control.h"
+
 namespace zelt::win32 {
 
 // The transmit indicator: a solid circle, as wide as the smaller side of its box and centred in it,
@@ -16,5 +18,13 @@ std::uint32_t indicatorColor(HWND indicator);
 
 // The circle's box inside a client area of the given size.
 RECT indicatorCircle(int width, int height);
+
+// The indicator on a form. It takes no focus and tells nothing; a click target over it takes the
+// clicks.
+class Indicator : public Control {
+  public:
+    void create(const ControlArgs& args) { Control::create(kIndicatorClass, kChildStyle, 0, args); }
+    void setColor(std::uint32_t color) { setIndicatorColor(hwnd(), color); }
+};
 
 }  // namespace zelt::win32

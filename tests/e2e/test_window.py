@@ -40,6 +40,8 @@ CAPTIONS = {
     "panelButton": "&More>>",
     "onTopBox": "&Top",
 }
+# Nothing lies to the right of the labels: each may grow that way to fit its caption.
+LABELS = ("portLabel", "settingsLabel")
 PORTS = ["COM1", "COM2", "COM3", "COM4"]
 DEFAULT_SETTINGS = "4800,n,8,2"
 MORE, LESS = "&More>>", "&Less<<"
@@ -212,6 +214,11 @@ class StartUpLayout(WindowTestCase):
                     # the closed field, whose height is the edit part's.
                     self.assertEqual(rect[:3], rect_px(place)[:3])
                     self.assertEqual(rect[3], px(place[3]), "closed height of the port list")
+                elif name in LABELS:
+                    # A label whose caption needs more room grows to the right, and only that way.
+                    left, top, width, height = rect_px(place)
+                    self.assertEqual([rect[0], rect[1], rect[3]], [left, top, height])
+                    self.assertGreaterEqual(rect[2], width, "a label narrower than designed")
                 else:
                     self.assertEqual(rect, rect_px(place))
         self.assertEqual(shown["indicatorTarget"]["rect"], [19, 16, 41, 33])

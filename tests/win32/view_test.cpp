@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -19,6 +20,7 @@
 #include "hostlink/win32_host_link.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_font.h"
 #include "ui/win32_indicator.h"
 #include "ui/win32_text.h"
 #include "ui/win32_window_system.h"
@@ -100,6 +102,31 @@ class ViewTest : public ::testing::Test {
         }
     }
 
+    long captionWidth(FormView::Id id) const { return win32::captionExtent(control(id)).cx; }
+
+    // The width a control gives its caption, in pixels at the given dpi: a check box's caption
+    // begins after the box and a gap (half a digit, as the systems leave it), a push button's
+    // inside an outer and an inner edge on either side.
+    long captionRoom(FormView::Id id, int dpi) const {
+        HWND hwnd = control(id);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)) & BS_TYPEMASK;
+        if (style == BS_3STATE) {
+            HDC dc = GetDC(hwnd);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+            INT digit = 0;
+            GetCharWidth32W(dc, L'0', L'0', &digit);
+            SelectObject(dc, old);
+            ReleaseDC(hwnd, dc);
+            return client.right - GetSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)) - digit / 2;
+        }
+        if (style == BS_PUSHBUTTON) {
+            return client.right - 2 * 2 * GetSystemMetricsForDpi(SM_CXEDGE, static_cast<UINT>(dpi));
+        }
+        return client.right;
+    }
+
     void notify(FormView::Id id, WORD code) {
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control(id)));
     }
@@ -108,8 +135,11 @@ class ViewTest : public ::testing::Test {
 TEST_F(ViewTest, ControlsSitAtTheirDesignedPlacesInPixels) {
     EXPECT_EQ(placeOf(FormView::kPortList), (Place{104, 16, 81, 21}));
     EXPECT_EQ(placeOf(FormView::kLineSettingsBox), (Place{104, 56, 153, 19}));
-    EXPECT_EQ(placeOf(FormView::kPortLabel), (Place{104, 0, 46, 13}));
-    EXPECT_EQ(placeOf(FormView::kSettingsLabel), (Place{104, 40, 101, 13}));
+    // A label grows to the right when its caption needs more room than its designed width.
+    EXPECT_EQ(placeOf(FormView::kPortLabel),
+              (Place{104, 0, std::max(46L, captionWidth(FormView::kPortLabel)), 13}));
+    EXPECT_EQ(placeOf(FormView::kSettingsLabel),
+              (Place{104, 40, std::max(101L, captionWidth(FormView::kSettingsLabel)), 13}));
     EXPECT_EQ(placeOf(FormView::kRunMinimizedBox), (Place{104, 80, 89, 17}));
     EXPECT_EQ(placeOf(FormView::kPanelButton), (Place{7, 72, 65, 25}));
     EXPECT_EQ(placeOf(FormView::kOnTopBox), (Place{208, 80, 41, 17}));
@@ -130,7 +160,7 @@ TEST_F(ViewTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     EXPECT_EQ(win32::windowText(control(FormView::kRunMinimizedBox)), "Run Mi&nimized");
     EXPECT_EQ(win32::windowText(control(FormView::kPanelButton)), "&More>>");
     EXPECT_EQ(win32::windowText(control(FormView::kOnTopBox)), "&Top");
-    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "lineSettingsBox");
+    EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "Text1");
 
     HWND combo = control(FormView::kPortList);
     ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
@@ -169,6 +199,12 @@ TEST_F(ViewTest, StartUpCollapsesTheWindowAndLaysTheClickTargetOverTheIndicator)
     EXPECT_EQ(clientWidth(), 79);  // 1185 twips
     EXPECT_GT(form->frameWidth(), 0.0F);
     EXPECT_EQ(placeOf(FormView::kIndicatorTarget), placeOf(FormView::kIndicator));
+    // Over the indicator the target is the window hit, even for a search that passes over
+    // transparent windows.
+    const Place indicator = placeOf(FormView::kIndicator);
+    const POINT centre{indicator.left + indicator.width / 2, indicator.top + indicator.height / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(hwnd, centre, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT),
+              control(FormView::kIndicatorTarget));
     EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "4800,n,8,2");
     EXPECT_EQ(SendMessageW(control(FormView::kPortList), CB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(port.portOpen());
@@ -309,8 +345,9 @@ TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
-    // The radio's port is absent: the one open attempt fails, nothing is written, the colour stays.
-    port.present.erase(1);
+    // Never loaded and no port present: the open attempt fails, so nothing is written and the
+    // colour stays.
+    port.present.clear();
     HWND target = control(FormView::kIndicatorTarget);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -362,6 +399,35 @@ TEST_F(ViewTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips) {
     EXPECT_EQ(placeOf(FormView::kPanelButton), (Place{14, 144, 130, 50}));
     EXPECT_EQ(placeOf(FormView::kIndicatorTarget), (Place{38, 32, 82, 66}));
     EXPECT_EQ(placeOf(FormView::kIndicator), (Place{38, 32, 82, 66}));
+}
+
+TEST_F(ViewTest, NoCaptionIsCutAtAnyDpi) {
+    form->load();
+    for (const int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        RECT suggested{};
+        GetWindowRect(hwnd, &suggested);
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ASSERT_EQ(window.view()->dpi(), dpi);
+        for (const bool expanded : {false, true}) {
+            for (FormView::Id id :
+                 {FormView::kPortLabel, FormView::kSettingsLabel, FormView::kRunMinimizedBox,
+                  FormView::kPanelButton, FormView::kOnTopBox}) {
+                EXPECT_LE(captionWidth(id), captionRoom(id, dpi))
+                    << id << " \"" << win32::windowText(control(id)) << "\"";
+            }
+            // The panel button's other caption.
+            if (!expanded) SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+        }
+        SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+        // Labels keep their designed left, top and height; nothing else moves.
+        EXPECT_EQ(placeOf(FormView::kSettingsLabel).top,
+                  layout::twipsToPixels(layout::kSettingsLabel.top, dpi));
+        EXPECT_EQ(placeOf(FormView::kSettingsLabel).height,
+                  layout::twipsToPixels(layout::kSettingsLabel.height, dpi));
+        EXPECT_EQ(placeOf(FormView::kRunMinimizedBox).width,
+                  layout::twipsToPixels(layout::kRunMinimizedBox.width, dpi));
+    }
 }
 
 TEST_F(ViewTest, AStoredTopPutsTheWindowOnTopBeforeItIsShown) {

@@ -1,0 +1,91 @@
+#include "ui/win32_focus_tracker.h"
+
+#include <utility>
+
+namespace zelt::win32 {
+
+void FocusTracker::watchLeaving(HWND control, std::function<void()> onLeft) {
+    watched_ = control;
+    onLeft_ = std::move(onLeft);
+}
+
+void FocusTracker::watchedLostFocus() {
+    // Whether the operator left the control for another one, or the focus only left the program
+    // (another application, a message box, the window closing), is known once the move is over.
+    // Posted messages come before the input that follows, so a click that took the focus still
+    // sees the leaving first.
+    leavePending_ = true;
+    recheckLater();
+}
+
+void FocusTracker::enable(Control& control, bool enabled) {
+    if (control.hwnd() == nullptr || control.enabled() == enabled) return;
+    const bool hadFocus = GetFocus() == control.hwnd();
+    control.setEnabled(enabled);
+    // A disabled control drops the focus; it goes on to the next control once the reaction that
+    // disabled it has finished.
+    if (hadFocus) recheckLater();
+}
+
+void FocusTracker::recheckLater() {
+    if (recheckPosted_ || stopped_) return;
+    recheckPosted_ = PostMessageW(form_, kRecheckMessage, 0, 0) != FALSE;
+}
+
+void FocusTracker::recheck() noexcept {
+    recheckPosted_ = false;
+    if (stopped_) return;
+    if (GetFocus() == nullptr && GetActiveWindow() == form_) {
+        HWND next = GetNextDlgTabItem(form_, nullptr, FALSE);
+        if (next != nullptr) SetFocus(next);
+    }
+    if (!leavePending_) return;
+    leavePending_ = false;
+    HWND focus = GetFocus();
+    // Only a move to another of the form's controls leaves the watched one; the focus comes back
+    // to it when the program is active again.
+    if (focus == nullptr || focus == watched_ || !IsChild(form_, focus) || !onLeft_) return;
+    try {
+        onLeft_();
+    } catch (...) {
+        // As for any reaction: its failure ends it.
+    }
+}
+
+void FocusTracker::moveTo(WPARAM wParam, LPARAM lParam) {
+    HWND target = nullptr;
+    if (LOWORD(lParam) != 0) {
+        target = reinterpret_cast<HWND>(wParam);
+    } else {
+        HWND focus = GetFocus();
+        if (focus != nullptr && !IsChild(form_, focus)) focus = nullptr;
+        target = GetNextDlgTabItem(form_, focus, wParam != 0 ? TRUE : FALSE);
+    }
+    if (target == nullptr) return;
+    SetFocus(target);
+    // As in a dialog, an edit reached from the keyboard has all its text selected.
+    if ((SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+        SendMessageW(target, EM_SETSEL, 0, -1);
+    }
+}
+
+void FocusTracker::deactivated() {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(form_, focus)) lastFocus_ = focus;
+}
+
+void FocusTracker::restore() {
+    HWND target = lastFocus_;
+    if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) || !IsChild(form_, target)) {
+        target = GetNextDlgTabItem(form_, nullptr, FALSE);
+    }
+    if (target != nullptr) SetFocus(target);
+}
+
+void FocusTracker::stop() noexcept {
+    stopped_ = true;
+    watched_ = nullptr;
+    onLeft_ = nullptr;
+}
+
+}  // namespace zelt::win32

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "ui/win32_control.h"
+
+namespace zelt::win32 {
+
+// Where the keyboard focus is among a form's controls, kept as a dialog keeps it: Tab and the
+// access keys move it, it comes back to the control that had it when the form is active again, it
+// passes on from a control that was disabled under it, and the operator leaving one watched
+// control for another control of the form is told apart from the focus only leaving the program.
+class FocusTracker {
+  public:
+    // Posted to the form when the focus moved in a way to be looked at once the move is over.
+    static constexpr UINT kRecheckMessage = WM_APP + 1;
+
+    explicit FocusTracker(HWND form) : form_(form) {}
+
+    // onLeft runs when the operator leaves control for another control of the form.
+    void watchLeaving(HWND control, std::function<void()> onLeft);
+    // The watched control reported losing the focus.
+    void watchedLostFocus();
+    // Enables or disables one of the form's controls; a control that had the focus hands it on.
+    void enable(Control& control, bool enabled);
+
+    // The form received kRecheckMessage.
+    void recheck() noexcept;
+    // WM_NEXTDLGCTL, as IsDialogMessage sends it for Tab and a label's access key.
+    void moveTo(WPARAM wParam, LPARAM lParam);
+    // The form is deactivated: the control with the focus is remembered.
+    void deactivated();
+    // The form is active again or got the focus itself: the control remembered takes it back.
+    void restore();
+    // The form is going away: no more rechecks, nothing watched.
+    void stop() noexcept;
+
+  private:
+    void recheckLater();
+
+    HWND form_;
+    HWND watched_ = nullptr;
+    std::function<void()> onLeft_;
+    HWND lastFocus_ = nullptr;
+    bool leavePending_ = false;
+    bool recheckPosted_ = false;
+    bool stopped_ = false;
+};
+
+}  // namespace zelt::win32
