@@ -130,6 +130,13 @@ bool setTimeouts(HANDLE handle, DWORD writeMilliseconds) {
     return SetCommTimeouts(handle, &timeouts) != FALSE;
 }
 
+// Whether the driver still holds bytes it has not sent (a driver that cannot tell says no).
+bool stillQueued(HANDLE handle) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(handle, &errors, &status) != FALSE && status.cbOutQue > 0;
+}
+
 }  // namespace
 
 void Win32SerialPort::HandleCloser::operator()(void* handle) const noexcept {
@@ -213,6 +220,10 @@ std::size_t Win32SerialPort::output(const std::string& bytes) {
     // A plain write, bounded by the driver's write timeout set at open: an overlapped write with
     // its own wait costs a third more per request under Wine, and every serial driver honours the
     // timeout. A write that runs out of time comes back short; what it took stays on its way.
+    // A stalled line that still holds bytes of earlier writes takes nothing now; the request fails
+    // at once instead of waiting, and the bytes queued go out first once the radio reads again.
+    if (stalled_ && stillQueued(handle_.get())) return 0;
+
     DWORD written = 0;
     if (WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         isTimeout(GetLastError())) {

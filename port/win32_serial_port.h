@@ -25,7 +25,7 @@ class Win32SerialPort final : public SerialPort {
     // How long while the line is stalled: once a write came back short, every later one would
     // hold the window for the whole timeout until the radio reads again. The full timeout
     // returns with the first write that goes through whole.
-    static constexpr std::uint32_t kStalledWriteTimeoutMs = 50;
+    static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
     Win32SerialPort();
     ~Win32SerialPort() override;

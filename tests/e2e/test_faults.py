@@ -44,9 +44,9 @@ RESPONSIVE_DEADLINE = 10.0
 # How long a request may take to come back when the port cannot take its bytes: the write gives up
 # after about a second; the rest is room for a loaded machine.
 FAILED_WRITE_DEADLINE = 20.0
-# A flood far beyond what a pty holds (a few KB in the line discipline plus up to 64 KB queued
-# towards it), so that writes must back up and fail more than once.
-BACKUP_FLOOD = 30_000
+# A flood twice what the radio's line holds under Wine (about 15 KB), so that writes must back up
+# and fail many times over.
+BACKUP_FLOOD = 6_000
 BACKUP_FLOOD_DEADLINE = 300.0
 EXIT_DEADLINE = 30.0
 LONG_TEXT = 100_000
