@@ -78,6 +78,10 @@ class MainForm {
     // request opens it again. Never fails.
     void resumed() noexcept;
 
+    // The window moved to a screen of another dpi: the frame is measured again, so that the panel
+    // toggle keeps the exact widths. Never fails.
+    void windowRescaled() noexcept;
+
     // The port list is about to drop down: COM1 to COM4, then every number up to the highest port
     // present (or the port in force), keeping the chosen entry. Never fails.
     void refreshPortList() noexcept;

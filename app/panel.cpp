@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "common/trap.h"
 #include "ui/layout.h"
 
 namespace zelt {
@@ -7,6 +8,11 @@ void MainForm::measureFrame() {
     const float client = window_.clientWidth();
     const float outer = window_.outerWidth();
     frameWidth_ = outer - client;
+}
+
+void MainForm::windowRescaled() noexcept {
+    Trap trap;
+    trap.step([&] { measureFrame(); });
 }
 
 void MainForm::collapse() {

@@ -153,9 +153,34 @@ void FormView::place(const Binding& binding) {
 }
 
 SIZE FormView::outerSize(float clientWidthTwips) const {
-    const SIZE frame = frameSize(parent_, dpi_);
-    return SIZE{layout::twipsToPixels(clientWidthTwips, dpi_) + frame.cx,
-                layout::twipsToPixels(layout::kClientHeight, dpi_) + frame.cy};
+    return outerSize(clientWidthTwips, dpi_);
+}
+
+SIZE FormView::outerSize(float clientWidthTwips, int dpi) const {
+    const SIZE frame = frameSize(parent_, dpi);
+    return SIZE{layout::twipsToPixels(clientWidthTwips, dpi) + frame.cx,
+                layout::twipsToPixels(layout::kClientHeight, dpi) + frame.cy};
+}
+
+float FormView::normalClientTwips() const {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(parent_, &placement);
+    const RECT& normal = placement.rcNormalPosition;
+    if (!IsIconic(parent_)) {
+        RECT client{};
+        GetClientRect(parent_, &client);
+        return layout::pixelsToTwips(client.right - client.left, dpi_);
+    }
+    return layout::pixelsToTwips(normal.right - normal.left - frameSize(parent_, dpi_).cx, dpi_);
+}
+
+SIZE FormView::scaledSize(int dpi) const noexcept {
+    try {
+        return outerSize(normalClientTwips(), dpi);
+    } catch (...) {
+        return SIZE{0, 0};
+    }
 }
 
 bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
@@ -173,22 +198,32 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
 void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
     if (!attached_ || dpi <= 0 || dpi == dpi_) return;
     try {
-        RECT client{};
-        GetClientRect(parent_, &client);
-        const float clientTwips = layout::pixelsToTwips(client.right - client.left, dpi_);
+        const float clientTwips = normalClientTwips();
         dpi_ = dpi;
 
         // The old font goes once no control uses it any more.
         const Font old = std::exchange(font_, dialogFont(dpi_));
         for (const Binding& binding : bindings_) binding.control.setFont(font_.get());
 
-        if (!IsIconic(parent_)) {
+        if (IsIconic(parent_)) {
+            // Restored later, the window must come back at the new dpi's size.
+            WINDOWPLACEMENT placement{};
+            placement.length = sizeof placement;
+            GetWindowPlacement(parent_, &placement);
             const SIZE size = outerSize(clientTwips);
-            SetWindowPos(parent_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            placement.rcNormalPosition.right = placement.rcNormalPosition.left + size.cx;
+            placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + size.cy;
+            placement.showCmd = SW_SHOWMINNOACTIVE;
+            SetWindowPlacement(parent_, &placement);
+        } else {
+            // Where the system puts the window, as it suggests: it asked for our size first.
+            SetWindowPos(parent_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
         for (const Binding& binding : bindings_) place(binding);
         InvalidateRect(parent_, nullptr, TRUE);
+        // The frame's width in twips changes with the rounding of its pixels.
+        form_.windowRescaled();
     } catch (...) {
         // Keeps the old layout; nothing may leave the window procedure.
     }

@@ -57,6 +57,8 @@ class FormView {
     // The window moved to a monitor of another dpi: new font, control places and window size,
     // keeping the client width in twips. suggested is where the system proposes the window goes.
     void dpiChanged(int dpi, const RECT& suggested) noexcept;
+    // The outer size the window takes at another dpi: its client width in twips kept.
+    SIZE scaledSize(int dpi) const noexcept;
     void createTooltips();
     // The window is going away: the models stop talking to it.
     void detach() noexcept;
@@ -82,6 +84,9 @@ class FormView {
     void place(const Binding& binding);
     // Outer size for a client width in twips; the height is always the designed one.
     SIZE outerSize(float clientWidthTwips) const;
+    SIZE outerSize(float clientWidthTwips, int dpi) const;
+    // The client width of the normal (restored) window in twips, minimized or not.
+    float normalClientTwips() const;
     void clickIndicator();
     const Binding* find(Id id) const;
 

@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
+#include "ui/win32_dpi.h"
 
 namespace zelt::win32 {
 namespace {
@@ -87,6 +88,14 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case FormView::kCreateTooltipsMessage:
             if (view_) view_->createTooltips();
             return 0;
+        case WM_GETDPISCALEDSIZE:
+            // Windows asks what size the window wants at the new dpi before it suggests a
+            // rectangle: the size the twips give, so that the suggestion is exactly that.
+            if (view_) {
+                *reinterpret_cast<SIZE*>(lParam) = view_->scaledSize(static_cast<int>(LOWORD(wParam)));
+                return TRUE;
+            }
+            break;
         case WM_DPICHANGED:
             if (view_) view_->dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

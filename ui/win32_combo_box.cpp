@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/win32_text.h"
+#include "ui/win32_dpi.h"
 
 namespace zelt::win32 {
 namespace {
@@ -89,7 +90,7 @@ void ComboBox::move(const RECT& pixels, int dpi) {
     const auto itemHeight = static_cast<int>(SendMessageW(hwnd(), CB_GETITEMHEIGHT, 0, 0));
     const int shownItems = std::clamp(count, 1, visibleItems_);
     const int listRoom = shownItems * (itemHeight > 0 ? itemHeight : fieldHeight) +
-                         2 * GetSystemMetricsForDpi(SM_CYEDGE, static_cast<UINT>(dpi)) + kListBorderPixels;
+                         2 * systemMetric(SM_CYEDGE, dpi) + kListBorderPixels;
     MoveWindow(hwnd(), pixels.left, pixels.top, pixels.right - pixels.left, fieldHeight + listRoom, TRUE);
     setFieldHeight(fieldHeight);
 }

@@ -86,6 +86,14 @@ HWND focusOf(HWND window) {
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
+// The window's DPI where Windows can tell one per window (looked up: the probe builds for Windows 7).
+UINT dpiOf(HWND window) {
+    using Function = UINT(WINAPI*)(HWND);
+    static const auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return function != nullptr ? function(window) : USER_DEFAULT_SCREEN_DPI;
+}
+
 int window() {
     HWND form = FindWindowW(nullptr, kTitle);
     if (form == nullptr) return 2;
@@ -105,7 +113,7 @@ int window() {
     out += ",\"visible\":" + std::string(IsWindowVisible(form) ? "true" : "false");
     out += ",\"minimized\":" + std::string(IsIconic(form) ? "true" : "false");
     out += ",\"topmost\":" + std::string((exStyle & WS_EX_TOPMOST) ? "true" : "false");
-    out += ",\"dpi\":" + std::to_string(GetDpiForWindow(form));
+    out += ",\"dpi\":" + std::to_string(dpiOf(form));
     out += ",\"outer\":" + rectJson(outer);
     out += ",\"normal\":" + rectJson(placement.rcNormalPosition);
     out += ",\"client\":[" + std::to_string(origin.x) + "," + std::to_string(origin.y) + "," +

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,17 @@ class ViewTest : public ::testing::Test {
 
     HWND control(FormView::Id id) const { return window.view()->control(id); }
 
+    // What Windows suggests on a move to a screen of this dpi: the size the window asks for, a
+    // little away from where it is.
+    RECT suggestedRect(int dpi) const {
+        SIZE size{};
+        EXPECT_TRUE(SendMessageW(hwnd, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi),
+                                 reinterpret_cast<LPARAM>(&size)));
+        RECT outer{};
+        GetWindowRect(hwnd, &outer);
+        return RECT{outer.left + 40, outer.top + 30, outer.left + 40 + size.cx, outer.top + 30 + size.cy};
+    }
+
     Place placeOf(FormView::Id id) const {
         RECT rect{};
         GetWindowRect(control(id), &rect);
@@ -119,10 +131,10 @@ class ViewTest : public ::testing::Test {
             GetCharWidth32W(dc, L'0', L'0', &digit);
             SelectObject(dc, old);
             ReleaseDC(hwnd, dc);
-            return client.right - GetSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)) - digit / 2;
+            return client.right - win32::systemMetric(SM_CXMENUCHECK, dpi) - digit / 2;
         }
         if (style == BS_PUSHBUTTON) {
-            return client.right - 2 * 2 * GetSystemMetricsForDpi(SM_CXEDGE, static_cast<UINT>(dpi));
+            return client.right - 2 * 2 * win32::systemMetric(SM_CXEDGE, dpi);
         }
         return client.right;
     }
@@ -384,29 +396,74 @@ TEST_F(ViewTest, ClosingTheWindowUnloadsTheForm) {
 
 TEST_F(ViewTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips) {
     form->load();
-    RECT suggested{};
-    GetWindowRect(hwnd, &suggested);
+    // As Windows does it: the size the window wants first, then a rectangle of that size
+    // somewhere else on the new screen, which the window takes as it is.
+    const RECT suggested = suggestedRect(192);
+    EXPECT_EQ(suggested.right - suggested.left, 158 + win32::frameSize(hwnd, 192).cx);  // 1185 twips
+    EXPECT_EQ(suggested.bottom - suggested.top, 214 + win32::frameSize(hwnd, 192).cy);  // 1605 twips
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(window.view()->dpi(), 192);
-    // The system has not really moved the window, so its frame is still the old one: the outer
-    // size tells what the view asked for.
-    const SIZE frame = win32::frameSize(hwnd, 192);
     RECT outer{};
     GetWindowRect(hwnd, &outer);
-    EXPECT_EQ(outer.right - outer.left, 158 + frame.cx);  // 1185 twips
-    EXPECT_EQ(outer.bottom - outer.top, 214 + frame.cy);  // 1605 twips
+    EXPECT_EQ(outer.left, suggested.left);
+    EXPECT_EQ(outer.top, suggested.top);
+    EXPECT_EQ(outer.right, suggested.right);
+    EXPECT_EQ(outer.bottom, suggested.bottom);
     EXPECT_EQ(placeOf(FormView::kPortList), (Place{208, 32, 162, 42}));
     EXPECT_EQ(placeOf(FormView::kPanelButton), (Place{14, 144, 130, 50}));
     EXPECT_EQ(placeOf(FormView::kIndicatorTarget), (Place{38, 32, 82, 66}));
     EXPECT_EQ(placeOf(FormView::kIndicator), (Place{38, 32, 82, 66}));
 }
 
+TEST_F(ViewTest, ADpiChangeWhileMinimizedRestoresAtTheNewSize) {
+    form->load();
+    ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(IsIconic(hwnd));
+    RECT ignored{};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&ignored));
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd, &placement);
+    const RECT& normal = placement.rcNormalPosition;
+    EXPECT_EQ(normal.right - normal.left, layout::twipsToPixels(1185, 144) + win32::frameSize(hwnd, 144).cx);
+    EXPECT_EQ(normal.bottom - normal.top, layout::twipsToPixels(1605, 144) + win32::frameSize(hwnd, 144).cy);
+}
+
+// The layout without the DPI functions of Windows 10, as on Windows 7 and 8.1: the same places.
+TEST_F(ViewTest, WithoutTheNewerDpiFunctionsTheControlsSitAtTheSamePlaces) {
+    form->load();
+    const auto placesAt = [&](int dpi) {
+        const RECT suggested = suggestedRect(dpi);
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        std::vector<Place> places;
+        for (int id = FormView::kPortList; id <= FormView::kIndicator; ++id) {
+            places.push_back(placeOf(static_cast<FormView::Id>(id)));
+        }
+        return places;
+    };
+    const auto with96 = placesAt(96);
+    const auto with144 = placesAt(144);
+    placesAt(96);
+    win32::useDpiFunctions({});
+    const auto without96 = placesAt(96);
+    const auto without144 = placesAt(144);
+    win32::useDpiFunctions(win32::lookUpDpiFunctions());
+    EXPECT_EQ(without96, with96);
+    EXPECT_EQ(without144, with144);
+}
+
+TEST_F(ViewTest, AMaximizedLaunchShowsTheWindowNormal) {
+    form->load();
+    windowSystem->showFirst(SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(IsZoomed(hwnd));
+}
+
 TEST_F(ViewTest, NoCaptionIsCutAtAnyDpi) {
     form->load();
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE(dpi);
-        RECT suggested{};
-        GetWindowRect(hwnd, &suggested);
+        const RECT suggested = suggestedRect(dpi);
         SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         ASSERT_EQ(window.view()->dpi(), dpi);
         for (const bool expanded : {false, true}) {
