@@ -161,20 +161,20 @@ int window() {
     return 0;
 }
 
+BOOL CALLBACK collectMessageBox(HWND candidate, LPARAM list) {
+    if (classOf(candidate) == "#32770" && IsWindowVisible(candidate)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(candidate);
+    }
+    return TRUE;
+}
+
 // Message boxes belong to the thread that owns zelt's window.
 std::vector<HWND> messageBoxes() {
     std::vector<HWND> found;
     HWND form = FindWindowW(nullptr, kTitle);
     if (form == nullptr) return found;
-    EnumThreadWindows(
-        GetWindowThreadProcessId(form, nullptr),
-        [](HWND candidate, LPARAM list) -> BOOL {
-            if (classOf(candidate) == "#32770" && IsWindowVisible(candidate)) {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(candidate);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetWindowThreadProcessId(form, nullptr), collectMessageBox,
+                      reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
