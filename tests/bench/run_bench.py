@@ -48,7 +48,7 @@ STARTUP_TARGET = 1.2
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advapi32.dll", "msvcrt.dll",
     "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll",
-    "winmm.dll", "uxtheme.dll", "imm32.dll", "ntdll.dll", "ws2_32.dll", "psapi.dll",
+    "winmm.dll", "uxtheme.dll", "imm32.dll", "ntdll.dll", "ws2_32.dll", "psapi.dll", "oleacc.dll",
 }
 
 

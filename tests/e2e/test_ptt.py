@@ -2,6 +2,7 @@
 
 import unittest
 
+import probe
 from bench import GREEN, PTT_OFF, PTT_ON, RED, SHAPE1_CENTRE, ZeltTestCase
 
 FLOOD = 10_000
@@ -120,6 +121,57 @@ class IndicatorClick(ZeltTestCase):
         self.bench.click_twips(*SHAPE1_CENTRE)
         self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertIndicator(GREEN)
+
+
+class ScreenReader(ZeltTestCase):
+    """The indicator as a screen reader meets it from outside the process: one accessible object
+    that tells the state in words, and one value-change event for every change of state, whoever
+    made it."""
+
+    def setUp(self):
+        super().setUp()
+        self.bench.start_zelt()
+        self.assertIndicator(GREEN)
+
+    def assertValue(self, expected: str):
+        self.assertEqual(probe.accessible(self.bench)["controls"]["indicatorTarget"]["value"], expected)
+
+    def assertEvents(self, listener: probe.EventListener, values: list[str]):
+        """Exactly these value changes have arrived, in this order, all of the indicator's object."""
+        seen = listener.wait_events(len(values))
+        self.assertEqual([(e["control"], e["idObject"], e["idChild"], e["value"]) for e in seen],
+                         [("indicatorTarget", probe.OBJID_CLIENT, probe.CHILDID_SELF, v) for v in values])
+
+    def test_circle_and_click_target_are_one_named_object(self):
+        seen = probe.accessible(self.bench)
+        target = seen["controls"]["indicatorTarget"]
+        self.assertEqual((target["name"], target["value"], target["role"], target["defaultAction"]),
+                         ("Transmit indicator", "Receiving", probe.ROLE_SYSTEM_PUSHBUTTON, "Toggle"))
+        # Pointing at the circle finds that object; the circle's own window says it is invisible.
+        self.assertEqual(seen["atIndicator"], target)
+        self.assertTrue(seen["controls"]["indicator"]["state"] & probe.STATE_SYSTEM_INVISIBLE, seen)
+
+    def test_each_change_of_state_raises_one_event_and_the_value_follows(self):
+        with probe.EventListener(self.bench) as listener:
+            self.assertSent(self.bench.send(0, 1))
+            self.assertEvents(listener, ["Transmitting"])
+            self.assertValue("Transmitting")
+            # A request that changes nothing raises nothing: the next change's event comes alone.
+            self.assertSent(self.bench.send(0, 1))
+            self.assertSent(self.bench.send(0, 0))
+            self.assertEvents(listener, ["Transmitting", "Receiving"])
+            self.assertValue("Receiving")
+            self.assertSent(self.bench.send(0, 0))
+            self.bench.click_twips(*SHAPE1_CENTRE)
+            self.assertRadio(1, PTT_ON + PTT_ON + PTT_OFF + PTT_OFF + PTT_ON)
+            self.assertEvents(listener, ["Transmitting", "Receiving", "Transmitting"])
+            self.assertValue("Transmitting")
+            # A screen reader's "press" is a click.
+            self.assertTrue(probe.default_action(self.bench, "indicatorTarget"))
+            self.assertRadio(1, PTT_ON + PTT_ON + PTT_OFF + PTT_OFF + PTT_ON + PTT_OFF)
+            self.assertEvents(listener, ["Transmitting", "Receiving", "Transmitting", "Receiving"])
+            self.assertValue("Receiving")
+            self.assertIndicator(GREEN)
 
 
 class Floods(ZeltTestCase):
