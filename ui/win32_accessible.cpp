@@ -1,16 +1,14 @@
 #include "ui/win32_accessible.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace zelt::win32 {
 namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
 
 // What a window exposes, shared by its subclass and by every object handed out for it. An object
 // may outlive its window; once the window is gone the facts are dropped, and the object passes
@@ -235,37 +233,47 @@ std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam,
     return result;
 }
 
-LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
-                             DWORD_PTR data) {
-    auto* exposure = reinterpret_cast<std::shared_ptr<Exposure>*>(data);
+// The exposed windows of this thread, each with the procedure it had before. A window's procedure
+// is replaced outright rather than chained with SetWindowSubclass, whose bookkeeping lives in a
+// window property: under Wine, reading a property is a round trip to the server, on every message,
+// and the indicator repaints at every request.
+struct Exposed {
+    WNDPROC previous = nullptr;
+    std::shared_ptr<Exposure> exposure;
+};
+thread_local std::unordered_map<HWND, Exposed> t_exposed;
+
+LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto found = t_exposed.find(window);
+    if (found == t_exposed.end()) return DefWindowProcW(window, message, wParam, lParam);
+    const WNDPROC previous = found->second.previous;
     try {
         if (message == WM_GETOBJECT) {
-            if (const std::optional<LRESULT> result = answer(window, wParam, lParam, *exposure)) {
+            const std::shared_ptr<const Exposure> exposure = found->second.exposure;
+            if (const std::optional<LRESULT> result = answer(window, wParam, lParam, exposure)) {
                 return *result;
             }
         } else if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(window, exposedProc, kSubclassId);
-            (*exposure)->facts = nullptr;
-            (*exposure)->act = nullptr;
-            delete exposure;
+            found->second.exposure->facts = nullptr;
+            found->second.exposure->act = nullptr;
+            t_exposed.erase(found);
         }
     } catch (...) {
         // The system's own answer then.
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 }  // namespace
 
 bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
-    if (window == nullptr) return false;
-    // The subclass owns it until WM_NCDESTROY.
-    auto* exposure =
-        new std::shared_ptr<Exposure>(std::make_shared<Exposure>(Exposure{std::move(facts), std::move(act)}));
-    if (SetWindowSubclass(window, exposedProc, kSubclassId, reinterpret_cast<DWORD_PTR>(exposure)) != FALSE) {
-        return true;
-    }
-    delete exposure;
+    if (window == nullptr || t_exposed.contains(window)) return false;
+    Exposed& exposed = t_exposed[window];
+    exposed.exposure = std::make_shared<Exposure>(Exposure{std::move(facts), std::move(act)});
+    exposed.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&exposedProc)));
+    if (exposed.previous != nullptr) return true;
+    t_exposed.erase(window);
     return false;
 }
 
