@@ -10,7 +10,7 @@
 namespace zelt::win32 {
 namespace {
 
-// What a window exposes, shared by its subclass and by every object handed out for it. An object
+// What a window exposes, shared by its procedure and by every object handed out for it. An object
 // may outlive its window; once the window is gone the facts are dropped, and the object passes
 // every question on to the standard object, which knows the window is gone.
 struct Exposure {
