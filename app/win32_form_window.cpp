@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
+#include "ui/win32_timer.h"
 
 namespace zelt::win32 {
 namespace {
@@ -70,6 +71,13 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
     switch (message) {
+        // The transmit time limit's timer.
+        case WM_TIMER:
+            if (wParam == Win32Timer::kId && form_ != nullptr) {
+                form_->transmitTimerFired();
+                return 0;
+            }
+            break;
         case WM_COMMAND:
             if (view_ && view_->command(wParam, lParam)) return 0;
             if (LOWORD(wParam) == IDOK && lParam == 0) {
