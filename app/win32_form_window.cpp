@@ -3,6 +3,7 @@
 #include <dbt.h>
 
 #include "app/main_form.h"
+#include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
 #include "ui/win32_timer.h"
@@ -71,7 +72,13 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
     switch (message) {
-        // The transmit time limit's timer.
+        // The system menu's extras and the transmit time limit's timer.
+        case WM_INITMENUPOPUP:
+            if (systemMenu_ != nullptr) systemMenu_->opening();
+            break;
+        case WM_SYSCOMMAND:
+            if (systemMenu_ != nullptr && systemMenu_->command(wParam)) return 0;
+            break;
         case WM_TIMER:
             if (wParam == Win32Timer::kId && form_ != nullptr) {
                 form_->transmitTimerFired();
@@ -79,6 +86,11 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_COMMAND:
+            // A submenu of the system menu may report its items as commands.
+            if (lParam == 0 && HIWORD(wParam) == 0 && systemMenu_ != nullptr &&
+                systemMenu_->command(wParam)) {
+                return 0;
+            }
             if (view_ && view_->command(wParam, lParam)) return 0;
             if (LOWORD(wParam) == IDOK && lParam == 0) {
                 // Enter, as IsDialogMessage reports it: it presses the push button that has the focus.

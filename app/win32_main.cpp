@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/win32_form_window.h"
+#include "app/win32_system_menu.h"
 #include "common/event_log.h"
 #include "common/event_log_file.h"
 #include "common/win32_append_file.h"
@@ -72,10 +73,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         };
 
         window.attach(form);
+        zelt::win32::SystemMenu systemMenu(hwnd, form);
+        window.setSystemMenu(&systemMenu);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         windowSystem.showFirst(showCommand);
-        return runMessageLoop(hwnd);
+        const int result = runMessageLoop(hwnd);
+        window.setSystemMenu(nullptr);
+        return result;
     } catch (...) {
         return 1;
     }
