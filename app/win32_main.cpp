@@ -2,13 +2,22 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/win32_form_window.h"
+#include "app/win32_system_menu.h"
+#include "common/event_log.h"
+#include "common/event_log_file.h"
+#include "common/win32_append_file.h"
+#include "common/win32_clock.h"
+#include "common/win32_text.h"
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
 #include "ui/win32_message_dialog.h"
+#include "ui/win32_operator_ui.h"
+#include "ui/win32_timer.h"
 #include "ui/win32_window_system.h"
 
 namespace {
@@ -30,8 +39,18 @@ int runMessageLoop(HWND form) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
     try {
+        // The event log comes first, so that it is there for everything that follows, and goes last.
+        zelt::win32::Win32Clock clock;
+        zelt::EventLog log(clock);
+        zelt::win32::Win32AppendFile logFile;
+        zelt::EventLogFile logFileWriter(log, logFile);
+        const zelt::CommandLine commandLine =
+            zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
+        for (const std::string& problem : commandLine.problems) log.add(problem);
+        if (!commandLine.logFile.empty()) logFileWriter.open(commandLine.logFile);
+
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
 
@@ -46,16 +65,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         zelt::win32::Win32MessageDialog messages(hwnd);
         zelt::HostMessages hostMessages;
         zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
-        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink});
+        zelt::win32::Win32Timer timer(hwnd);
+        zelt::win32::Win32OperatorUi operatorUi(hwnd, log);
+        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
-            form.ptt(request, state);
+            form.hostRequest(request, state);
         };
 
         window.attach(form);
+        zelt::win32::SystemMenu systemMenu(hwnd, form);
+        window.setSystemMenu(&systemMenu);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         windowSystem.showFirst(showCommand);
-        return runMessageLoop(hwnd);
+        const int result = runMessageLoop(hwnd);
+        window.setSystemMenu(nullptr);
+        return result;
     } catch (...) {
         return 1;
     }
