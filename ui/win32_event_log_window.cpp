@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "common/win32_failure.h"
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_font.h"
 
 namespace zelt::win32 {
 namespace {
@@ -54,7 +56,6 @@ RECT firstPlace(HWND owner, SIZE size) {
 
 EventLogWindow::~EventLogWindow() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    if (font_ != nullptr) DeleteObject(font_);
 }
 
 void EventLogWindow::show() {
@@ -107,17 +108,16 @@ void EventLogWindow::createControls() {
 }
 
 void EventLogWindow::applyFont(int dpi) {
-    HFONT font = createMessageFont(dpi);
+    // The old font goes once no control uses it any more.
+    const Font old = std::exchange(font_, dialogFont(dpi));
     for (HWND control : {list_, copyButton_, clearButton_}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
-    if (font_ != nullptr) DeleteObject(font_);
-    font_ = font;
     // The widths measured in the old font no longer hold; the lines are measured again.
     widestLine_ = 0;
     const int count = static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
     HDC dc = GetDC(list_);
-    const HGDIOBJ old = SelectObject(dc, font_);
+    const HGDIOBJ previous = SelectObject(dc, font_.get());
     for (int i = 0; i < count; ++i) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(list_, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
         const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
@@ -126,7 +126,7 @@ void EventLogWindow::applyFont(int dpi) {
             widestLine_ = std::max<int>(widestLine_, size.cx);
         }
     }
-    SelectObject(dc, old);
+    SelectObject(dc, previous);
     ReleaseDC(list_, dc);
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
 }
@@ -155,14 +155,14 @@ void EventLogWindow::addLine(const Event& event) {
     }
     SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     HDC dc = GetDC(list_);
-    const HGDIOBJ old = SelectObject(dc, font_);
+    const HGDIOBJ previous = SelectObject(dc, font_.get());
     SIZE size{};
     if (GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size) &&
         size.cx > widestLine_) {
         widestLine_ = size.cx;
         SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
     }
-    SelectObject(dc, old);
+    SelectObject(dc, previous);
     ReleaseDC(list_, dc);
 }
 
