@@ -333,7 +333,8 @@ class EventLog(OperatorTestCase):
         window = self.open_event_log()
         reports = [line for line in texts(window["lines"]) if "could not be opened" in line]
         self.assertEqual(len(reports), 1, window["lines"])
-        self.assertIn("(Windows error 3)", reports[0])  # the path was not found, in the system's words
+        # The path was not found, in the system's words, then its number.
+        self.assertRegex(reports[0], r"CreateFileW: \w.* \(Windows error 3\)$")
         self.assertFalse(missing.parent.exists())
 
 
