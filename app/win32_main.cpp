@@ -25,11 +25,14 @@ namespace {
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is destroyed before returning, while the objects its shut-down needs (the form and the port)
 // still exist, so a radio left keyed is unkeyed however the loop ended.
-int runMessageLoop(HWND form) {
+int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Tab, the access keys and Enter on a button are the form's, as in a dialog.
+        // Tab, the access keys and Enter on a button are the form's, as in a dialog; Tab and Escape
+        // are the event log window's too, while it is open.
         if (IsWindow(form) && IsDialogMessageW(form, &msg)) continue;
+        HWND log = logWindow.hwnd();
+        if (log != nullptr && IsDialogMessageW(log, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -78,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         windowSystem.showFirst(showCommand);
-        const int result = runMessageLoop(hwnd);
+        const int result = runMessageLoop(hwnd, operatorUi.logWindow());
         window.setSystemMenu(nullptr);
         return result;
     } catch (...) {

@@ -240,6 +240,10 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 log_.clear();
                 return 0;
             }
+            if (LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(hwnd);  // Escape, as in a dialog
+                return 0;
+            }
             break;
         case WM_SIZE:
             if (list_ != nullptr) layOut();

@@ -9,7 +9,8 @@ namespace zelt::win32 {
 
 // The event log on screen: a resizable window owned by MainForm's window, listing the events
 // oldest first and scrolling to each new one as it is logged, with "Copy" (every line to the
-// clipboard as text) and "Clear". Closing it only closes it; it can be opened again.
+// clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message
+// loop hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
 class EventLogWindow final : public EventListener {
   public:
     static constexpr wchar_t kClassName[] = L"ZeltEventLog";
