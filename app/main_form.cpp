@@ -3,13 +3,17 @@
 #include <algorithm>
 
 #include "app/cat_commands.h"
+#include "app/event_text.h"
 #include "common/failure.h"
 #include "ui/layout.h"
 
 namespace zelt {
 
 MainForm::MainForm(Platform platform)
-    : portList({"COM1", "COM2", "COM3", "COM4"}, layout::kPortList, false, "Set COM port for radio"),
+    : loggedPort_(platform.radioPort, platform.log),
+      loggedStore_(platform.store, platform.log),
+      loggedMessages_(platform.messages, platform.log),
+      portList({"COM1", "COM2", "COM3", "COM4"}, layout::kPortList, false, "Set COM port for radio"),
       lineSettingsBox("Text1", layout::kLineSettingsBox, false, "Enter baud rate, parity, bits, stop bits"),
       portLabel("Com &Port:", layout::kPortLabel, true),
       settingsLabel("&Settings: (9600,n,8,1)", layout::kSettingsLabel, true),
@@ -18,14 +22,17 @@ MainForm::MainForm(Platform platform)
       onTopBox("&Top", layout::kOnTopBox, true, "Always on top of other windows"),
       indicatorTarget("", layout::kIndicatorTarget, true, "Turns red on TX; Click to toggle TX state"),
       indicator("", layout::kIndicator, true),
-      radioPort(platform.radioPort),
-      store_(platform.store),
+      radioPort(loggedPort_),
+      store_(loggedStore_),
       window_(platform.window),
-      messages_(platform.messages),
-      hostLink_(platform.hostLink) {
-    indicator.setFillColor(kGreen);
+      messages_(loggedMessages_),
+      hostLink_(platform.hostLink),
+      log_(platform.log),
+      timer_(platform.timer),
+      operatorUi_(platform.operatorUi) {
+    setIndicator(kGreen);
 
-    indicatorTarget.onClick = [this] { toggleTransmit(); };
+    indicatorTarget.onClick = [this] { toggleTransmit("indicator click"); };
     panelButton.onClick = [this] { togglePanel(); };
     runMinimizedBox.onClick = [this] { runMinimizedClicked(); };
     onTopBox.onClick = [this] { onTopClicked(); };
@@ -73,6 +80,7 @@ void MainForm::write(const std::string& bytes) {
     const std::int16_t port = radioPort.commPort();
     if (port != stream_.port) stream_ = Stream{port, {}, false};  // another port is another line
     const std::size_t taken = std::min(radioPort.output(bytes), bytes.size());
+    written_.append(bytes, 0, taken);
     recordOnLine(bytes.substr(0, taken));
     if (taken < bytes.size()) {
         // A write that took nothing tore no block; a realignment cut short stays owed regardless.
@@ -91,7 +99,13 @@ void MainForm::recordOnLine(const std::string& taken) {
         if (stream_.partial == kPttOff.text()) colour = kGreen;
         stream_.partial.clear();
     }
-    if (colour) indicator.setFillColor(*colour);
+    if (colour) setIndicator(*colour);
+}
+
+void MainForm::setIndicator(std::uint32_t colour) {
+    const bool was = transmitting();
+    indicator.setFillColor(colour);
+    if (transmitting() != was) transmittingChanged(transmitting());
 }
 
 bool MainForm::streamTorn() const {
@@ -110,21 +124,26 @@ void MainForm::unkeyRadio() {
 
 // Nothing else would ever unkey a radio left transmitting, so it is told once, best effort. A port
 // held closed at this moment is opened for it.
-void MainForm::unkeyBeforeLettingGo() noexcept {
+void MainForm::unkeyBeforeLettingGo(std::string_view occasion) noexcept {
+    if (!radioMayBeKeyed()) return;
+    written_.clear();
     try {
-        if (!radioMayBeKeyed()) return;
         if (!radioPort.portOpen()) radioPort.setPortOpen(true);
         unkeyRadio();
-    } catch (...) {
+        logOutcome(occasion, nullptr);
+    } catch (const std::exception& failure) {
         // Best effort: whatever the radio does, the program is letting go of it.
+        logOutcome(occasion, &failure);
+    } catch (...) {
+        logOutcome(occasion, &unexpectedFailure());
     }
 }
 
-void MainForm::toggleTransmit() {
+void MainForm::toggleTransmit(std::string_view source) {
     std::int32_t state = 1;
     if (indicator.fillColor() == kRed) state = 0;
     const std::int32_t request = 0;
-    ptt(request, state);
+    loggedRequest(source, request, state);
 }
 
 void MainForm::unload() {
@@ -135,7 +154,8 @@ void MainForm::unload() {
 void MainForm::windowDestroyed() noexcept {
     if (windowGone_) return;
     windowGone_ = true;
-    unkeyBeforeLettingGo();
+    stopTransmitTimer();
+    unkeyBeforeLettingGo("unkey at shut-down");
     try {
         radioPort.setPortOpen(false);
     } catch (...) {
@@ -147,7 +167,7 @@ void MainForm::sessionEnding() noexcept {
     // A request the settings box held up must not key the radio after this last unkey.
     heldRequest_.reset();
     if (windowGone_) return;
-    unkeyBeforeLettingGo();
+    unkeyBeforeLettingGo("unkey at session end");
 }
 
 }  // namespace zelt

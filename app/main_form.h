@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "app/logged_platform.h"
+#include "common/event_log.h"
 #include "hostlink/host_link.h"
 #include "port/serial_port.h"
 #include "settings/settings_store.h"
 #include "ui/controls.h"
+#include "ui/operator_ui.h"
+#include "ui/timer.h"
 #include "ui/window_system.h"
 
 namespace zelt {
@@ -24,12 +30,23 @@ class MainForm {
         WindowSystem& window;
         MessageDialog& messages;
         HostLink& hostLink;
+        EventLog& log;
+        Timer& timer;  // counts the transmit time limit
+        OperatorUi& operatorUi;
     };
 
     explicit MainForm(Platform platform);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
+  private:
+    // The port, the store and the message box as every reaction uses them: what they do is logged
+    // on the way. Built first, so that radioPort and the others below refer to them made.
+    LoggedSerialPort loggedPort_;
+    LoggedSettingsStore loggedStore_;
+    LoggedMessageDialog loggedMessages_;
+
+  public:
     // The controls, in tab order (the indicator's click target and the indicator last).
     ComboBoxModel portList;
     TextBoxModel lineSettingsBox;
@@ -60,6 +77,28 @@ class MainForm {
 
     // Closes the window, which ends the program.
     void unload();
+
+    // A request from the host: ptt, logged with what came of it (the bytes written, or the
+    // failure, which is then passed on as ptt passed it).
+    void hostRequest(std::int32_t request, std::int32_t state);
+
+    // Whether the indicator shows transmit.
+    bool transmitting() const { return indicator.fillColor() == kRed; }
+
+    // The system menu's "Transmit": exactly what a click on the indicator does, and fails as it does.
+    void menuTransmit();
+    // The system menu's "Event log..." and "About zelt...".
+    void showEventLog();
+    void showAbout();
+
+    // The transmit time limit in force, in seconds; 0 is off. Read at start-up.
+    std::uint32_t transmitLimit() const { return transmitLimit_; }
+    // The operator chose a limit (0 for off): stored at once, and in force from now; a transmission
+    // under way counts it from now. Never fails.
+    void chooseTransmitLimit(std::uint32_t seconds) noexcept;
+    // The window's timer ran out: the radio has been keyed for the whole limit, so it is unkeyed,
+    // the indicator turns green, and the operator hears and can read of it. Never fails.
+    void transmitTimerFired() noexcept;
 
     // The window is going away: a radio left keyed gets the PTT-off block once, best effort, then
     // the port is released. Never fails.
@@ -105,7 +144,7 @@ class MainForm {
     bool streamTorn() const;
     bool radioMayBeKeyed() const;
     void unkeyRadio();
-    void unkeyBeforeLettingGo() noexcept;
+    void unkeyBeforeLettingGo(std::string_view occasion) noexcept;
     void unkeyRadioLeftBehind();
     void fillPortList();
     // While the settings check's message box is shown the port is held closed; the last request
@@ -113,8 +152,21 @@ class MainForm {
     void showHoldingThePort(const std::string& text);
     void carryOutHeldRequest();
 
+    // The one place the indicator changes: the time limit (and anything else that follows the
+    // transmit state) learns of every change here.
+    void setIndicator(std::uint32_t colour);
+    void transmittingChanged(bool on) noexcept;
+    void startTransmitTimer(std::uint32_t milliseconds) noexcept;
+    void stopTransmitTimer() noexcept;
+
+    // The event log: a request as it went (source: who asked), start-up's summary.
+    void loggedRequest(std::string_view source, std::int32_t request, std::int32_t state);
+    void logOutcome(std::string_view what, const std::exception* failure) noexcept;
+    void logStarting();
+    void logStart();
+
     // Reactions, bound to the controls' events in the constructor.
-    void toggleTransmit();
+    void toggleTransmit(std::string_view source);
     void togglePanel();
     void runMinimizedClicked();
     void onTopClicked();
@@ -132,12 +184,20 @@ class MainForm {
     WindowSystem& window_;
     MessageDialog& messages_;
     HostLink& hostLink_;
+    EventLog& log_;
+    Timer& timer_;
+    OperatorUi& operatorUi_;
     bool loaded_ = false;
     float frameWidth_ = 0;
     bool windowGone_ = false;  // the window was destroyed; reactions still under way must not reopen the port
     Stream stream_;
     bool portHeld_ = false;            // a message box holds the port closed
     std::optional<bool> heldRequest_;  // the last request it held up: transmit or not
+    std::uint32_t transmitLimit_ = 0;  // seconds; 0 is off
+    bool transmitTimerRunning_ = false;
+    std::string written_;      // the bytes the request under way put on the line
+    std::string requestText_;  // "host: request 0, state 1", reused
+    std::string eventText_;    // each event's text is made here, reusing its room
 };
 
 }  // namespace zelt

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/main_form.h"
+#include "app/transmit_limit.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
@@ -28,6 +29,7 @@ bool lineHigh(const std::string& stored) {
 // always reaches the running state; nothing is shown.
 void MainForm::load() noexcept {
     Trap trap;
+    trap.step([&] { logStarting(); });
     trap.step([&] { hostLink_.registerMessage(); });
     trap.step([&] { hostLink_.hookWindow(); });
 
@@ -52,7 +54,11 @@ void MainForm::load() noexcept {
     trap.step([&] { collapse(); });
     trap.step([&] { layClickTargetOverIndicator(); });
 
+    // Optional: nothing stored leaves the transmitter untimed.
+    trap.step([&] { transmitLimit_ = transmitLimitFromText(readSetting(store_, settings::kTransmitLimit)); });
+
     loaded_ = true;
+    trap.step([&] { logStart(); });
     trap.step([&] { radioPort.setPortOpen(true); });
 }
 

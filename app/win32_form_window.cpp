@@ -3,9 +3,11 @@
 #include <dbt.h>
 
 #include "app/main_form.h"
+#include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_timer.h"
 
 namespace zelt::win32 {
 namespace {
@@ -72,7 +74,25 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
     switch (message) {
+        // The system menu's extras and the transmit time limit's timer.
+        case WM_INITMENUPOPUP:
+            if (systemMenu_ != nullptr) systemMenu_->opening();
+            break;
+        case WM_SYSCOMMAND:
+            if (systemMenu_ != nullptr && systemMenu_->command(wParam)) return 0;
+            break;
+        case WM_TIMER:
+            if (wParam == Win32Timer::kId && form_ != nullptr) {
+                form_->transmitTimerFired();
+                return 0;
+            }
+            break;
         case WM_COMMAND:
+            // A submenu of the system menu may report its items as commands.
+            if (lParam == 0 && HIWORD(wParam) == 0 && systemMenu_ != nullptr &&
+                systemMenu_->command(wParam)) {
+                return 0;
+            }
             if (view_ && view_->command(wParam, lParam)) return 0;
             if (LOWORD(wParam) == IDOK && lParam == 0) {
                 pressFocusedButton();

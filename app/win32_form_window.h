@@ -12,6 +12,8 @@ class MainForm;
 
 namespace win32 {
 
+class SystemMenu;
+
 // MainForm's top-level window: a fixed frame with caption, system menu and minimize box, holding the
 // controls of FormView. It handles closing, focus and keyboard navigation as a dialog would.
 class FormWindow {
@@ -31,6 +33,8 @@ class FormWindow {
     FormView* view() const { return view_.get(); }
     // Whether the end of the window ends the message loop (tests keep theirs running).
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+    // The extras in the system menu, which the window hands the menu's messages.
+    void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
 
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -43,6 +47,7 @@ class FormWindow {
     MainForm* form_ = nullptr;
     std::unique_ptr<FormView> view_;
     bool quitOnDestroy_ = true;
+    SystemMenu* systemMenu_ = nullptr;
 };
 
 }  // namespace win32

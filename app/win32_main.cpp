@@ -2,13 +2,22 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/win32_form_window.h"
+#include "app/win32_system_menu.h"
+#include "common/event_log.h"
+#include "common/event_log_file.h"
+#include "common/win32_append_file.h"
+#include "common/win32_clock.h"
+#include "common/win32_text.h"
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
 #include "ui/win32_message_dialog.h"
+#include "ui/win32_operator_ui.h"
+#include "ui/win32_timer.h"
 #include "ui/win32_window_system.h"
 
 namespace {
@@ -16,11 +25,14 @@ namespace {
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is destroyed before returning, while the objects its shut-down needs (the form and the port)
 // still exist, so a radio left keyed is unkeyed however the loop ended.
-int runMessageLoop(HWND form) {
+int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Tab, the access keys and Enter on a button are the form's, as in a dialog.
+        // Tab, the access keys and Enter on a button are the form's, as in a dialog; Tab and Escape
+        // are the event log window's too, while it is open.
         if (IsWindow(form) && IsDialogMessageW(form, &msg)) continue;
+        HWND log = logWindow.hwnd();
+        if (log != nullptr && IsDialogMessageW(log, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -30,8 +42,18 @@ int runMessageLoop(HWND form) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
     try {
+        // The event log comes first, so that it is there for everything that follows, and goes last.
+        zelt::win32::Win32Clock clock;
+        zelt::EventLog log(clock);
+        zelt::win32::Win32AppendFile logFile;
+        zelt::EventLogFile logFileWriter(log, logFile);
+        const zelt::CommandLine commandLine =
+            zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
+        for (const std::string& problem : commandLine.problems) log.add(problem);
+        if (!commandLine.logFile.empty()) logFileWriter.open(commandLine.logFile);
+
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
 
@@ -46,16 +68,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         zelt::win32::Win32MessageDialog messages(hwnd);
         zelt::HostMessages hostMessages;
         zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
-        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink});
+        zelt::win32::Win32Timer timer(hwnd);
+        zelt::win32::Win32OperatorUi operatorUi(hwnd, log);
+        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
-            form.ptt(request, state);
+            form.hostRequest(request, state);
         };
 
         window.attach(form);
+        zelt::win32::SystemMenu systemMenu(hwnd, form);
+        window.setSystemMenu(&systemMenu);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         windowSystem.showFirst(showCommand);
-        return runMessageLoop(hwnd);
+        const int result = runMessageLoop(hwnd, operatorUi.logWindow());
+        window.setSystemMenu(nullptr);
+        return result;
     } catch (...) {
         return 1;
     }

@@ -25,6 +25,8 @@ inline constexpr SettingKey kDtr{"Com", "DTR", "0"};
 inline constexpr SettingKey kRts{"Com", "RTS", "0"};
 inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
 inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
+// Optional: the transmit time limit, a whole number of seconds; "0", absent or anything else is off.
+inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
 }  // namespace settings
 
 inline std::string readSetting(SettingsStore& store, const SettingKey& key) {

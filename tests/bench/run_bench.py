@@ -1,7 +1,7 @@
 """Latency, start-up and footprint of zelt.exe against the floor program, under Wine on the
 end-to-end bench (private X display, Wine prefix, pty radio on COM1..COM4).
 
-    python3 tests/bench/run_bench.py [--rounds R] [--requests N] [--runs K] [--flood F]
+    python3 tests/bench/run_bench.py [--rounds R] [--requests N] [--runs K] [--flood F] [--log]
 
 Measures, with zelt-host.exe inside Wine doing the timing:
 
@@ -11,6 +11,9 @@ Measures, with zelt-host.exe inside Wine doing the timing:
   being visible, each ended with the close request; the figures pool all R*K samples;
 - floods: F sent and F posted requests at zelt;
 - footprint: the size of zelt.exe and the DLLs it imports.
+
+With --log, zelt runs its latency rounds and floods with "--log FILE" (its event log appended to a
+file in the bench's folder, a line per request).
 
 After every latency round and flood the radio on COM1 must have received exactly one five-byte
 block per request, in order. The speed figures are printed, never judged: the exit status is 1
@@ -50,6 +53,8 @@ SYSTEM_DLLS = {
     "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll",
     "winmm.dll", "uxtheme.dll", "imm32.dll", "ntdll.dll", "ws2_32.dll", "psapi.dll", "oleacc.dll",
 }
+# The 32-bit build, measured for size and DLLs only (running it needs Wine's 32-bit half).
+ZELT32_EXE = (bench.REPO / "build" / "mingw32" / "zelt.exe").resolve()
 
 
 class Failures:
@@ -148,8 +153,8 @@ def close(the_bench: bench.Bench, title: str, proc: subprocess.Popen | None):
         raise BenchError(f"{title}: did not end after the close request; killed") from None
 
 
-def start_zelt(the_bench: bench.Bench):
-    the_bench.start_zelt()
+def start_zelt(the_bench: bench.Bench, log_file: Path | None = None):
+    the_bench.start_zelt(args=["--log", windows_path(log_file)] if log_file else ())
     return the_bench.zelt
 
 
@@ -228,12 +233,13 @@ def run(args) -> int:
     # prefix is changed, for both programs alike.
     the_bench.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
     floor = Floor(the_bench)
+    log_file = the_bench.run_dir / "zelt-events.log" if args.log else None
 
     print(f"latency: {args.rounds} rounds of {args.requests} sent requests each, zelt and floor in turn",
           flush=True)
     zelt_rounds, floor_rounds = [], []
     for round_number in range(1, args.rounds + 1):
-        start_zelt(the_bench)
+        start_zelt(the_bench, log_file)
         zelt_rounds.append(latency(the_bench, ZELT_TITLE, args.requests, failures, f"zelt  round {round_number}"))
         stop_zelt(the_bench)
         floor.start()
@@ -251,7 +257,7 @@ def run(args) -> int:
     check_radio(the_bench, b"", "start-up runs", failures)
 
     print(f"floods: {args.flood} sent and {args.flood} posted requests at zelt", flush=True)
-    start_zelt(the_bench)
+    start_zelt(the_bench, log_file)
     for post in (False, True):
         what = f"flood of {args.flood} {'posted' if post else 'sent'} requests"
         t0 = time.monotonic()
@@ -270,6 +276,12 @@ def run(args) -> int:
         failures.add(f"zelt.exe is {size_kib:.1f} KiB, more than {SIZE_LIMIT_KIB} KiB")
     if foreign:
         failures.add(f"zelt.exe imports DLLs that Windows does not ship: {', '.join(foreign)}")
+    size32_kib = ZELT32_EXE.stat().st_size / 1024 if ZELT32_EXE.is_file() else None
+    if size32_kib is not None and size32_kib > SIZE_LIMIT_KIB:
+        failures.add(f"the 32-bit zelt.exe is {size32_kib:.1f} KiB, more than {SIZE_LIMIT_KIB} KiB")
+    foreign32 = [d for d in imported_dlls(ZELT32_EXE) if d not in SYSTEM_DLLS] if size32_kib is not None else []
+    if foreign32:
+        failures.add(f"the 32-bit zelt.exe imports DLLs that Windows does not ship: {', '.join(foreign32)}")
 
     zelt_median = statistics.median(r["median_us"] for r in zelt_rounds)
     floor_median = statistics.median(r["median_us"] for r in floor_rounds)
@@ -293,6 +305,9 @@ def run(args) -> int:
         ("file size (KiB)", f"{size_kib:.1f}", f"{floor_kib:.1f}", "",
          f"<= {SIZE_LIMIT_KIB} KiB: {verdict(size_kib <= SIZE_LIMIT_KIB)}"),
     ]
+    if size32_kib is not None:
+        rows.append(("file size, 32-bit (KiB)", f"{size32_kib:.1f}", "", "",
+                     f"<= {SIZE_LIMIT_KIB} KiB: {verdict(size32_kib <= SIZE_LIMIT_KIB)}"))
     print()
     print("| figure | zelt | floor | zelt/floor | target |")
     print("|---|---:|---:|---:|---|")
@@ -306,6 +321,9 @@ def run(args) -> int:
     print(f"zelt.exe imports: {', '.join(dlls)}; only Windows' own DLLs: {verdict(not foreign)}")
     print(f"floor imports: {', '.join(imported_dlls(FLOOR_EXE))}")
     print(f"load average at end: {' '.join(f'{v:.2f}' for v in os.getloadavg())}")
+    if log_file is not None:
+        lines = len(log_file.read_text(encoding="utf-8").splitlines()) if log_file.exists() else 0
+        print(f"zelt ran with --log: {lines} lines in {log_file.name}")
     print(f"bench time: {time.monotonic() - started:.0f} s")
     print(f"perf bench: {'FAILED: ' + '; '.join(failures.items) if failures.items else 'bytes, size and DLLs ok'}")
     return 1 if failures.items else 0
@@ -317,6 +335,7 @@ def main() -> int:
     parser.add_argument("--requests", type=int, default=2000, help="sent requests per latency round")
     parser.add_argument("--runs", type=int, default=10, help="start-up runs per program and round")
     parser.add_argument("--flood", type=int, default=10_000, help="requests per flood (even)")
+    parser.add_argument("--log", action="store_true", help="run zelt with --log FILE (its event log in a file)")
     args = parser.parse_args()
     if args.requests % 2 or args.flood % 2:
         parser.error("--requests and --flood must be even, so that every run ends on receive")

@@ -470,13 +470,13 @@ class Bench:
         self.reg_delete(STORE_KEY)
 
     # -- zelt -----------------------------------------------------------------------------------
-    def start_zelt(self, wait_window: bool = True, env: dict | None = None) -> subprocess.Popen:
+    def start_zelt(self, wait_window: bool = True, env: dict | None = None, args=()) -> subprocess.Popen:
         if self.zelt is not None and self.zelt.poll() is None:
             raise BenchError("zelt is already running")
         out_path, err_path = self._next_log("zelt")
         self._zelt_logs = (out_path, err_path)
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            self.zelt = subprocess.Popen(["wine", str(ZELT_EXE)], stdout=out, stderr=err,
+            self.zelt = subprocess.Popen(["wine", str(ZELT_EXE), *map(str, args)], stdout=out, stderr=err,
                                          stdin=subprocess.DEVNULL, env=self.wine_env(env),
                                          cwd=self.run_dir)
         if wait_window:

@@ -148,3 +148,49 @@ class EventListener:
             if len(seen) >= count:
                 break
         return seen
+
+
+# -- the system menu's extras and the event log window ---------------------------------------------
+# The ids of zelt's items in its system menu (app/win32_system_menu.h).
+MENU_TRANSMIT = 0x1010
+MENU_EVENT_LOG = 0x1020
+MENU_ABOUT = 0x1030
+MENU_LIMITS = {0: 0x1100, 60: 0x1110, 180: 0x1120, 300: 0x1130, 600: 0x1140}  # seconds: id
+
+EVENT_STAMP = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} "  # what starts every line of the log
+
+
+def syscommand(the_bench: bench.Bench, item: int) -> bool:
+    """Chooses an item of zelt's system menu, as the menu itself does (a posted WM_SYSCOMMAND)."""
+    rc, _, _ = the_bench.wine(PROBE_EXE, "syscommand", hex(item), name="probe")
+    return rc == 0
+
+
+def event_log(the_bench: bench.Bench) -> dict | None:
+    """The event log window (title, place, lines oldest first), or None while it is closed."""
+    rc, out, _ = the_bench.wine(PROBE_EXE, "eventlog", name="probe")
+    return json.loads(out) if rc == 0 and out.strip() else None
+
+
+def wait_event_log(the_bench: bench.Bench, condition, timeout: float = 20.0) -> dict:
+    seen = None
+    for _ in bench._deadline_loop(timeout, 0.05):
+        seen = event_log(the_bench)
+        if seen is not None and condition(seen):
+            return seen
+    raise bench.BenchError(f"the event log window never met the condition; last seen: {seen}")
+
+
+def press_in_event_log(the_bench: bench.Bench, button: str) -> bool:
+    rc, _, _ = the_bench.wine(PROBE_EXE, "eventlog-press", button, name="probe")
+    return rc == 0
+
+
+def close_event_log(the_bench: bench.Bench) -> bool:
+    rc, _, _ = the_bench.wine(PROBE_EXE, "eventlog-close", name="probe")
+    return rc == 0
+
+
+def clipboard(the_bench: bench.Bench) -> str | None:
+    rc, out, _ = the_bench.wine(PROBE_EXE, "clipboard", name="probe")
+    return json.loads(out) if rc == 0 and out.strip() else None

@@ -1,9 +1,18 @@
-"""Keying from the host and by hand: what the radio receives and what the indicator shows."""
+"""Keying from the host and by hand: what the radio receives and what the indicator shows; the
+system menu's extras (Transmit, the transmit time limit, About), and the event log with its window
+and its file.
 
+Run as a script with --screenshots to regenerate docs/event-log.png from the real window."""
+
+import re
+import subprocess
+import sys
+import time
 import unittest
 
+import bench
 import probe
-from bench import GREEN, PTT_OFF, PTT_ON, RED, SHAPE1_CENTRE, ZeltTestCase
+from bench import GREEN, PTT_OFF, PTT_ON, RED, SHAPE1_CENTRE, ZeltTestCase, windows_path
 
 FLOOD = 10_000
 
@@ -229,5 +238,197 @@ class HostTool(ZeltTestCase):
         self.assertRadio(1, PTT_ON * 3)
 
 
+# -- the operator's extras ----------------------------------------------------------------------------
+STAMP = re.compile(probe.EVENT_STAMP)
+LIMIT_SECONDS = 2
+
+
+def texts(lines: list[str]) -> list[str]:
+    """The lines without their time stamps."""
+    return [STAMP.sub("", line, count=1) for line in lines]
+
+
+class OperatorTestCase(ZeltTestCase):
+    def choose(self, item: int):
+        self.assertTrue(probe.syscommand(self.bench, item), "zelt's window is not there")
+
+    def wait_store(self, section: str, key: str, expected: str):
+        seen = None
+        for _ in bench._deadline_loop(10.0, 0.05):
+            seen = self.bench.reg_get(section, key)
+            if seen == expected:
+                break
+        self.assertEqual(seen, expected, f"store {section}/{key}")
+
+    def open_event_log(self) -> dict:
+        self.choose(probe.MENU_EVENT_LOG)
+        return self.wait_event_log(lambda w: w["visible"], "the event log window did not open")
+
+    def wait_event_log(self, condition, what: str) -> dict:
+        try:
+            return probe.wait_event_log(self.bench, condition)
+        except bench.BenchError as error:
+            self.fail(f"{what}: {error}")
+
+
+class SystemMenu(OperatorTestCase):
+    def setUp(self):
+        super().setUp()
+        self.bench.start_zelt()
+        self.assertIndicator(GREEN)
+
+    def test_transmit_keys_and_unkeys_as_a_click_does(self):
+        self.choose(probe.MENU_TRANSMIT)
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicator(RED)
+        self.choose(probe.MENU_TRANSMIT)
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
+
+    def test_limit_chosen_from_the_keyboard_is_stored_at_once(self):
+        # Alt+Space opens the system menu; from its top, Up wraps round to its last items: "About
+        # zelt...", "Event log...", then "Transmit time limit", whose submenu opens with Right.
+        self.bench.key("alt+space")
+        self.bench.key("Up", "Up", "Up", "Right", "Down", "Return")  # "1 minute"
+        self.wait_store("Win", "TxLimit", "60")
+        self.choose(probe.MENU_LIMITS[0])
+        self.wait_store("Win", "TxLimit", "0")
+        self.assertZeltRunning()
+
+    def test_about_names_version_licence_and_how_a_host_reaches_zelt(self):
+        self.choose(probe.MENU_ABOUT)
+        box = probe.wait_dialog(self.bench)
+        self.assertEqual(box["title"], "About zelt")
+        self.assertEqual(box["buttons"], ["OK"])
+        for part in ("3.00", "MIT", '"REDUDORORU"', '"DALMOR ZELT V3"', "wParam", "lParam"):
+            self.assertIn(part, box["text"])
+        self.assertTrue(probe.press_ok(self.bench))
+        self.assertSent(self.bench.send(0, 1))  # zelt goes on serving the host
+        self.assertRadio(1, PTT_ON)
+
+
+class TransmitTimeLimit(OperatorTestCase):
+    def test_stored_limit_unkeys_after_it_and_the_next_request_keys_again(self):
+        self.bench.reg_set("Win", "TxLimit", str(LIMIT_SECONDS))
+        log_file = self.bench.run_dir / "limit.log"
+        log_file.unlink(missing_ok=True)
+        self.bench.start_zelt(args=["--log", windows_path(log_file)])
+        self.assertIndicator(GREEN)
+        before = time.monotonic()
+        self.assertSent(self.bench.send(0, 1))
+        keyed = time.monotonic()
+        self.bench.radio(1).wait_for(len(PTT_ON + PTT_OFF), LIMIT_SECONDS + 10)
+        unkeyed = time.monotonic()
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        # The key went out between "before" and "keyed"; the unkey a limit after it.
+        self.assertGreaterEqual(unkeyed - before, LIMIT_SECONDS - 0.1)
+        self.assertLess(unkeyed - keyed, LIMIT_SECONDS + 3)
+        self.assertIndicator(GREEN)
+        self.assertIn("transmit time limit (2 s) reached: wrote 00 00 00 00 0F",
+                      texts(log_file.read_text().splitlines()))
+
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON + PTT_OFF + PTT_ON)
+        self.assertIndicator(RED)
+
+
+class EventLog(OperatorTestCase):
+    def test_window_follows_requests_copies_and_clears_and_the_file_has_the_same_lines(self):
+        log_file = self.bench.run_dir / "zelt events.log"  # a name with a blank, quoted on the way
+        log_file.unlink(missing_ok=True)
+        self.bench.start_zelt(args=["--log", windows_path(log_file)])
+        self.assertSent(self.bench.send(0, 1))
+        window = self.open_event_log()
+        self.assertEqual(window["title"], "zelt event log")
+        self.assertTrue(window["owner"], "the log window is owned by zelt's window")
+        for line in window["lines"]:
+            self.assertRegex(line, "^" + probe.EVENT_STAMP)
+        self.assertEqual(texts(window["lines"])[0], "zelt 3.00 starting")
+        self.assertIn("zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", texts(window["lines"]))
+        self.assertEqual(texts(window["lines"])[-1], "host: request 0, state 1: wrote 00 00 00 01 0F")
+
+        # Newest last, as they come, while the window is open.
+        self.assertSent(self.bench.send(0, 0))
+        newest = "host: request 0, state 0: wrote 00 00 00 00 0F"
+        window = self.wait_event_log(lambda w: texts(w["lines"])[-1] == newest,
+                                     "the window did not follow the new event")
+        self.assertEqual(log_file.read_text(encoding="utf-8").splitlines(), window["lines"])
+
+        self.assertTrue(probe.press_in_event_log(self.bench, "Copy"))
+        self.assertEqual(probe.clipboard(self.bench), "".join(line + "\r\n" for line in window["lines"]))
+        self.assertTrue(probe.press_in_event_log(self.bench, "Clear"))
+        self.wait_event_log(lambda w: w["lines"] == [], "Clear left lines in the window")
+
+        # Escape closes it, as a dialog; it opens again from the menu; closing it (WM_CLOSE) too.
+        self.bench._run_logged(["xdotool", "search", "--sync", "--name", "^zelt event log$",
+                                "key", "--window", "%1", "Escape"], "xdotool-key", env=self.bench.wine_env())
+        self.wait_log_window_closed()
+        self.open_event_log()
+        self.assertTrue(probe.close_event_log(self.bench))
+        self.wait_log_window_closed()
+        self.assertZeltRunning()
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON + PTT_OFF + PTT_ON)
+
+    def wait_log_window_closed(self):
+        for _ in bench._deadline_loop(10.0, 0.05):
+            if probe.event_log(self.bench) is None:
+                break
+        self.assertIsNone(probe.event_log(self.bench), "the event log window did not close")
+
+    def test_log_file_that_cannot_be_opened_is_reported_and_zelt_runs_on(self):
+        missing = self.bench.run_dir / "no such folder" / "zelt.log"
+        self.bench.start_zelt(args=["--log", windows_path(missing)])
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON)
+        window = self.open_event_log()
+        reports = [line for line in texts(window["lines"]) if "could not be opened" in line]
+        self.assertEqual(len(reports), 1, window["lines"])
+        # The path was not found, in the system's words, then its number.
+        self.assertRegex(reports[0], r"CreateFileW: \w.* \(Windows error 3\)$")
+        self.assertFalse(missing.parent.exists())
+
+
+# -- documentation screenshot ---------------------------------------------------------------------
+def save_screenshot():
+    """Saves docs/event-log.png: the event log window after a few requests, with its frame.
+
+    Wine draws the caption and frame itself when it does not leave the window to a window
+    manager; the bench's display has none, so the screenshot session asks Wine to."""
+    import shutil
+    import tempfile
+
+    the_bench = bench.get_bench()
+    the_bench.reset_for_test()
+    the_bench.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
+    try:
+        the_bench.reg_set("Win", "TxLimit", str(LIMIT_SECONDS))
+        the_bench.start_zelt(args=["--log", r"Z:\no such folder\zelt.log"])
+        the_bench.send(0, 1)
+        the_bench.radio(1).wait_for(len(PTT_ON + PTT_OFF), LIMIT_SECONDS + 10)
+        the_bench.send(7, 7)
+        probe.syscommand(the_bench, probe.MENU_TRANSMIT)
+        probe.syscommand(the_bench, probe.MENU_TRANSMIT)
+        probe.syscommand(the_bench, probe.MENU_LIMITS[180])
+        probe.syscommand(the_bench, probe.MENU_EVENT_LOG)
+        probe.wait_event_log(the_bench, lambda w: texts(w["lines"])[-1].startswith("stored Win/TxLimit"))
+        x, y, width, height = probe.event_log(the_bench)["outer"]
+        the_bench._run_logged(["xdotool", "mousemove", "--sync", "1000", "700"], "xdotool-move")
+        path = bench.REPO / "docs" / "event-log.png"
+        with tempfile.TemporaryDirectory() as tmp:
+            raw = f"{tmp}/event-log.png"
+            the_bench._run_logged(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                                   raw], "screenshot", env=the_bench.wine_env())
+            subprocess.run(["convert", raw, "-strip", "-colors", "64", f"png8:{path}"], check=True)
+        print(f"saved {path}")
+    finally:
+        the_bench.stop_zelt()
+        bench.stop_bench()
+        shutil.rmtree(the_bench.run_dir, ignore_errors=True)
+
+
 if __name__ == "__main__":
-    unittest.main()
+    if sys.argv[1:] == ["--screenshots"]:
+        save_screenshot()
+    else:
+        unittest.main()

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/main_form.h"
+#include "common/event_log.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_operator_ui.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_window_system.h"
@@ -18,7 +21,11 @@ class FormFixture : public ::testing::Test {
     FakeWindowSystem window{log};
     FakeMessageDialog messages{log};
     FakeHostLink hostLink{log};
-    MainForm form{{port, store, window, messages, hostLink}};
+    FakeClock clock;
+    EventLog events{clock};
+    FakeTimer timer{log};
+    FakeOperatorUi operatorUi{log};
+    MainForm form{{port, store, window, messages, hostLink, events, timer, operatorUi}};
 
     FormFixture() {
         window.onDestroy = [this] { form.windowDestroyed(); };
@@ -46,6 +53,13 @@ class FormFixture : public ::testing::Test {
             return failure.code();
         }
         return 0;
+    }
+
+    // The texts of the events logged, oldest first.
+    std::vector<std::string> eventTexts() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < events.size(); ++i) out.push_back(events.at(i).text);
+        return out;
     }
 
     // Everything the radio on that port received, as one stream.

@@ -20,6 +20,11 @@
 //                            prints one line per event as it comes, the object's value read at that
 //                            moment; first a line "ready" once listening; ends when FILE exists or
 //                            after SECONDS (default 60)
+//   zelt-probe syscommand ID posts WM_SYSCOMMAND ID (decimal or 0x-hex), as a system menu item does
+//   zelt-probe eventlog      the event log window: its place and its lines, oldest first
+//   zelt-probe eventlog-press Copy|Clear   presses that button of the event log window
+//   zelt-probe eventlog-close               closes the event log window (WM_CLOSE)
+//   zelt-probe clipboard     the clipboard's text
 //
 // Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 3 not delivered, 1 usage.
 #include <windows.h>
@@ -443,6 +448,74 @@ int events(int argc, char** argv) {
     return 0;
 }
 
+// Like zelt's own: posted, because an item may open a modal box that would hold a SendMessage.
+int sysCommand(const char* id) {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    const auto value = std::strtoul(id, nullptr, 0);
+    return PostMessageW(form, WM_SYSCOMMAND, value, 0) ? 0 : 3;
+}
+
+HWND eventLogWindow() {
+    return FindWindowW(L"ZeltEventLog", nullptr);
+}
+
+constexpr int kEventLogList = 201;
+constexpr int kEventLogCopy = 202;
+constexpr int kEventLogClear = 203;
+
+int eventLog() {
+    HWND window = eventLogWindow();
+    if (window == nullptr) return 2;
+    HWND list = GetDlgItem(window, kEventLogList);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    std::string out = "{\"title\":" + json(textOf(window));
+    out += ",\"visible\":" + std::string(IsWindowVisible(window) ? "true" : "false");
+    out += ",\"outer\":" + rectJson(outer);
+    out += ",\"owner\":" +
+           std::string(GetWindow(window, GW_OWNER) == FindWindowW(nullptr, kTitle) ? "true" : "false");
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    out += ",\"lines\":[";
+    for (int i = 0; i < count; ++i) {
+        const auto length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring line(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        const auto copied = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+        line.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+        out += (i ? "," : "") + json(utf8(line));
+    }
+    std::printf("%s]}\n", out.c_str());
+    return 0;
+}
+
+int eventLogPress(const std::string& button) {
+    HWND window = eventLogWindow();
+    if (window == nullptr) return 2;
+    const int id = button == "Copy" ? kEventLogCopy : button == "Clear" ? kEventLogClear : 0;
+    if (id == 0) return 1;
+    HWND control = GetDlgItem(window, id);
+    if (control == nullptr || textOf(control) != button) return 3;
+    DWORD_PTR reply = 0;
+    return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &reply) ? 0 : 3;
+}
+
+int eventLogClose() {
+    HWND window = eventLogWindow();
+    if (window == nullptr) return 2;
+    return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 3;
+}
+
+int clipboard() {
+    if (!OpenClipboard(nullptr)) return 3;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    const std::string out = text != nullptr ? utf8(text) : std::string{};
+    if (text != nullptr) GlobalUnlock(data);
+    CloseClipboard();
+    std::printf("%s\n", json(out).c_str());
+    return text != nullptr ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -462,6 +535,16 @@ int main(int argc, char** argv) {
         result = notify(WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0);
     } else if (command == "resume") {
         result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    } else if (command == "syscommand" && argc > 2) {
+        result = sysCommand(argv[2]);
+    } else if (command == "eventlog") {
+        result = eventLog();
+    } else if (command == "eventlog-press" && argc > 2) {
+        result = eventLogPress(argv[2]);
+    } else if (command == "eventlog-close") {
+        result = eventLogClose();
+    } else if (command == "clipboard") {
+        result = clipboard();
     } else if (command == "accessible" || command == "events" || (command == "default-action" && argc == 3)) {
         // The objects live in zelt; this thread reaches them through COM.
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -476,7 +559,8 @@ int main(int argc, char** argv) {
     }
     if (result == 1) {
         std::fprintf(stderr,
-                     "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|accessible|"
+                     "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|syscommand ID|"
+                     "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
                      "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }
     std::fflush(stdout);

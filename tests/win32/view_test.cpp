@@ -13,7 +13,10 @@
 #include "app/main_form.h"
 #include "app/win32_form_view.h"
 #include "app/win32_form_window.h"
+#include "common/event_log.h"
 #include "common/win32_text.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_operator_ui.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_window_system.h"
@@ -48,6 +51,10 @@ class ViewTest : public ::testing::Test {
     testing::FakeSerialPort port{log};
     testing::FakeSettingsStore store{log};
     testing::FakeMessageDialog messages{log};
+    testing::FakeClock clock;
+    EventLog events{clock};
+    testing::FakeTimer timer{log};
+    testing::FakeOperatorUi operatorUi{log};
     HostMessages hostMessages;
     std::unique_ptr<win32::Win32HostLink> hostLink;
     win32::FormWindow window;
@@ -66,8 +73,8 @@ class ViewTest : public ::testing::Test {
         window.setQuitOnDestroy(false);
         windowSystem = std::make_unique<win32::Win32WindowSystem>(hwnd);
         hostLink = std::make_unique<win32::Win32HostLink>(hwnd, hostMessages);
-        form =
-            std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, *hostLink});
+        form = std::make_unique<MainForm>(
+            MainForm::Platform{port, store, *windowSystem, messages, *hostLink, events, timer, operatorUi});
         hostMessages.onRequest = [this](std::int32_t request, std::int32_t state) {
             form->ptt(request, state);
         };

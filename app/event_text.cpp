@@ -1,0 +1,41 @@
+#include "app/event_text.h"
+
+#include <charconv>
+
+#include "common/failure.h"
+
+namespace zelt {
+
+void appendNumber(std::string& out, std::int64_t number) {
+    char digits[24];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
+    out.append(digits, result.ptr);
+}
+
+void appendHex(std::string& out, std::string_view bytes) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (i > 0) out += ' ';
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0x0F];
+    }
+}
+
+void appendFailure(std::string& out, const std::exception& failure) {
+    const std::string_view text = failure.what();
+    out += text;
+    const auto* known = dynamic_cast<const Failure*>(&failure);
+    if (known != nullptr && text.find("(Windows error ") == std::string_view::npos) {
+        out += " [code ";
+        appendNumber(out, known->code());
+        out += ']';
+    }
+}
+
+const std::exception& unexpectedFailure() noexcept {
+    static const Failure unexpected(failure_code::kUnexpected, "unexpected failure");
+    return unexpected;
+}
+
+}  // namespace zelt

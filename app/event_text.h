@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace zelt {
+
+// Pieces of the event log's texts, appended to a string the caller reuses, so that logging a
+// request costs no allocation once the string has grown to size.
+
+void appendNumber(std::string& out, std::int64_t number);
+// "00 00 00 01 0F": each byte as two upper-case hex digits, separated by blanks.
+void appendHex(std::string& out, std::string_view bytes);
+// The failure's text, with its code when the text does not already name it: a Windows failure
+// reads "what: the system's message (Windows error N)", the program's own "what [code N]".
+void appendFailure(std::string& out, const std::exception& failure);
+
+// Stands in for a failure that was not a std::exception.
+const std::exception& unexpectedFailure() noexcept;
+
+}  // namespace zelt

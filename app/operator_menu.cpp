@@ -1,0 +1,35 @@
+#include <string>
+
+#include "app/main_form.h"
+#include "app/version.h"
+#include "hostlink/host_link.h"
+#include "ui/layout.h"
+
+namespace zelt {
+
+void MainForm::menuTransmit() {
+    toggleTransmit("menu Transmit");
+}
+
+void MainForm::showEventLog() {
+    operatorUi_.showEventLog();
+}
+
+void MainForm::showAbout() {
+    std::string text = "zelt ";
+    text += kVersion;
+    text +=
+        "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
+        "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
+        "A host program reaches zelt by registering the window message \"";
+    text += kPttMessageName;
+    text += "\" and sending it to the window captioned \"";
+    text += layout::kCaption;
+    text +=
+        "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
+        "(transmit).";
+    log_.add("About zelt shown");
+    operatorUi_.showAbout(text);
+}
+
+}  // namespace zelt

@@ -1,0 +1,91 @@
+#include "app/win32_system_menu.h"
+
+#include <string>
+
+#include "app/main_form.h"
+#include "app/system_menu.h"
+#include "app/transmit_limit.h"
+#include "common/win32_text.h"
+
+namespace zelt::win32 {
+namespace {
+
+using system_menu::kLimitChoices;
+
+// The system keeps the low four bits of a system command for itself.
+constexpr UINT kCommandMask = 0xFFF0;
+
+void append(HMENU menu, UINT flags, UINT_PTR id, std::string_view text) {
+    AppendMenuW(menu, flags, id, toUtf16(text).c_str());
+}
+
+}  // namespace
+
+SystemMenu::SystemMenu(HWND window, MainForm& form) : form_(form) {
+    menu_ = GetSystemMenu(window, FALSE);
+    if (menu_ == nullptr) return;
+    limits_ = CreatePopupMenu();
+    for (std::size_t i = 0; i < kLimitChoices.size(); ++i) {
+        append(limits_, MF_STRING, limitId(i), kLimitChoices[i].text);
+    }
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    append(menu_, MF_STRING, kTransmit, system_menu::kTransmit);
+    // The submenu belongs to the system menu from here on, and goes with the window.
+    append(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(limits_), system_menu::kTransmitLimit);
+    append(menu_, MF_STRING, kEventLog, system_menu::kEventLog);
+    append(menu_, MF_STRING, kAbout, system_menu::kAbout);
+}
+
+void SystemMenu::opening() noexcept {
+    if (menu_ == nullptr) return;
+    try {
+        CheckMenuItem(menu_, kTransmit, MF_BYCOMMAND | (form_.transmitting() ? MF_CHECKED : MF_UNCHECKED));
+        showLimits();
+    } catch (...) {
+        // The menu shows what it showed last time.
+    }
+}
+
+// The choice in force carries the check mark; a stored limit that is none of the choices gets an
+// entry of its own below them, checked, for as long as it is in force.
+void SystemMenu::showLimits() {
+    const std::uint32_t limit = form_.transmitLimit();
+    std::size_t chosen = kLimitChoices.size();
+    for (std::size_t i = 0; i < kLimitChoices.size(); ++i) {
+        if (kLimitChoices[i].seconds == limit) chosen = i;
+    }
+    const UINT other = limitId(kLimitChoices.size());
+    DeleteMenu(limits_, other, MF_BYCOMMAND);
+    if (chosen == kLimitChoices.size()) append(limits_, MF_STRING, other, transmitLimitText(limit));
+    const int count = GetMenuItemCount(limits_);
+    if (count > 0) {
+        CheckMenuRadioItem(limits_, 0, static_cast<UINT>(count - 1), static_cast<UINT>(chosen),
+                           MF_BYPOSITION);
+    }
+}
+
+bool SystemMenu::command(WPARAM id) noexcept {
+    const UINT item = static_cast<UINT>(id) & kCommandMask;
+    try {
+        if (item == kTransmit) {
+            form_.menuTransmit();
+        } else if (item == kEventLog) {
+            form_.showEventLog();
+        } else if (item == kAbout) {
+            form_.showAbout();
+        } else if (item >= kFirstLimit && item <= limitId(kLimitChoices.size()) &&
+                   (item - kFirstLimit) % kLimitStep == 0) {
+            const std::size_t index = (item - kFirstLimit) / kLimitStep;
+            form_.chooseTransmitLimit(index < kLimitChoices.size() ? kLimitChoices[index].seconds
+                                                                   : form_.transmitLimit());
+        } else {
+            return false;
+        }
+    } catch (...) {
+        // As with a click on the indicator: the request failed, the operator hears it; the log says why.
+        MessageBeep(MB_OK);
+    }
+    return true;
+}
+
+}  // namespace zelt::win32

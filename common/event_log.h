@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/clock.h"
+
+namespace zelt {
+
+// One thing that happened, as the operator reads it afterwards.
+struct Event {
+    LocalTime time;
+    std::string text;
+
+    // "2026-05-01 14:03:07.250 text", appended to out (whose capacity is reused).
+    void appendLine(std::string& out) const;
+    std::string line() const;
+};
+
+// Told of every event as it is logged, and of the log being cleared. Must not throw.
+class EventListener {
+  public:
+    virtual ~EventListener() = default;
+    virtual void eventAdded(const Event& event) noexcept = 0;
+    virtual void logCleared() noexcept {}
+};
+
+// The last kCapacity events in memory, oldest first, newest last, each stamped with the local time
+// to the millisecond. Adding an event reuses the slot of the one it pushes out, so a full log
+// costs no allocation per event beyond a text longer than any before it in that slot.
+class EventLog {
+  public:
+    static constexpr std::size_t kCapacity = 1000;
+
+    explicit EventLog(Clock& clock);
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+
+    // Logs the text now and tells every listener. A listener may log events of its own while it
+    // is told; they follow in order once it returns.
+    void add(std::string_view text) noexcept;
+    void clear() noexcept;
+
+    std::size_t size() const { return events_.size(); }
+    // 0 is the oldest event kept.
+    const Event& at(std::size_t index) const;
+    // Every line, oldest first, each ended by CR LF (as the clipboard and a text file take them).
+    std::string text() const;
+
+    // A listener stays registered until removed; it must outlive its registration.
+    void addListener(EventListener& listener);
+    void removeListener(EventListener& listener) noexcept;
+
+  private:
+    void notify() noexcept;
+
+    Clock& clock_;
+    std::vector<Event> events_;  // a ring once full; oldest_ is its first event
+    std::size_t oldest_ = 0;
+    std::uint64_t added_ = 0;     // events ever added
+    std::uint64_t notified_ = 0;  // events the listeners were told of
+    bool notifying_ = false;
+    std::vector<EventListener*> listeners_;  // null where one was removed while they were told
+};
+
+}  // namespace zelt

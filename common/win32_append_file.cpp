@@ -1,0 +1,31 @@
+#include "common/win32_append_file.h"
+
+#include <windows.h>
+
+#include "common/failure.h"
+#include "common/win32_failure.h"
+#include "common/win32_text.h"
+
+namespace zelt::win32 {
+
+void Win32AppendFile::HandleCloser::operator()(void* handle) const noexcept {
+    CloseHandle(handle);
+}
+
+void Win32AppendFile::open(const std::string& path) {
+    HANDLE raw = CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) throwLastError("CreateFileW");
+    handle_.reset(raw);
+}
+
+void Win32AppendFile::append(std::string_view text) {
+    if (!handle_) throw Failure(failure_code::kUnexpected, "the file is not open");
+    DWORD written = 0;
+    if (!WriteFile(handle_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        throwLastError("WriteFile");
+    }
+    if (written != text.size()) throwError(ERROR_WRITE_FAULT, "WriteFile");
+}
+
+}  // namespace zelt::win32

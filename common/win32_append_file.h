@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/append_file.h"
+
+namespace zelt::win32 {
+
+// A file opened for appending (FILE_APPEND_DATA): every write goes to its end, and other programs
+// may read it, or append to it, meanwhile. Each append is one WriteFile, unbuffered here.
+class Win32AppendFile final : public AppendFile {
+  public:
+    void open(const std::string& path) override;
+    void append(std::string_view text) override;
+
+  private:
+    // HANDLE is a void*; keeping it as one spares every includer <windows.h>.
+    struct HandleCloser {
+        void operator()(void* handle) const noexcept;
+    };
+    std::unique_ptr<void, HandleCloser> handle_;
+};
+
+}  // namespace zelt::win32

@@ -1,0 +1,14 @@
+#include "common/win32_clock.h"
+
+#include <windows.h>
+
+namespace zelt::win32 {
+
+LocalTime Win32Clock::now() noexcept {
+    SYSTEMTIME time{};
+    GetLocalTime(&time);
+    return LocalTime{time.wYear,   time.wMonth,  time.wDay,         time.wHour,
+                     time.wMinute, time.wSecond, time.wMilliseconds};
+}
+
+}  // namespace zelt::win32

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/clock.h"
+
+namespace zelt::testing {
+
+// A clock that says what the test sets, and moves on by a millisecond each time it is read, so
+// that every event has a time of its own.
+class FakeClock : public Clock {
+  public:
+    LocalTime time{2026, 5, 1, 14, 3, 7, 250};
+    bool ticks = true;
+
+    LocalTime now() noexcept override {
+        const LocalTime read = time;
+        if (ticks && ++time.millisecond == 1000) {
+            time.millisecond = 0;
+            ++time.second;
+        }
+        return read;
+    }
+};
+
+}  // namespace zelt::testing

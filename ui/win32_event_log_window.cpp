@@ -1,0 +1,279 @@
+#include "ui/win32_event_log_window.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "common/win32_failure.h"
+#include "common/win32_text.h"
+#include "ui/win32_dpi.h"
+#include "ui/win32_font.h"
+
+namespace zelt::win32 {
+namespace {
+
+// Sizes in pixels at 96 dpi, as a dialog of the system's would have them.
+constexpr int kMargin = 7;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kGap = 6;
+constexpr SIZE kFirstSize{640, 320};
+constexpr SIZE kSmallest{260, 140};
+
+int scaled(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
+void registerClassOnce(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, EventLogWindow::kClassName, &existing)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = EventLogWindow::kClassName;
+    if (RegisterClassExW(&wc) == 0) throwLastError("RegisterClassExW");
+}
+
+// Just below the main window, so that the two are seen together, moved up or left as far as needed
+// to stay on the main window's monitor.
+RECT firstPlace(HWND owner, SIZE size) {
+    RECT ownerRect{};
+    GetWindowRect(owner, &ownerRect);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) area = monitor.rcWork;
+    const LONG left = std::max(area.left, std::min(ownerRect.left, area.right - size.cx));
+    const LONG top = std::max(area.top, std::min(ownerRect.bottom, area.bottom - size.cy));
+    return RECT{left, top, left + size.cx, top + size.cy};
+}
+
+}  // namespace
+
+EventLogWindow::~EventLogWindow() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+void EventLogWindow::show() {
+    if (hwnd_ == nullptr) create();
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void EventLogWindow::create() {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE));
+    registerClassOnce(instance, windowProc);
+    dpi_ = windowDpi(owner_);
+    const RECT place = firstPlace(owner_, SIZE{scaled(kFirstSize.cx, dpi_), scaled(kFirstSize.cy, dpi_)});
+    // Owned by the main window: above it, never in the taskbar of its own, gone when zelt ends.
+    HWND made =
+        CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, owner_, nullptr, instance, this);
+    if (made == nullptr) throwLastError("CreateWindowExW");
+    try {
+        dpi_ = windowDpi(hwnd_);
+        createControls();
+        applyFont(dpi_);
+        layOut();
+        // The events so far, then every new one as it comes.
+        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+        for (std::size_t i = 0; i < log_.size(); ++i) addLine(log_.at(i));
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+        followNewest();
+        log_.addListener(*this);
+    } catch (...) {
+        DestroyWindow(made);  // half a window is no use; the next show starts afresh
+        throw;
+    }
+}
+
+void EventLogWindow::createControls() {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Id id) {
+        HWND control =
+            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
+                            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (control == nullptr) throwLastError("CreateWindowExW");
+        return control;
+    };
+    list_ = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                 WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
+    copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
+    clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
+}
+
+void EventLogWindow::applyFont(int dpi) {
+    // The old font goes once no control uses it any more.
+    const Font old = std::exchange(font_, dialogFont(dpi));
+    for (HWND control : {list_, copyButton_, clearButton_}) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+    // The widths measured in the old font no longer hold; the lines are measured again.
+    widestLine_ = 0;
+    const int count = static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
+    HDC dc = GetDC(list_);
+    const HGDIOBJ previous = SelectObject(dc, font_.get());
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(SendMessageW(list_, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        SIZE size{};
+        if (length > 0 && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size)) {
+            widestLine_ = std::max<int>(widestLine_, size.cx);
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list_, dc);
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
+}
+
+// The list fills the window above a row of buttons at its bottom right.
+void EventLogWindow::layOut() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int margin = scaled(kMargin, dpi_);
+    const int width = scaled(kButtonWidth, dpi_);
+    const int height = scaled(kButtonHeight, dpi_);
+    const int buttonsTop = client.bottom - margin - height;
+    const int clearLeft = client.right - margin - width;
+    const int copyLeft = clearLeft - scaled(kGap, dpi_) - width;
+    MoveWindow(list_, margin, margin, std::max<int>(0, client.right - 2 * margin),
+               std::max<int>(0, buttonsTop - 2 * margin), TRUE);
+    MoveWindow(copyButton_, copyLeft, buttonsTop, width, height, TRUE);
+    MoveWindow(clearButton_, clearLeft, buttonsTop, width, height, TRUE);
+}
+
+void EventLogWindow::addLine(const Event& event) {
+    const std::wstring line = toUtf16(event.line());
+    // The list holds what the log holds: once the log is full, each new event pushes out the oldest.
+    if (SendMessageW(list_, LB_GETCOUNT, 0, 0) >= static_cast<LRESULT>(EventLog::kCapacity)) {
+        SendMessageW(list_, LB_DELETESTRING, 0, 0);
+    }
+    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    HDC dc = GetDC(list_);
+    const HGDIOBJ previous = SelectObject(dc, font_.get());
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size) &&
+        size.cx > widestLine_) {
+        widestLine_ = size.cx;
+        SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list_, dc);
+}
+
+void EventLogWindow::followNewest() {
+    const auto count = SendMessageW(list_, LB_GETCOUNT, 0, 0);
+    if (count > 0) SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+}
+
+void EventLogWindow::eventAdded(const Event& event) noexcept {
+    if (hwnd_ == nullptr) return;
+    try {
+        addLine(event);
+        followNewest();
+    } catch (...) {
+        // A line that cannot be shown is still in the log, and in Copy.
+    }
+}
+
+void EventLogWindow::logCleared() noexcept {
+    if (hwnd_ == nullptr) return;
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    widestLine_ = 0;
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
+}
+
+void EventLogWindow::copyToClipboard() {
+    const std::wstring text = toUtf16(log_.text());
+    if (!OpenClipboard(hwnd_)) throwLastError("OpenClipboard");
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* target = memory != nullptr ? GlobalLock(memory) : nullptr;
+    if (target != nullptr) {
+        CopyMemory(target, text.c_str(), bytes);
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it took it.
+        if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
+    }
+    if (memory != nullptr) GlobalFree(memory);
+    CloseClipboard();
+}
+
+void EventLogWindow::destroyed() noexcept {
+    log_.removeListener(*this);
+    hwnd_ = list_ = copyButton_ = clearButton_ = nullptr;
+    widestLine_ = 0;
+}
+
+LRESULT CALLBACK EventLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (message == WM_NCCREATE) {
+            auto* self =
+                static_cast<EventLogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self->hwnd_ = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        auto* self = reinterpret_cast<EventLogWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self != nullptr) return self->handle(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may leave a window procedure.
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
+                copyToClipboard();
+                return 0;
+            }
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
+                log_.clear();
+                return 0;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(hwnd);  // Escape, as in a dialog
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            if (list_ != nullptr) layOut();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = POINT{scaled(kSmallest.cx, dpi_), scaled(kSmallest.cy, dpi_)};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            if (list_ != nullptr) applyFont(dpi_);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_SETFOCUS:
+            if (list_ != nullptr) SetFocus(list_);
+            return 0;
+        case WM_DESTROY:
+            destroyed();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace zelt::win32

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <windows.h>
+
+#include "common/event_log.h"
+#include "ui/win32_gdi.h"
+
+namespace zelt::win32 {
+
+// The event log on screen: a resizable window owned by MainForm's window, listing the events
+// oldest first and scrolling to each new one as it is logged, with "Copy" (every line to the
+// clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message
+// loop hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
+class EventLogWindow final : public EventListener {
+  public:
+    static constexpr wchar_t kClassName[] = L"ZeltEventLog";
+    static constexpr wchar_t kCaption[] = L"zelt event log";
+    enum Id : int { kList = 201, kCopy, kClear };
+
+    EventLogWindow(EventLog& log, HWND owner) : log_(log), owner_(owner) {}
+    ~EventLogWindow() override;
+    EventLogWindow(const EventLogWindow&) = delete;
+    EventLogWindow& operator=(const EventLogWindow&) = delete;
+
+    // Opens the window, or brings it to the front when it is open. Throws Failure when it cannot
+    // be made.
+    void show();
+    HWND hwnd() const { return hwnd_; }
+
+    void eventAdded(const Event& event) noexcept override;
+    void logCleared() noexcept override;
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void create();
+    void createControls();
+    void applyFont(int dpi);
+    void layOut();
+    void addLine(const Event& event);
+    void followNewest();
+    void copyToClipboard();
+    void destroyed() noexcept;
+
+    EventLog& log_;
+    HWND owner_;
+    HWND hwnd_ = nullptr;
+    HWND list_ = nullptr;
+    HWND copyButton_ = nullptr;
+    HWND clearButton_ = nullptr;
+    Font font_;
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    int widestLine_ = 0;  // pixels, for the list's horizontal scroll range
+};
+
+}  // namespace zelt::win32

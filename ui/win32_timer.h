@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include "ui/timer.h"
+
+namespace zelt::win32 {
+
+// The timer as SetTimer on MainForm's window: each period brings the window a WM_TIMER whose
+// wParam is kId, which the window hands to the form.
+class Win32Timer final : public Timer {
+  public:
+    static constexpr UINT_PTR kId = 0x5854;  // "TX"
+
+    explicit Win32Timer(HWND window) : window_(window) {}
+    void start(std::uint32_t milliseconds) override;
+    void stop() noexcept override;
+
+  private:
+    HWND window_;
+};
+
+}  // namespace zelt::win32
