@@ -558,10 +558,11 @@ int main(int argc, char** argv) {
         CoUninitialize();
     }
     if (result == 1) {
-        std::fprintf(stderr,
-                     "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|syscommand ID|"
-                     "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
-                     "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
+        std::fprintf(
+            stderr,
+            "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|syscommand ID|"
+            "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
+            "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }
     std::fflush(stdout);
     return result;
