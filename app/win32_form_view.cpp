@@ -1,11 +1,15 @@
 #include "app/win32_form_view.h"
 
+#include <oleacc.h>
+
 #include <string>
 #include <type_traits>
 #include <utility>
 
 #include "app/main_form.h"
+#include "common/win32_text.h"
 #include "ui/layout.h"
+#include "ui/win32_accessible.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 
@@ -14,6 +18,12 @@ namespace {
 
 // The port list shows up to eight ports at once; a longer list scrolls.
 constexpr int kVisiblePorts = 8;
+
+// What a screen reader says of the indicator: its name, the state in words, what pressing it does.
+constexpr wchar_t kIndicatorName[] = L"Transmit indicator";
+constexpr wchar_t kReceiving[] = L"Receiving";
+constexpr wchar_t kTransmitting[] = L"Transmitting";
+constexpr wchar_t kToggle[] = L"Toggle";
 
 WPARAM checkState(std::int16_t value) {
     switch (value) {
@@ -76,6 +86,7 @@ FormView::FormView(HWND parent, MainForm& form)
             if (attached_) mirror(binding);
         };
     }
+    exposeToAssistiveTechnology();
 }
 
 FormView::~FormView() {
@@ -124,6 +135,40 @@ void FormView::bindInput() {
     panelButton_.onClick = [this] { form_.panelButton.userClick(); };
     onTopBox_.onClick = [this] { form_.onTopBox.userClick(); };
     indicatorTarget_.onClick = [this] { clickIndicator(); };
+}
+
+// A screen reader meets the indicator and the click target over it as one button: its name, the
+// state in words as its value, and a default action that is a click. The circle beneath says it is
+// invisible, so that it is not met a second time. Every change of colour from now on, whatever made
+// it, is announced once. The port list is named after its label outright: Windows' standard object
+// of a combo box takes the label's text, Wine's the chosen port's.
+void FormView::exposeToAssistiveTechnology() {
+    HWND target = indicatorTarget_.hwnd();
+    exposeAccessible(
+        target,
+        [this] {
+            AccessibleFacts facts;
+            facts.name = kIndicatorName;
+            facts.value = indicator_.color() == kRed ? kTransmitting : kReceiving;
+            facts.role = ROLE_SYSTEM_PUSHBUTTON;
+            facts.defaultAction = kToggle;
+            return facts;
+        },
+        [this, target] {
+            PostMessageW(parent_, WM_COMMAND, MAKEWPARAM(kIndicatorTarget, STN_CLICKED),
+                         reinterpret_cast<LPARAM>(target));
+        });
+    exposeAccessible(indicator_.hwnd(), [] {
+        AccessibleFacts facts;
+        facts.hidden = true;
+        return facts;
+    });
+    exposeAccessible(portList_.hwnd(), [this] {
+        AccessibleFacts facts;
+        facts.name = withoutAccessKey(toUtf16(form_.portLabel.caption()));
+        return facts;
+    });
+    indicator_.onColorChanged = [target] { announceValueChange(target); };
 }
 
 // The operator's toggle failed (the port is closed or the radio does not take the bytes): the

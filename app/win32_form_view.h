@@ -80,6 +80,7 @@ class FormView {
     void bind(Id id, Adapter& control, Model& model);
     void createControls();
     void bindInput();
+    void exposeToAssistiveTechnology();
     void mirror(const Binding& binding);
     void place(const Binding& binding);
     // Outer size for a client width in twips; the height is always the designed one.

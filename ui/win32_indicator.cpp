@@ -67,11 +67,12 @@ void registerIndicatorClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
-void setIndicatorColor(HWND indicator, std::uint32_t color) {
+bool setIndicatorColor(HWND indicator, std::uint32_t color) {
     std::uint32_t* slot = colorSlot(indicator);
-    if (slot == nullptr || *slot == color) return;
+    if (slot == nullptr || *slot == color) return false;
     *slot = color;
     InvalidateRect(indicator, nullptr, FALSE);
+    return true;
 }
 
 std::uint32_t indicatorColor(HWND indicator) {

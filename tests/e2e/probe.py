@@ -1,9 +1,11 @@
 """zelt-probe.exe from the bench: what a running zelt shows, read through the window system
-rather than guessed from pixels (control places, texts, states, focus, message boxes)."""
+rather than guessed from pixels (control places, texts, states, focus, message boxes), and what it
+tells a screen reader (Microsoft Active Accessibility objects and their value-change events)."""
 
 from __future__ import annotations
 
 import json
+import subprocess
 
 import bench
 
@@ -62,6 +64,90 @@ def wait_dialog(the_bench: bench.Bench, timeout: float = 20.0) -> dict:
 def press_ok(the_bench: bench.Bench) -> bool:
     rc, _, _ = the_bench.wine(PROBE_EXE, "ok", name="probe")
     return rc == 0
+
+
+# Microsoft Active Accessibility's numbers, as the probe reports them.
+OBJID_CLIENT = -4
+CHILDID_SELF = 0
+ROLE_SYSTEM_PUSHBUTTON = 0x2B
+STATE_SYSTEM_INVISIBLE = 0x8000
+
+
+def accessible(the_bench: bench.Bench) -> dict:
+    """Every control's accessible object (name, value, role, state, defaultAction), and the object
+    found at the indicator's centre ("atIndicator"), as a screen reader reads them."""
+    rc, out, err = the_bench.wine(PROBE_EXE, "accessible", name="probe-accessible")
+    if rc != 0 or not out.strip():
+        raise bench.BenchError(f"zelt-probe accessible failed with {rc}: {err[-2000:]}")
+    return json.loads(out)
+
+
+def default_action(the_bench: bench.Bench, control: str) -> bool:
+    """Carries out the default action of a control's accessible object, as a screen reader does."""
+    rc, _, _ = the_bench.wine(PROBE_EXE, "default-action", control, name="probe-default-action")
+    return rc == 0
+
+
+class EventListener:
+    """zelt-probe listening, out of context, for the value changes zelt's process raises while a
+    test runs, each with the value its object told when the event arrived. Use it as a context
+    manager: it is listening when the block starts and stopped when it ends."""
+
+    READY_DEADLINE = 30.0
+
+    def __init__(self, the_bench: bench.Bench, longest: float = 300.0):
+        self.bench = the_bench
+        self.longest = longest
+        self._out, self._err = the_bench._next_log("probe-events")
+        self._stop = self._out.with_suffix(".stop")
+        self._process: subprocess.Popen | None = None
+
+    def __enter__(self) -> EventListener:
+        with open(self._out, "wb") as out, open(self._err, "wb") as err:
+            # Output to files: Wine's services inherit pipes and would hold them open.
+            self._process = subprocess.Popen(
+                ["wine", str(PROBE_EXE), "events", "--until", bench.windows_path(self._stop), "--for",
+                 str(self.longest)], stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                env=self.bench.wine_env())
+        for _ in bench._deadline_loop(self.READY_DEADLINE, 0.02):
+            if any(line.get("ready") for line in self._lines()):
+                return self
+            if self._process.poll() is not None:
+                break
+        self.__exit__(None, None, None)
+        raise bench.BenchError(f"the event listener did not start: {self._err.read_text(errors='replace')[-2000:]}")
+
+    def __exit__(self, *exc):
+        if self._process is None:
+            return
+        self._stop.write_bytes(b"")
+        try:
+            self._process.wait(30)
+        except subprocess.TimeoutExpired:
+            self._process.kill()
+            self._process.wait(10)
+        self._process = None
+
+    def _lines(self) -> list[dict]:
+        lines = []
+        for text in self._out.read_text(errors="replace").splitlines():
+            try:
+                lines.append(json.loads(text))
+            except json.JSONDecodeError:
+                break  # a line still being written
+        return lines
+
+    def events(self) -> list[dict]:
+        return [line for line in self._lines() if "event" in line]
+
+    def wait_events(self, count: int, timeout: float = 10.0) -> list[dict]:
+        """Waits until at least count events have arrived (or the deadline passes); returns all."""
+        seen = []
+        for _ in bench._deadline_loop(timeout, 0.02):
+            seen = self.events()
+            if len(seen) >= count:
+                break
+        return seen
 
 
 # -- the system menu's extras and the event log window ---------------------------------------------

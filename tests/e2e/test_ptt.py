@@ -132,6 +132,62 @@ class IndicatorClick(ZeltTestCase):
         self.assertIndicator(GREEN)
 
 
+class ScreenReader(ZeltTestCase):
+    """The indicator as a screen reader meets it from outside the process: one accessible object
+    that tells the state in words, and one value-change event for every change of state, whoever
+    made it."""
+
+    def setUp(self):
+        super().setUp()
+        self.bench.start_zelt()
+        self.assertIndicator(GREEN)
+
+    def assertValue(self, expected: str):
+        self.assertEqual(probe.accessible(self.bench)["controls"]["indicatorTarget"]["value"], expected)
+
+    def assertEvents(self, listener: probe.EventListener, values: list[str]):
+        """Exactly these value changes have arrived, in this order, all of the indicator's object."""
+        seen = listener.wait_events(len(values))
+        self.assertEqual([(e["control"], e["idObject"], e["idChild"], e["value"]) for e in seen],
+                         [("indicatorTarget", probe.OBJID_CLIENT, probe.CHILDID_SELF, v) for v in values])
+
+    def test_circle_and_click_target_are_one_named_object(self):
+        seen = probe.accessible(self.bench)
+        target = seen["controls"]["indicatorTarget"]
+        self.assertEqual((target["name"], target["value"], target["role"], target["defaultAction"]),
+                         ("Transmit indicator", "Receiving", probe.ROLE_SYSTEM_PUSHBUTTON, "Toggle"))
+        # Pointing at the circle finds that object; the circle's own window says it is invisible.
+        self.assertEqual(seen["atIndicator"], target)
+        self.assertTrue(seen["controls"]["indicator"]["state"] & probe.STATE_SYSTEM_INVISIBLE, seen)
+
+    def test_each_change_of_state_raises_one_event_and_the_value_follows(self):
+        with probe.EventListener(self.bench) as listener:
+            self.assertSent(self.bench.send(0, 1))
+            self.assertEvents(listener, ["Transmitting"])
+            self.assertValue("Transmitting")
+            # A request that changes nothing raises nothing: the next change's event comes alone.
+            self.assertSent(self.bench.send(0, 1))
+            self.assertSent(self.bench.send(0, 0))
+            self.assertEvents(listener, ["Transmitting", "Receiving"])
+            self.assertValue("Receiving")
+            self.assertSent(self.bench.send(0, 0))
+            self.bench.click_twips(*SHAPE1_CENTRE)
+            self.assertRadio(1, PTT_ON + PTT_ON + PTT_OFF + PTT_OFF + PTT_ON)
+            self.assertEvents(listener, ["Transmitting", "Receiving", "Transmitting"])
+            self.assertValue("Transmitting")
+            # A screen reader's "press" is a click.
+            self.assertTrue(probe.default_action(self.bench, "indicatorTarget"))
+            self.assertRadio(1, PTT_ON + PTT_ON + PTT_OFF + PTT_OFF + PTT_ON + PTT_OFF)
+            self.assertEvents(listener, ["Transmitting", "Receiving", "Transmitting", "Receiving"])
+            self.assertValue("Receiving")
+            self.assertIndicator(GREEN)
+            # The system menu's "Transmit" raises its one event too.
+            self.assertTrue(probe.syscommand(self.bench, probe.MENU_TRANSMIT))
+            self.assertRadio(1, PTT_ON + PTT_ON + PTT_OFF + PTT_OFF + PTT_ON + PTT_OFF + PTT_ON)
+            self.assertEvents(listener, ["Transmitting", "Receiving", "Transmitting", "Receiving", "Transmitting"])
+            self.assertValue("Transmitting")
+
+
 class Floods(ZeltTestCase):
     def setUp(self):
         super().setUp()
@@ -263,11 +319,14 @@ class TransmitTimeLimit(OperatorTestCase):
         log_file.unlink(missing_ok=True)
         self.bench.start_zelt(args=["--log", windows_path(log_file)])
         self.assertIndicator(GREEN)
-        before = time.monotonic()
-        self.assertSent(self.bench.send(0, 1))
-        keyed = time.monotonic()
-        self.bench.radio(1).wait_for(len(PTT_ON + PTT_OFF), LIMIT_SECONDS + 10)
-        unkeyed = time.monotonic()
+        with probe.EventListener(self.bench) as listener:
+            before = time.monotonic()
+            self.assertSent(self.bench.send(0, 1))
+            keyed = time.monotonic()
+            self.bench.radio(1).wait_for(len(PTT_ON + PTT_OFF), LIMIT_SECONDS + 10)
+            unkeyed = time.monotonic()
+            # A screen reader hears the unkey at the limit as it hears any other.
+            self.assertEqual([e["value"] for e in listener.wait_events(2)], ["Transmitting", "Receiving"])
         self.assertRadio(1, PTT_ON + PTT_OFF)
         # The key went out between "before" and "keyed"; the unkey a limit after it.
         self.assertGreaterEqual(unkeyed - before, LIMIT_SECONDS - 0.1)

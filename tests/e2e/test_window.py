@@ -249,6 +249,19 @@ class StartUpLayout(WindowTestCase):
         self.assertIsNone(self.bench.reg_get("Com", "ComPort"))
         self.assertIsNone(self.bench.reg_get("Com", "Settings"))
 
+    def test_accessible_names_are_the_captions_without_the_access_key(self):
+        # As a screen reader reads them from outside; a box is named by the label before it.
+        expected = {name: caption.replace("&", "") for name, caption in CAPTIONS.items()}
+        expected.update(portList=expected["portLabel"], lineSettingsBox=expected["settingsLabel"],
+                        indicatorTarget="Transmit indicator")
+        seen = probe.accessible(self.bench)["controls"]
+        for name, spoken in expected.items():
+            with self.subTest(control=name):
+                self.assertEqual(seen[name]["name"], spoken)
+        self.click("panelButton")
+        self.wait_caption(LESS)
+        self.assertEqual(probe.accessible(self.bench)["controls"]["panelButton"]["name"], "Less<<")
+
     def test_collapsed_width_and_height(self):
         window = self.started
         frame = self.frame(window)

@@ -9,6 +9,17 @@
 //   zelt-probe quit          posts WM_QUIT to the thread of zelt's window (its loop ends)
 //   zelt-probe device-change a device arrived (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED)
 //   zelt-probe resume        the machine resumed from sleep (WM_POWERBROADCAST)
+//   zelt-probe accessible    what Microsoft Active Accessibility tells of every control: the
+//                            IAccessible of its client area (AccessibleObjectFromWindow), and the
+//                            object found at the indicator's centre (AccessibleObjectFromPoint)
+//   zelt-probe default-action CONTROL
+//                            carries out the default action of a control's accessible object, as
+//                            a screen reader's command to press it does (exit code 3 if it fails)
+//   zelt-probe events [--until FILE] [--for SECONDS]
+//                            listens, out of context, for value changes in zelt's process and
+//                            prints one line per event as it comes, the object's value read at that
+//                            moment; first a line "ready" once listening; ends when FILE exists or
+//                            after SECONDS (default 60)
 //   zelt-probe syscommand ID posts WM_SYSCOMMAND ID (decimal or 0x-hex), as a system menu item does
 //   zelt-probe eventlog      the event log window: its place and its lines, oldest first
 //   zelt-probe eventlog-press Copy|Clear   presses that button of the event log window
@@ -17,6 +28,8 @@
 //
 // Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 3 not delivered, 1 usage.
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -241,6 +254,200 @@ int quit() {
     return PostThreadMessageW(GetWindowThreadProcessId(form, nullptr), WM_QUIT, 0, 0) ? 0 : 3;
 }
 
+// -- accessibility --------------------------------------------------------------------------------
+
+std::string hresultJson(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
+    return json(text);
+}
+
+// A BSTR property: its text, null when the object has none (S_FALSE or no string), or the failure.
+template <class Getter>
+std::string textProperty(Getter get) {
+    BSTR text = nullptr;
+    const HRESULT hr = get(&text);
+    std::string out;
+    if (FAILED(hr)) {
+        out = "{\"error\":" + hresultJson(hr) + "}";
+    } else if (text == nullptr) {
+        out = "null";
+    } else {
+        out = json(utf8(std::wstring(text, SysStringLen(text))));
+    }
+    SysFreeString(text);
+    return out;
+}
+
+// A VT_I4 property (role, state), or the failure.
+template <class Getter>
+std::string numberProperty(Getter get) {
+    VARIANT value;
+    VariantInit(&value);
+    const HRESULT hr = get(&value);
+    std::string out = FAILED(hr)          ? "{\"error\":" + hresultJson(hr) + "}"
+                      : value.vt == VT_I4 ? std::to_string(value.lVal)
+                                          : "null";
+    VariantClear(&value);
+    return out;
+}
+
+std::string describe(IAccessible* object, LONG child) {
+    VARIANT id;
+    VariantInit(&id);
+    id.vt = VT_I4;
+    id.lVal = child;
+    std::string out = "{\"name\":" + textProperty([&](BSTR* t) { return object->get_accName(id, t); });
+    out += ",\"value\":" + textProperty([&](BSTR* t) { return object->get_accValue(id, t); });
+    out += ",\"role\":" + numberProperty([&](VARIANT* v) { return object->get_accRole(id, v); });
+    out += ",\"state\":" + numberProperty([&](VARIANT* v) { return object->get_accState(id, v); });
+    out += ",\"defaultAction\":" + textProperty([&](BSTR* t) { return object->get_accDefaultAction(id, t); });
+    return out + "}";
+}
+
+// The client object of a window as a screen reader gets it.
+std::string describeWindow(HWND window) {
+    IAccessible* object = nullptr;
+    const HRESULT hr = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                                  __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+    if (FAILED(hr) || object == nullptr) return "{\"error\":" + hresultJson(hr) + "}";
+    std::string out = describe(object, CHILDID_SELF);
+    object->Release();
+    return out;
+}
+
+int accessible() {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    std::string out = "{\"controls\":{";
+    bool first = true;
+    HWND indicator = nullptr;
+    for (HWND child = GetWindow(form, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        if (id < kFirstId || id >= kFirstId + static_cast<int>(std::size(kNames))) continue;
+        if (std::string(kNames[id - kFirstId]) == "indicator") indicator = child;
+        out += std::string(first ? "" : ",") + json(kNames[id - kFirstId]) + ":" + describeWindow(child);
+        first = false;
+    }
+    out += "},\"atIndicator\":";
+    RECT box{};
+    if (indicator != nullptr && GetWindowRect(indicator, &box)) {
+        const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+        IAccessible* object = nullptr;
+        VARIANT child;
+        VariantInit(&child);
+        const HRESULT hr = AccessibleObjectFromPoint(centre, &object, &child);
+        if (SUCCEEDED(hr) && object != nullptr && child.vt == VT_I4) {
+            out += describe(object, child.lVal);
+        } else {
+            out += "{\"error\":" + hresultJson(FAILED(hr) ? hr : E_FAIL) + "}";
+        }
+        if (object != nullptr) object->Release();
+        VariantClear(&child);
+    } else {
+        out += "null";
+    }
+    std::printf("%s}\n", out.c_str());
+    return 0;
+}
+
+int defaultAction(const std::string& name) {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    HWND control = nullptr;
+    for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i) {
+        if (name == kNames[i]) control = GetDlgItem(form, kFirstId + i);
+    }
+    if (control == nullptr) return 1;
+    IAccessible* object = nullptr;
+    HRESULT hr = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&object));
+    if (SUCCEEDED(hr) && object != nullptr) {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        hr = object->accDoDefaultAction(self);
+        object->Release();
+    }
+    std::printf("%s\n", hresultJson(hr).c_str());
+    return SUCCEEDED(hr) ? 0 : 3;
+}
+
+HWND g_form = nullptr;
+
+// Out of context, the event arrives in this thread's message loop; the object is asked for its
+// value there and then, as a screen reader announcing the change would.
+void CALLBACK valueChanged(HWINEVENTHOOK /*hook*/, DWORD /*event*/, HWND window, LONG object, LONG child,
+                           DWORD /*thread*/, DWORD /*time*/) {
+    std::string control = "null";
+    const int id = GetDlgCtrlID(window);
+    if (GetParent(window) == g_form && id >= kFirstId &&
+        id < kFirstId + static_cast<int>(std::size(kNames))) {
+        control = json(kNames[id - kFirstId]);
+    }
+    std::string value = "null";
+    IAccessible* accessible = nullptr;
+    VARIANT childId;
+    VariantInit(&childId);
+    const HRESULT hr = AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
+                                                 static_cast<DWORD>(child), &accessible, &childId);
+    if (SUCCEEDED(hr) && accessible != nullptr) {
+        value = textProperty([&](BSTR* t) { return accessible->get_accValue(childId, t); });
+        accessible->Release();
+    } else {
+        value = "{\"error\":" + hresultJson(hr) + "}";
+    }
+    VariantClear(&childId);
+    std::printf(
+        "{\"event\":\"valuechange\",\"hwnd\":%lld,\"control\":%s,\"idObject\":%ld,\"idChild\":%ld,"
+        "\"value\":%s}\n",
+        static_cast<long long>(reinterpret_cast<INT_PTR>(window)), control.c_str(), static_cast<long>(object),
+        static_cast<long>(child), value.c_str());
+    std::fflush(stdout);
+}
+
+int events(int argc, char** argv) {
+    std::wstring until;
+    double seconds = 60;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--until") {
+            const int size = MultiByteToWideChar(CP_UTF8, 0, argv[i + 1], -1, nullptr, 0);
+            until.assign(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+            MultiByteToWideChar(CP_UTF8, 0, argv[i + 1], -1, until.data(), size);
+            until.resize(until.size() - 1);
+        } else if (option == "--for") {
+            seconds = std::atof(argv[i + 1]);
+        } else {
+            return 1;
+        }
+    }
+    g_form = FindWindowW(nullptr, kTitle);
+    if (g_form == nullptr) return 2;
+    DWORD process = 0;
+    GetWindowThreadProcessId(g_form, &process);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+                                         valueChanged, process, 0, WINEVENT_OUTOFCONTEXT);
+    if (hook == nullptr) return 3;
+    std::printf("{\"ready\":true,\"process\":%lu}\n", static_cast<unsigned long>(process));
+    std::fflush(stdout);
+
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (GetTickCount64() < end &&
+           (until.empty() || GetFileAttributesW(until.c_str()) == INVALID_FILE_ATTRIBUTES)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    UnhookWinEvent(hook);
+    std::printf("{\"done\":true}\n");
+    return 0;
+}
+
 // Like zelt's own: posted, because an item may open a modal box that would hold a SendMessage.
 int sysCommand(const char* id) {
     HWND form = FindWindowW(nullptr, kTitle);
@@ -338,11 +545,24 @@ int main(int argc, char** argv) {
         result = eventLogClose();
     } else if (command == "clipboard") {
         result = clipboard();
-    } else {
+    } else if (command == "accessible" || command == "events" || (command == "default-action" && argc == 3)) {
+        // The objects live in zelt; this thread reaches them through COM.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (command == "accessible") {
+            result = accessible();
+        } else if (command == "events") {
+            result = events(argc, argv);
+        } else {
+            result = defaultAction(argv[2]);
+        }
+        CoUninitialize();
+    }
+    if (result == 1) {
         std::fprintf(
             stderr,
             "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|syscommand ID|"
-            "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard\n");
+            "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
+            "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }
     std::fflush(stdout);
     return result;

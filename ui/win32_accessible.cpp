@@ -1,0 +1,293 @@
+#include "ui/win32_accessible.h"
+
+#include <oleacc.h>
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+namespace zelt::win32 {
+namespace {
+
+// What a window exposes, shared by its procedure and by every object handed out for it. An object
+// may outlive its window; once the window is gone the facts are dropped, and the object passes
+// every question on to the standard object, which knows the window is gone.
+struct Exposure {
+    std::function<AccessibleFacts()> facts;
+    std::function<void()> act;
+};
+
+struct Releaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+using Held = std::unique_ptr<IAccessible, Releaser>;
+
+bool isSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+HRESULT toBstr(const std::wstring& text, BSTR* out) {
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+// The system's standard object of a window with the facts laid over it. Of a client area it
+// overlays every fact; of a window's frame only hidden, so that the window's whole subtree says
+// it is invisible. Late binding (IDispatch) is not offered: it would bypass the overlay.
+class Overlay final : public IAccessible {
+  public:
+    Overlay(Held standard, std::shared_ptr<const Exposure> exposure, bool clientArea)
+        : standard_(std::move(standard)), exposure_(std::move(exposure)), clientArea_(clientArea) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IDispatch)) ||
+            IsEqualIID(iid, __uuidof(IAccessible))) {
+            *object = static_cast<IAccessible*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) override {
+        if (info != nullptr) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID /*iid*/, LPOLESTR* /*names*/, UINT /*count*/,
+                                            LCID /*locale*/, DISPID* /*ids*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID /*member*/, REFIID /*iid*/, LCID /*locale*/, WORD /*flags*/,
+                                     DISPPARAMS* /*parameters*/, VARIANT* /*result*/,
+                                     EXCEPINFO* /*exception*/, UINT* /*argumentError*/) override {
+        return E_NOTIMPL;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        return text(child, &AccessibleFacts::name, name, [&] { return standard_->get_accName(child, name); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        return text(child, &AccessibleFacts::value, value,
+                    [&] { return standard_->get_accValue(child, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        return text(child, &AccessibleFacts::defaultAction, action,
+                    [&] { return standard_->get_accDefaultAction(child, action); });
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        try {
+            if (role != nullptr && clientArea_ && isSelf(child)) {
+                const std::optional<AccessibleFacts> facts = current();
+                if (facts && facts->role != 0) {
+                    VariantInit(role);
+                    role->vt = VT_I4;
+                    role->lVal = facts->role;
+                    return S_OK;
+                }
+            }
+            return standard_->get_accRole(child, role);
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        try {
+            const HRESULT result = standard_->get_accState(child, state);
+            if (SUCCEEDED(result) && state != nullptr && state->vt == VT_I4 && isSelf(child)) {
+                const std::optional<AccessibleFacts> facts = current();
+                if (facts && facts->hidden) state->lVal |= STATE_SYSTEM_INVISIBLE;
+            }
+            return result;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        try {
+            if (clientArea_ && isSelf(child) && exposure_->act) {
+                exposure_->act();
+                return S_OK;
+            }
+            return standard_->accDoDefaultAction(child);
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    // Everything else is the standard object's.
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return standard_->get_accParent(parent);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+        return standard_->get_accChildCount(count);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+        return standard_->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        return standard_->get_accDescription(child, description);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+        return standard_->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+        return standard_->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+        return standard_->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
+        return standard_->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                          VARIANT child) override {
+        return standard_->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+        return standard_->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(LONG left, LONG top, VARIANT* child) override {
+        return standard_->accHitTest(left, top, child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return standard_->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return standard_->put_accValue(child, value);
+    }
+
+  private:
+    ~Overlay() = default;
+
+    std::optional<AccessibleFacts> current() const {
+        if (!exposure_->facts) return std::nullopt;
+        return exposure_->facts();
+    }
+
+    template <class Standard>
+    HRESULT text(const VARIANT& child, std::wstring AccessibleFacts::*field, BSTR* out, Standard standard) {
+        try {
+            if (out != nullptr && clientArea_ && isSelf(child)) {
+                const std::optional<AccessibleFacts> facts = current();
+                if (facts && !((*facts).*field).empty()) return toBstr((*facts).*field, out);
+            }
+            return standard();
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    LONG references_ = 1;
+    Held standard_;
+    std::shared_ptr<const Exposure> exposure_;
+    bool clientArea_;
+};
+
+// The objects are marshalled from a single-threaded apartment of the window's thread, so that
+// their calls come in through that thread's message loop, one at a time like its messages. The
+// thread enters it at the first question and stays for its life, as long as its windows live.
+bool inApartment() {
+    thread_local const bool entered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    return entered;
+}
+
+// The answer to WM_GETOBJECT, or nothing where the system's own answer stands.
+std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam,
+                              const std::shared_ptr<const Exposure>& exposure) {
+    const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
+    const bool clientArea = id == OBJID_CLIENT;
+    if ((!clientArea && id != OBJID_WINDOW) || !exposure->facts) return std::nullopt;
+    if (!clientArea && !exposure->facts().hidden) return std::nullopt;
+    if (!inApartment()) return std::nullopt;
+
+    IAccessible* standard = nullptr;
+    if (FAILED(CreateStdAccessibleObject(window, id, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&standard))) ||
+        standard == nullptr) {
+        return std::nullopt;
+    }
+    Held held(standard);
+    const Held overlay(new Overlay(std::move(held), exposure, clientArea));
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, overlay.get());
+    if (result < 0) return std::nullopt;  // the standard object then, without the facts
+    return result;
+}
+
+// The exposed windows of this thread, each with the procedure it had before. A window's procedure
+// is replaced outright rather than chained with SetWindowSubclass, whose bookkeeping lives in a
+// window property: under Wine, reading a property is a round trip to the server, on every message,
+// and the indicator repaints at every request.
+struct Exposed {
+    WNDPROC previous = nullptr;
+    std::shared_ptr<Exposure> exposure;
+};
+thread_local std::unordered_map<HWND, Exposed> t_exposed;
+
+LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto found = t_exposed.find(window);
+    if (found == t_exposed.end()) return DefWindowProcW(window, message, wParam, lParam);
+    const WNDPROC previous = found->second.previous;
+    try {
+        if (message == WM_GETOBJECT) {
+            const std::shared_ptr<const Exposure> exposure = found->second.exposure;
+            if (const std::optional<LRESULT> result = answer(window, wParam, lParam, exposure)) {
+                return *result;
+            }
+        } else if (message == WM_NCDESTROY) {
+            found->second.exposure->facts = nullptr;
+            found->second.exposure->act = nullptr;
+            t_exposed.erase(found);
+        }
+    } catch (...) {
+        // The system's own answer then.
+    }
+    return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
+    if (window == nullptr || t_exposed.contains(window)) return false;
+    Exposed& exposed = t_exposed[window];
+    exposed.exposure = std::make_shared<Exposure>(Exposure{std::move(facts), std::move(act)});
+    exposed.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&exposedProc)));
+    if (exposed.previous != nullptr) return true;
+    t_exposed.erase(window);
+    return false;
+}
+
+void announceValueChange(HWND window) {
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+}
+
+std::wstring withoutAccessKey(const std::wstring& caption) {
+    std::wstring spoken;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+        spoken += caption[i];
+    }
+    return spoken;
+}
+
+}  // namespace zelt::win32
