@@ -72,9 +72,18 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = hwnd_;
+    HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
+    std::optional<LRESULT> answer = operatorInput(message, wParam, lParam);
+    if (!answer) answer = layout(message, wParam, lParam);
+    if (!answer) answer = systemEvent(message, wParam);
+    if (!answer) answer = lifetime(message);
+    return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The operator's commands: the controls, the keyboard, the system menu's extras and the transmit
+// time limit's timer.
+std::optional<LRESULT> FormWindow::operatorInput(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        // The system menu's extras and the transmit time limit's timer.
         case WM_INITMENUPOPUP:
             if (systemMenu_ != nullptr) systemMenu_->opening();
             break;
@@ -105,6 +114,15 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             if (trackFocus(message, wParam, lParam)) return 0;
             break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The window's size and what it holds, at any dpi.
+std::optional<LRESULT> FormWindow::layout(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case FormView::kCreateTooltipsMessage:
             if (view_) view_->createTooltips();
             return 0;
@@ -119,13 +137,20 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             if (view_) view_->dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
-        case WM_GETMINMAXINFO: {
+        case WM_GETMINMAXINFO:
             // The collapsed window is narrower than the system's smallest captioned window; the
             // program alone decides its width.
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = kSmallestTrackSize;
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kSmallestTrackSize;
             return 0;
-        }
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+// What Windows tells the window of the session, the devices and the power.
+std::optional<LRESULT> FormWindow::systemEvent(UINT message, WPARAM wParam) {
+    switch (message) {
         case WM_CLOSE:
             if (form_ != nullptr) {
                 close();
@@ -150,19 +175,27 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 form_->resumed();
             }
             return TRUE;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<LRESULT> FormWindow::lifetime(UINT message) {
+    switch (message) {
         case WM_DESTROY:
             if (form_ != nullptr) form_->windowDestroyed();
             if (view_) view_->detach();
             if (quitOnDestroy_) PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             break;
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return std::nullopt;
 }
 
 // Enter, as IsDialogMessage reports it: it presses the push button that has the focus.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/win32_form_view.h"
 
@@ -39,6 +40,10 @@ class FormWindow {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> operatorInput(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> layout(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> systemEvent(UINT message, WPARAM wParam);
+    std::optional<LRESULT> lifetime(UINT message);
     void pressFocusedButton();
     bool trackFocus(UINT message, WPARAM wParam, LPARAM lParam);
     void close();

@@ -121,113 +121,103 @@ struct Options {
     std::int32_t state = 0;
 };
 
-// Returns the options, or nullopt after printing why the command line is wrong.
-std::optional<Options> parseArguments(int argc, char** argv) {
+// Prints why the command line is wrong; false, for the parser to return.
+bool wrong(const std::string& why) {
+    std::fprintf(stderr, "zelt-host: %s\n", why.c_str());
+    return false;
+}
+
+// The options read so far, and what only the checks of how they combine need.
+struct CommandLine {
     Options options;
     bool repeat = false;
     bool runsGiven = false;
-    const char* positional[2] = {nullptr, nullptr};
-    int positionalCount = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (std::strcmp(arg, "--post") == 0) {
-            options.post = true;
-        } else if (std::strcmp(arg, "--info") == 0) {
-            options.info = true;
-        } else if (std::strcmp(arg, "--paint") == 0) {
-            options.paint = true;
-        } else if (std::strcmp(arg, "--quiet") == 0) {
-            options.quiet = true;
-        } else if (std::strcmp(arg, "--repeat") == 0 || std::strcmp(arg, "--flood") == 0 ||
-                   std::strcmp(arg, "--bench") == 0) {
-            const auto count = parseCount(value());
-            if (!count) {
-                std::fprintf(stderr, "zelt-host: %s needs a count of 1 or more\n", arg);
-                return std::nullopt;
-            }
-            (arg[2] == 'f' ? options.flood : arg[2] == 'b' ? options.bench : repeat) = true;
-            options.count = *count;
-        } else if (std::strcmp(arg, "--runs") == 0) {
-            const auto runs = parseCount(value());
-            if (!runs) {
-                std::fprintf(stderr, "zelt-host: --runs needs a count of 1 or more\n");
-                return std::nullopt;
-            }
-            options.runs = *runs;
-            runsGiven = true;
-        } else if (std::strcmp(arg, "--startup") == 0) {
-            const char* path = value();
-            if (path == nullptr || *path == '\0') {
-                std::fprintf(stderr, "zelt-host: --startup needs a program\n");
-                return std::nullopt;
-            }
-            options.startup = zelt::win32::toUtf16(path);
-        } else if (std::strcmp(arg, "--hwnd") == 0) {
-            const auto handle = parseInteger(value(), 0);
-            if (!handle || *handle == 0) {
-                std::fprintf(stderr, "zelt-host: --hwnd needs a nonzero window handle\n");
-                return std::nullopt;
-            }
-            options.hwnd = reinterpret_cast<HWND>(static_cast<std::intptr_t>(*handle));
-        } else if (std::strcmp(arg, "--title") == 0) {
-            const char* title = value();
-            if (title == nullptr) {
-                std::fprintf(stderr, "zelt-host: --title needs a caption\n");
-                return std::nullopt;
-            }
-            options.title = zelt::win32::toUtf16(title);
-        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            printUsage(stdout);
-            std::exit(kExitOk);
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            std::fprintf(stderr, "zelt-host: unknown option %s\n", arg);
-            return std::nullopt;
-        } else if (positionalCount < 2) {
-            positional[positionalCount++] = arg;
-        } else {
-            std::fprintf(stderr, "zelt-host: too many arguments\n");
-            return std::nullopt;
-        }
-    }
+    std::vector<const char*> positional;
+};
 
-    if (options.flood && repeat) {
-        std::fprintf(stderr, "zelt-host: --flood and --repeat exclude each other\n");
-        return std::nullopt;
+// Reads argv[i], and the value it takes (moving i past it), into line; false if it is wrong.
+bool readArgument(int argc, char** argv, int& i, CommandLine& line) {
+    Options& options = line.options;
+    const std::string arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (arg == "--post") {
+        options.post = true;
+    } else if (arg == "--info") {
+        options.info = true;
+    } else if (arg == "--paint") {
+        options.paint = true;
+    } else if (arg == "--quiet") {
+        options.quiet = true;
+    } else if (arg == "--repeat" || arg == "--flood" || arg == "--bench") {
+        const auto count = parseCount(value());
+        if (!count) return wrong(arg + " needs a count of 1 or more");
+        (arg == "--flood" ? options.flood : arg == "--bench" ? options.bench : line.repeat) = true;
+        options.count = *count;
+    } else if (arg == "--runs") {
+        const auto runs = parseCount(value());
+        if (!runs) return wrong("--runs needs a count of 1 or more");
+        options.runs = *runs;
+        line.runsGiven = true;
+    } else if (arg == "--startup") {
+        const char* path = value();
+        if (path == nullptr || *path == '\0') return wrong("--startup needs a program");
+        options.startup = zelt::win32::toUtf16(path);
+    } else if (arg == "--hwnd") {
+        const auto handle = parseInteger(value(), 0);
+        if (!handle || *handle == 0) return wrong("--hwnd needs a nonzero window handle");
+        options.hwnd = reinterpret_cast<HWND>(static_cast<std::intptr_t>(*handle));
+    } else if (arg == "--title") {
+        const char* title = value();
+        if (title == nullptr) return wrong("--title needs a caption");
+        options.title = zelt::win32::toUtf16(title);
+    } else if (arg == "--help" || arg == "-h") {
+        printUsage(stdout);
+        std::exit(kExitOk);
+    } else if (arg.starts_with("--")) {
+        return wrong("unknown option " + arg);
+    } else if (line.positional.size() < 2) {
+        line.positional.push_back(argv[i]);
+    } else {
+        return wrong("too many arguments");
     }
-    if (options.info && options.paint) {
-        std::fprintf(stderr, "zelt-host: --info and --paint exclude each other\n");
-        return std::nullopt;
-    }
+    return true;
+}
+
+// Checks that the options read go together, and reads the request pair when one is needed.
+bool combine(CommandLine& line) {
+    Options& options = line.options;
+    if (options.flood && line.repeat) return wrong("--flood and --repeat exclude each other");
+    if (options.info && options.paint) return wrong("--info and --paint exclude each other");
     const bool measuring = options.bench || options.startup;
     if (measuring && (options.bench + options.startup.has_value() + options.info + options.paint +
-                          options.flood + repeat + options.post >
+                          options.flood + line.repeat + options.post >
                       1)) {
-        std::fprintf(stderr, "zelt-host: --bench and --startup go with no other request option\n");
-        return std::nullopt;
+        return wrong("--bench and --startup go with no other request option");
     }
-    if (runsGiven && !options.startup) {
-        std::fprintf(stderr, "zelt-host: --runs goes with --startup\n");
-        return std::nullopt;
-    }
-    const int needed = (options.info || options.paint || options.flood || measuring) ? 0 : 2;
-    if (positionalCount != needed) {
-        std::fprintf(stderr, needed == 0 ? "zelt-host: no request pair with --flood, --bench, --startup, "
-                                           "--info or --paint\n"
-                                         : "zelt-host: need a request and a state\n");
-        return std::nullopt;
+    if (line.runsGiven && !options.startup) return wrong("--runs goes with --startup");
+    const std::size_t needed = (options.info || options.paint || options.flood || measuring) ? 0 : 2;
+    if (line.positional.size() != needed) {
+        return wrong(needed == 0 ? "no request pair with --flood, --bench, --startup, --info or --paint"
+                                 : "need a request and a state");
     }
     if (needed == 2) {
-        const auto request = parseInt32(positional[0]);
-        const auto state = parseInt32(positional[1]);
-        if (!request || !state) {
-            std::fprintf(stderr, "zelt-host: request and state are signed 32-bit integers\n");
-            return std::nullopt;
-        }
+        const auto request = parseInt32(line.positional[0]);
+        const auto state = parseInt32(line.positional[1]);
+        if (!request || !state) return wrong("request and state are signed 32-bit integers");
         options.request = *request;
         options.state = *state;
     }
-    return options;
+    return true;
+}
+
+// Returns the options, or nullopt after printing why the command line is wrong.
+std::optional<Options> parseArguments(int argc, char** argv) {
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        if (!readArgument(argc, argv, i, line)) return std::nullopt;
+    }
+    if (!combine(line)) return std::nullopt;
+    return line.options;
 }
 
 // The receiver reads both parameters as signed 32-bit values; sign-extend them into the wider

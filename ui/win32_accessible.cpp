@@ -80,43 +80,38 @@ class Overlay final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        return text(child, &AccessibleFacts::name, name, [&] { return standard_->get_accName(child, name); });
+        HRESULT result = S_OK;
+        return overlayText(child, &AccessibleFacts::name, name, result) ? result
+                                                                        : standard_->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return text(child, &AccessibleFacts::value, value,
-                    [&] { return standard_->get_accValue(child, value); });
+        HRESULT result = S_OK;
+        return overlayText(child, &AccessibleFacts::value, value, result)
+                   ? result
+                   : standard_->get_accValue(child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        return text(child, &AccessibleFacts::defaultAction, action,
-                    [&] { return standard_->get_accDefaultAction(child, action); });
+        HRESULT result = S_OK;
+        return overlayText(child, &AccessibleFacts::defaultAction, action, result)
+                   ? result
+                   : standard_->get_accDefaultAction(child, action);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        try {
-            if (role != nullptr && clientArea_ && isSelf(child)) {
-                const std::optional<AccessibleFacts> facts = current();
-                if (facts && facts->role != 0) {
-                    VariantInit(role);
-                    role->vt = VT_I4;
-                    role->lVal = facts->role;
-                    return S_OK;
-                }
-            }
-            return standard_->get_accRole(child, role);
-        } catch (...) {
-            return E_FAIL;
-        }
+        const long overlaid =
+            role != nullptr && clientArea_ && isSelf(child) ? fact(&AccessibleFacts::role) : 0;
+        if (overlaid == 0) return standard_->get_accRole(child, role);
+        VariantInit(role);
+        role->vt = VT_I4;
+        role->lVal = overlaid;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        try {
-            const HRESULT result = standard_->get_accState(child, state);
-            if (SUCCEEDED(result) && state != nullptr && state->vt == VT_I4 && isSelf(child)) {
-                const std::optional<AccessibleFacts> facts = current();
-                if (facts && facts->hidden) state->lVal |= STATE_SYSTEM_INVISIBLE;
-            }
-            return result;
-        } catch (...) {
-            return E_FAIL;
+        const HRESULT result = standard_->get_accState(child, state);
+        if (SUCCEEDED(result) && state != nullptr && state->vt == VT_I4 && isSelf(child) &&
+            fact(&AccessibleFacts::hidden)) {
+            state->lVal |= STATE_SYSTEM_INVISIBLE;
         }
+        return result;
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         try {
@@ -179,22 +174,34 @@ class Overlay final : public IAccessible {
   private:
     ~Overlay() = default;
 
-    std::optional<AccessibleFacts> current() const {
-        if (!exposure_->facts) return std::nullopt;
-        return exposure_->facts();
+    // The facts are asked for in these few functions only, each out of line: every question would
+    // otherwise carry its own copy of the code that builds and drops them.
+
+    // One fact of the window's, or its empty value when there are no facts (the window is gone)
+    // or asking failed.
+    template <class Fact>
+    [[gnu::noinline]] Fact fact(Fact AccessibleFacts::*field) const noexcept {
+        try {
+            if (exposure_->facts) return exposure_->facts().*field;
+        } catch (...) {
+            // The standard object's answer then.
+        }
+        return Fact{};
     }
 
-    template <class Standard>
-    HRESULT text(const VARIANT& child, std::wstring AccessibleFacts::*field, BSTR* out, Standard standard) {
+    // Answers a text question of the client area with the fact in field, if there is one: true
+    // with the answer's result set, false where the standard object answers.
+    [[gnu::noinline]] bool overlayText(const VARIANT& child, std::wstring AccessibleFacts::*field, BSTR* out,
+                                       HRESULT& result) const noexcept {
+        if (out == nullptr || !clientArea_ || !isSelf(child)) return false;
         try {
-            if (out != nullptr && clientArea_ && isSelf(child)) {
-                const std::optional<AccessibleFacts> facts = current();
-                if (facts && !((*facts).*field).empty()) return toBstr((*facts).*field, out);
-            }
-            return standard();
+            const std::wstring text = fact(field);
+            if (text.empty()) return false;
+            result = toBstr(text, out);
         } catch (...) {
-            return E_FAIL;
+            result = E_OUTOFMEMORY;
         }
+        return true;
     }
 
     LONG references_ = 1;

@@ -17,6 +17,7 @@ device but opening it fails, exactly as on a machine without that port.
 from __future__ import annotations
 
 import atexit
+import contextlib
 import fcntl
 import os
 import pty
@@ -605,12 +606,15 @@ class Bench:
         wid = self.x_window_id()
         self._run_logged(["xdotool", "key", "--window", str(wid), *keys], "xdotool-key", env=self.wine_env())
 
-    def screenshot(self, path, window_only: bool = False) -> Path:
-        """Saves the screen, or only zelt's window with its frame, as an image file."""
+    def screenshot(self, path, window_only: bool = False, region: tuple | None = None) -> Path:
+        """Saves the screen, or only zelt's window with its frame, or only the region (x, y, width,
+        height), as an image file."""
         path = Path(path)
         crop = []
         if window_only:
-            x, y, w, h = self.info().window
+            region = self.info().window
+        if region:
+            x, y, w, h = region
             crop = ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
         self._run_logged(["import", "-window", "root", *crop, str(path)], "screenshot", env=self.wine_env())
         return path
@@ -649,6 +653,37 @@ def get_bench() -> Bench:
 def stop_bench():
     if _bench is not None:
         _bench.stop()
+
+
+@contextlib.contextmanager
+def picture_session():
+    """A bench for the README's pictures, zelt stopped and the store empty, given up afterwards.
+
+    Wine draws the caption and frame itself when it does not leave the window to a window
+    manager; the bench's display has none, so the session asks Wine to."""
+    the_bench = get_bench()
+    the_bench.reset_for_test()
+    the_bench.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
+    try:
+        yield the_bench
+    finally:
+        the_bench.stop_zelt()
+        stop_bench()
+        shutil.rmtree(the_bench.run_dir, ignore_errors=True)
+
+
+def save_picture(the_bench: Bench, path: Path, region: tuple | None = None):
+    """Saves zelt's window with its frame, or the region (x, y, width, height), to path."""
+    # Hover nowhere near the window, so no tooltip or hot state shows.
+    the_bench._run_logged(["xdotool", "mousemove", "--sync", "1000", "700"], "xdotool-move")
+    the_bench.repaint()
+    path.parent.mkdir(exist_ok=True)
+    with tempfile.TemporaryDirectory() as tmp:
+        raw = Path(tmp) / path.name
+        the_bench.screenshot(raw, window_only=region is None, region=region)
+        # A small palette image is plenty for a window in system colours.
+        subprocess.run(["convert", str(raw), "-strip", "-colors", "64", f"png8:{path}"], check=True)
+    print(f"saved {path}")
 
 
 class ZeltTestCase(unittest.TestCase):

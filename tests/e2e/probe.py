@@ -21,14 +21,20 @@ def window(the_bench: bench.Bench) -> dict | None:
     return json.loads(out) if rc == 0 and out.strip() else None
 
 
-def wait_window(the_bench: bench.Bench, condition, timeout: float = 20.0) -> dict:
-    """Polls until condition(window) holds; returns that window, or fails with the last one seen."""
+def _wait(read, condition, what: str, timeout: float) -> dict:
+    """Polls read() until what it returns is there and meets condition; returns it, or fails with
+    the last one seen."""
     seen = None
     for _ in bench._deadline_loop(timeout, 0.05):
-        seen = window(the_bench)
+        seen = read()
         if seen is not None and condition(seen):
             return seen
-    raise bench.BenchError(f"zelt's window never met the condition; last seen: {seen}")
+    raise bench.BenchError(f"{what} never met the condition; last seen: {seen}")
+
+
+def wait_window(the_bench: bench.Bench, condition, timeout: float = 20.0) -> dict:
+    """Polls until condition(window) holds; returns that window, or fails with the last one seen."""
+    return _wait(lambda: window(the_bench), condition, "zelt's window", timeout)
 
 
 class WindowWaits:
@@ -173,12 +179,7 @@ def event_log(the_bench: bench.Bench) -> dict | None:
 
 
 def wait_event_log(the_bench: bench.Bench, condition, timeout: float = 20.0) -> dict:
-    seen = None
-    for _ in bench._deadline_loop(timeout, 0.05):
-        seen = event_log(the_bench)
-        if seen is not None and condition(seen):
-            return seen
-    raise bench.BenchError(f"the event log window never met the condition; last seen: {seen}")
+    return _wait(lambda: event_log(the_bench), condition, "the event log window", timeout)
 
 
 def press_in_event_log(the_bench: bench.Bench, button: str) -> bool:

@@ -5,7 +5,6 @@ and its file.
 Run as a script with --screenshots to regenerate docs/event-log.png from the real window."""
 
 import re
-import subprocess
 import sys
 import time
 import unittest
@@ -399,17 +398,8 @@ class EventLog(OperatorTestCase):
 
 # -- documentation screenshot ---------------------------------------------------------------------
 def save_screenshot():
-    """Saves docs/event-log.png: the event log window after a few requests, with its frame.
-
-    Wine draws the caption and frame itself when it does not leave the window to a window
-    manager; the bench's display has none, so the screenshot session asks Wine to."""
-    import shutil
-    import tempfile
-
-    the_bench = bench.get_bench()
-    the_bench.reset_for_test()
-    the_bench.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
-    try:
+    """Saves docs/event-log.png: the event log window after a few requests, with its frame."""
+    with bench.picture_session() as the_bench:
         the_bench.reg_set("Win", "TxLimit", str(LIMIT_SECONDS))
         the_bench.start_zelt(args=["--log", r"Z:\no such folder\zelt.log"])
         the_bench.send(0, 1)
@@ -420,19 +410,8 @@ def save_screenshot():
         probe.syscommand(the_bench, probe.MENU_LIMITS[180])
         probe.syscommand(the_bench, probe.MENU_EVENT_LOG)
         probe.wait_event_log(the_bench, lambda w: texts(w["lines"])[-1].startswith("stored Win/TxLimit"))
-        x, y, width, height = probe.event_log(the_bench)["outer"]
-        the_bench._run_logged(["xdotool", "mousemove", "--sync", "1000", "700"], "xdotool-move")
-        path = bench.REPO / "docs" / "event-log.png"
-        with tempfile.TemporaryDirectory() as tmp:
-            raw = f"{tmp}/event-log.png"
-            the_bench._run_logged(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
-                                   raw], "screenshot", env=the_bench.wine_env())
-            subprocess.run(["convert", raw, "-strip", "-colors", "64", f"png8:{path}"], check=True)
-        print(f"saved {path}")
-    finally:
-        the_bench.stop_zelt()
-        bench.stop_bench()
-        shutil.rmtree(the_bench.run_dir, ignore_errors=True)
+        bench.save_picture(the_bench, bench.REPO / "docs" / "event-log.png",
+                           region=probe.event_log(the_bench)["outer"])
 
 
 if __name__ == "__main__":

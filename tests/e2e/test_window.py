@@ -10,10 +10,8 @@ docs/window-expanded.png from the real window.
 from __future__ import annotations
 
 import math
-import subprocess
 import sys
 import unittest
-from pathlib import Path
 
 import bench
 import probe
@@ -476,39 +474,16 @@ class MinimizedOption(WindowTestCase):
 
 # -- documentation screenshots ----------------------------------------------------------------------
 def save_screenshots():
-    """Saves the collapsed and the expanded window to docs/, cropped to the window with its frame.
-
-    Wine draws the caption and frame itself when it does not leave the window to a window
-    manager; the bench's display has none, so the screenshot session asks Wine to."""
-    import shutil
-    import tempfile
-
-    the_bench = bench.get_bench()
-    the_bench.reset_for_test()
-    the_bench.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
-    try:
+    """Saves the collapsed and the expanded window to docs/, cropped to the window with its frame."""
+    with bench.picture_session() as the_bench:
         the_bench.start_zelt()
         probe.wait_window(the_bench, lambda w: w["visible"] and
                           w["controls"]["indicatorTarget"]["rect"] == w["controls"]["indicator"]["rect"])
-        DOCS.mkdir(exist_ok=True)
         for name, caption in (("window-collapsed.png", MORE), ("window-expanded.png", LESS)):
             if caption == LESS:
                 the_bench.click_twips(*centre("panelButton"))
                 probe.wait_window(the_bench, lambda w: w["controls"]["panelButton"]["text"] == LESS)
-            # Hover nowhere near the window, so no tooltip or hot state shows.
-            the_bench._run_logged(["xdotool", "mousemove", "--sync", "1000", "700"], "xdotool-move")
-            the_bench.repaint()
-            with tempfile.TemporaryDirectory() as tmp:
-                raw = Path(tmp) / name
-                the_bench.screenshot(raw, window_only=True)
-                # A small palette image is plenty for a window in system colours.
-                subprocess.run(["convert", str(raw), "-strip", "-colors", "64", f"png8:{DOCS / name}"],
-                               check=True)
-            print(f"saved {DOCS / name}")
-    finally:
-        the_bench.stop_zelt()
-        bench.stop_bench()
-        shutil.rmtree(the_bench.run_dir, ignore_errors=True)
+            bench.save_picture(the_bench, DOCS / name)
 
 
 if __name__ == "__main__":
