@@ -122,21 +122,27 @@ void MainForm::unkeyRadio() {
     if (indicator.fillColor() == kRed) send(kPttOff);
 }
 
-// Nothing else would ever unkey a radio left transmitting, so it is told once, best effort. A port
-// held closed at this moment is opened for it.
-void MainForm::unkeyBeforeLettingGo(std::string_view occasion) noexcept {
-    if (!radioMayBeKeyed()) return;
+// An unkey nobody asked for at this moment (the time limit, letting go of the radio): a port held
+// closed is opened for it, and what came of it is logged as what. Returns whether it went out.
+bool MainForm::unkeyUnasked(std::string_view what) noexcept {
     written_.clear();
     try {
         if (!radioPort.portOpen()) radioPort.setPortOpen(true);
         unkeyRadio();
-        logOutcome(occasion, nullptr);
+        logOutcome(what, nullptr);
+        return true;
     } catch (const std::exception& failure) {
-        // Best effort: whatever the radio does, the program is letting go of it.
-        logOutcome(occasion, &failure);
+        logOutcome(what, &failure);
     } catch (...) {
-        logOutcome(occasion, &unexpectedFailure());
+        logOutcome(what, &unexpectedFailure());
     }
+    return false;
+}
+
+// Nothing else would ever unkey a radio left transmitting, so it is told once, best effort:
+// whatever the radio does, the program is letting go of it.
+void MainForm::unkeyBeforeLettingGo(std::string_view occasion) noexcept {
+    if (radioMayBeKeyed()) unkeyUnasked(occasion);
 }
 
 void MainForm::toggleTransmit(std::string_view source) {

@@ -144,6 +144,7 @@ class MainForm {
     bool streamTorn() const;
     bool radioMayBeKeyed() const;
     void unkeyRadio();
+    bool unkeyUnasked(std::string_view what) noexcept;
     void unkeyBeforeLettingGo(std::string_view occasion) noexcept;
     void unkeyRadioLeftBehind();
     void fillPortList();

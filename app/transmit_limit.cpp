@@ -91,24 +91,13 @@ void MainForm::transmitTimerFired() noexcept {
     std::string what = "transmit time limit (";
     appendNumber(what, transmitLimit_);
     what += " s) reached";
-    written_.clear();
     if (portHeld_) {
         // The message box holds the port; the unkey goes out the moment it lets go, before anything else.
         heldRequest_ = false;
         log_.add(what + ": the port is held by a message box, the unkey follows when it closes");
-    } else {
-        try {
-            if (!radioPort.portOpen()) radioPort.setPortOpen(true);
-            unkeyRadio();
-            logOutcome(what, nullptr);
-        } catch (const std::exception& failure) {
-            // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
-            logOutcome(what, &failure);
-            startTransmitTimer(kUnkeyRetryMilliseconds);
-        } catch (...) {
-            logOutcome(what, &unexpectedFailure());
-            startTransmitTimer(kUnkeyRetryMilliseconds);
-        }
+    } else if (!unkeyUnasked(what)) {
+        // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
+        startTransmitTimer(kUnkeyRetryMilliseconds);
     }
     operatorUi_.beep();
 }

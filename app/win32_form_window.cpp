@@ -7,6 +7,7 @@
 #include "common/win32_text.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_owned_window.h"
 #include "ui/win32_timer.h"
 
 namespace zelt::win32 {
@@ -56,19 +57,7 @@ void FormWindow::attach(MainForm& form) {
 }
 
 LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->hwnd_ = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr) return self->handle(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure.
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return dispatchToOwner(hwnd, message, wParam, lParam, &FormWindow::hwnd_, &FormWindow::handle);
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

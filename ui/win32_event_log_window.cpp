@@ -8,6 +8,7 @@
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
+#include "ui/win32_owned_window.h"
 
 namespace zelt::win32 {
 namespace {
@@ -212,20 +213,7 @@ void EventLogWindow::destroyed() noexcept {
 }
 
 LRESULT CALLBACK EventLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* self =
-                static_cast<EventLogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->hwnd_ = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        auto* self = reinterpret_cast<EventLogWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr) return self->handle(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure.
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return dispatchToOwner(hwnd, message, wParam, lParam, &EventLogWindow::hwnd_, &EventLogWindow::handle);
 }
 
 LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

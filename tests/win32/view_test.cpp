@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <memory>
@@ -361,6 +362,44 @@ TEST_F(ViewTest, AClickOnTheIndicatorTogglesTransmit) {
     ASSERT_EQ(port.written.size(), 2U);
     EXPECT_EQ(port.written[1].second, std::string("\0\0\0\0\x0F", 5));
     EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kGreen);
+}
+
+// A text property of an accessible object, or "(none)" when it gives none.
+std::wstring accessibleText(IAccessible* object,
+                            HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    const HRESULT hr = (object->*get)(self, &text);
+    std::wstring out = SUCCEEDED(hr) && text != nullptr ? std::wstring(text, SysStringLen(text)) : L"(none)";
+    SysFreeString(text);
+    return out;
+}
+
+// A screen reader keeps the object it was given; after the window is gone it must get no stale
+// state from it (and nothing may reach the form that the window belonged to).
+TEST_F(ViewTest, TheIndicatorsAccessibleObjectFollowsTheStateAndOutlivesItsWindow) {
+    form->load();
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    IAccessible* object = nullptr;
+    ASSERT_EQ(
+        AccessibleObjectFromWindow(control(FormView::kIndicatorTarget), static_cast<DWORD>(OBJID_CLIENT),
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+        S_OK);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(accessibleText(object, &IAccessible::get_accName), L"Transmit indicator");
+    EXPECT_EQ(accessibleText(object, &IAccessible::get_accValue), L"Receiving");
+    SendMessageW(hwnd, hostMessages.message(), 0, 1);
+    EXPECT_EQ(accessibleText(object, &IAccessible::get_accValue), L"Transmitting");
+
+    DestroyWindow(hwnd);
+    pump();
+    EXPECT_NE(accessibleText(object, &IAccessible::get_accValue), L"Transmitting");
+    EXPECT_NE(accessibleText(object, &IAccessible::get_accName), L"Transmit indicator");
+    object->Release();
+    CoUninitialize();
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
