@@ -33,6 +33,22 @@ void appendFailure(std::string& out, const std::exception& failure) {
     }
 }
 
+void appendOutcome(std::string& out, std::string_view what, std::string_view written,
+                   const std::exception* failure) {
+    out += what;
+    if (failure == nullptr) {
+        out += written.empty() ? ": wrote nothing" : ": wrote ";
+        appendHex(out, written);
+        return;
+    }
+    out += ": failed: ";
+    appendFailure(out, *failure);
+    if (!written.empty()) {
+        out += "; wrote ";
+        appendHex(out, written);
+    }
+}
+
 const std::exception& unexpectedFailure() noexcept {
     static const Failure unexpected(failure_code::kUnexpected, "unexpected failure");
     return unexpected;

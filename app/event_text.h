@@ -17,6 +17,11 @@ void appendHex(std::string& out, std::string_view bytes);
 // reads "what: the system's message (Windows error N)", the program's own "what [code N]".
 void appendFailure(std::string& out, const std::exception& failure);
 
+// "what: wrote 00 00 00 00 0F", or "what: failed: why", with the bytes that went out before it
+// failed ("; wrote ..."), or "what: wrote nothing".
+void appendOutcome(std::string& out, std::string_view what, std::string_view written,
+                   const std::exception* failure);
+
 // Stands in for a failure that was not a std::exception.
 const std::exception& unexpectedFailure() noexcept;
 

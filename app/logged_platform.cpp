@@ -6,21 +6,6 @@
 
 namespace zelt {
 
-void LoggedSerialPort::setPortOpen(bool open) {
-    std::string text = "COM";
-    appendNumber(text, port_.commPort());
-    try {
-        port_.setPortOpen(open);
-    } catch (const std::exception& failure) {
-        text += open ? " could not be opened: " : " could not be closed: ";
-        appendFailure(text, failure);
-        log_.add(text);
-        throw;
-    }
-    text += open ? " opened (" + port_.settings() + ")" : " closed";
-    log_.add(text);
-}
-
 void LoggedSettingsStore::save(std::string_view application, std::string_view section, std::string_view key,
                                std::string_view text) {
     std::string where;

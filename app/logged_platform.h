@@ -7,34 +7,14 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "port/serial_port.h"
 #include "settings/settings_store.h"
 #include "ui/window_system.h"
 
 namespace zelt {
 
-// The platform as MainForm's reactions use it, each operation passed on unchanged, with the
-// operator's record of it in the event log: every port open and close with its outcome, every
-// value stored, every message box shown. Failures are logged and passed on as they came.
-
-class LoggedSerialPort final : public SerialPort {
-  public:
-    LoggedSerialPort(SerialPort& port, EventLog& log) : port_(port), log_(log) {}
-
-    void setCommPort(std::int16_t number) override { port_.setCommPort(number); }
-    std::int16_t commPort() const override { return port_.commPort(); }
-    void setSettings(const std::string& settings) override { port_.setSettings(settings); }
-    std::string settings() const override { return port_.settings(); }
-    void setControlLines(bool dtrHigh, bool rtsHigh) override { port_.setControlLines(dtrHigh, rtsHigh); }
-    bool portOpen() const override { return port_.portOpen(); }
-    void setPortOpen(bool open) override;
-    std::size_t output(const std::string& bytes) override { return port_.output(bytes); }
-    std::vector<std::int16_t> presentPorts() const override { return port_.presentPorts(); }
-
-  private:
-    SerialPort& port_;
-    EventLog& log_;
-};
+// The store and the message box as MainForm's reactions use them, each operation passed on
+// unchanged, with the operator's record of it in the event log: every value stored, every message
+// box shown. Failures are logged and passed on as they came. (The radio line logs its port.)
 
 class LoggedSettingsStore final : public SettingsStore {
   public:

@@ -1,8 +1,7 @@
 #include "app/main_form.h"
 
-#include <algorithm>
+#include <exception>
 
-#include "app/cat_commands.h"
 #include "app/event_text.h"
 #include "common/failure.h"
 #include "ui/layout.h"
@@ -10,9 +9,9 @@
 namespace zelt {
 
 MainForm::MainForm(Platform platform)
-    : loggedPort_(platform.radioPort, platform.log),
-      loggedStore_(platform.store, platform.log),
+    : loggedStore_(platform.store, platform.log),
       loggedMessages_(platform.messages, platform.log),
+      line_(platform.radioPort, platform.log),
       portList({"COM1", "COM2", "COM3", "COM4"}, layout::kPortList, false, "Set COM port for radio"),
       lineSettingsBox("Text1", layout::kLineSettingsBox, false, "Enter baud rate, parity, bits, stop bits"),
       portLabel("Com &Port:", layout::kPortLabel, true),
@@ -22,15 +21,15 @@ MainForm::MainForm(Platform platform)
       onTopBox("&Top", layout::kOnTopBox, true, "Always on top of other windows"),
       indicatorTarget("", layout::kIndicatorTarget, true, "Turns red on TX; Click to toggle TX state"),
       indicator("", layout::kIndicator, true),
-      radioPort(loggedPort_),
       store_(loggedStore_),
       window_(platform.window),
       messages_(loggedMessages_),
       hostLink_(platform.hostLink),
       log_(platform.log),
-      timer_(platform.timer),
-      operatorUi_(platform.operatorUi) {
-    setIndicator(kGreen);
+      operatorUi_(platform.operatorUi),
+      limit_(line_, platform.timer, platform.log, platform.operatorUi) {
+    indicator.setFillColor(kGreen);
+    line_.onStateChanged = [this](RadioLine::State state) { radioStateChanged(state); };
 
     indicatorTarget.onClick = [this] { toggleTransmit("indicator click"); };
     panelButton.onClick = [this] { togglePanel(); };
@@ -41,139 +40,94 @@ MainForm::MainForm(Platform platform)
     lineSettingsBox.onLostFocus = [this] { settingsCheck(); };
 }
 
+// The indicator follows what the radio was last told: red while it is, or may still be, keyed. The
+// time limit counts the same keying.
+void MainForm::radioStateChanged(RadioLine::State state) noexcept {
+    indicator.setFillColor(state == RadioLine::State::Receiving ? kGreen : kRed);
+    limit_.follow(state);
+}
+
 void MainForm::ptt(std::int32_t request, std::int32_t state) {
     if (request == 0) {
-        if (state == 0 || state == 1) transmit(state == 1);
+        if (state == 0 || state == 1) line_.request(state == 1);
     } else if (request == 1) {
         unload();
     }
 }
 
-// The block goes out first: the indicator only changes once the radio was told.
-void MainForm::transmit(bool on) {
-    if (portHeld_) {
-        heldRequest_ = on;
-        throw Failure(failure_code::kPortNotOpen, "the port is held closed while a message box is shown");
-    }
-    // A port that was absent, or whose device went away, gets one open attempt per request.
-    if (!windowGone_ && !radioPort.portOpen()) radioPort.setPortOpen(true);
-    send(on ? kPttOn : kPttOff);
-}
-
-void MainForm::send(const CatCommand& block) {
-    if (streamTorn()) realign();
-    write(block.text());
-}
-
-// Completes the torn block from the PTT-off block, which differs from PTT-on only in its fourth
-// byte, then sends a whole PTT-off block: whatever was torn, the radio ends unkeyed.
-void MainForm::realign() {
-    const std::string off = kPttOff.text();
-    const std::string rest = stream_.partial.empty() ? std::string{} : off.substr(stream_.partial.size());
-    write(rest + off);
-    stream_.torn = false;
-}
-
-// One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
-// records them; a write that comes back short fails the request.
-void MainForm::write(const std::string& bytes) {
-    const std::int16_t port = radioPort.commPort();
-    if (port != stream_.port) stream_ = Stream{port, {}, false};  // another port is another line
-    const std::size_t taken = std::min(radioPort.output(bytes), bytes.size());
-    written_.append(bytes, 0, taken);
-    recordOnLine(bytes.substr(0, taken));
-    if (taken < bytes.size()) {
-        // A write that took nothing tore no block; a realignment cut short stays owed regardless.
-        if (!stream_.partial.empty()) stream_.torn = true;
-        throw Failure(failure_code::kWriteTimeout, "the radio did not take the whole block in time");
-    }
-}
-
-// The indicator follows the last whole block on the line, never a block only partly sent.
-void MainForm::recordOnLine(const std::string& taken) {
-    std::optional<std::uint32_t> colour;
-    for (const char byte : taken) {
-        stream_.partial += byte;
-        if (stream_.partial.size() < kPttOff.bytes.size()) continue;
-        if (stream_.partial == kPttOn.text()) colour = kRed;
-        if (stream_.partial == kPttOff.text()) colour = kGreen;
-        stream_.partial.clear();
-    }
-    if (colour) setIndicator(*colour);
-}
-
-void MainForm::setIndicator(std::uint32_t colour) {
-    const bool was = transmitting();
-    indicator.setFillColor(colour);
-    if (transmitting() != was) transmittingChanged(transmitting());
-}
-
-bool MainForm::streamTorn() const {
-    return stream_.torn && stream_.port == radioPort.commPort();
-}
-
-bool MainForm::radioMayBeKeyed() const {
-    return indicator.fillColor() == kRed || streamTorn();
-}
-
-// Realigning ends in a PTT-off block, so only a radio still shown keyed needs another one.
-void MainForm::unkeyRadio() {
-    if (streamTorn()) realign();
-    if (indicator.fillColor() == kRed) send(kPttOff);
-}
-
-// An unkey nobody asked for at this moment (the time limit, letting go of the radio): a port held
-// closed is opened for it, and what came of it is logged as what. Returns whether it went out.
-bool MainForm::unkeyUnasked(std::string_view what) noexcept {
-    written_.clear();
-    try {
-        if (!radioPort.portOpen()) radioPort.setPortOpen(true);
-        unkeyRadio();
-        logOutcome(what, nullptr);
-        return true;
-    } catch (const std::exception& failure) {
-        logOutcome(what, &failure);
-    } catch (...) {
-        logOutcome(what, &unexpectedFailure());
-    }
-    return false;
-}
-
-// Nothing else would ever unkey a radio left transmitting, so it is told once, best effort:
-// whatever the radio does, the program is letting go of it.
-void MainForm::unkeyBeforeLettingGo(std::string_view occasion) noexcept {
-    if (radioMayBeKeyed()) unkeyUnasked(occasion);
-}
-
-void MainForm::toggleTransmit(std::string_view source) {
-    std::int32_t state = 1;
-    if (indicator.fillColor() == kRed) state = 0;
-    const std::int32_t request = 0;
-    loggedRequest(source, request, state);
-}
-
+// The unkey goes out before any window is destroyed: taking the windows down can take seconds.
 void MainForm::unload() {
-    if (windowGone_) return;
+    if (line_.released()) return;
+    line_.letGo("unkey at shut-down");
     window_.destroy();
 }
 
-void MainForm::windowDestroyed() noexcept {
-    if (windowGone_) return;
-    windowGone_ = true;
-    stopTransmitTimer();
-    unkeyBeforeLettingGo("unkey at shut-down");
+void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
+    if (request == 0 && state == 0) limit_.release();
+    if (request == 0 && state == 1 && limit_.refusesHostKey()) {
+        const Failure refused(failure_code::kRefused, "refused while the transmit time limit holds");
+        logOutcome("host: request 0, state 1", {}, &refused);
+        throw refused;
+    }
+    loggedRequest("host", request, state);
+}
+
+// The operator's own toggle ends a hold of the time limit: the operator is at the microphone.
+void MainForm::toggleTransmit(std::string_view source) {
+    limit_.release();
+    loggedRequest(source, 0, transmitting() ? 0 : 1);
+}
+
+// "host: request 0, state 1: wrote 00 00 00 01 0F". A close request is logged before it is carried
+// out, so that it comes before what the closing does.
+void MainForm::loggedRequest(std::string_view source, std::int32_t request, std::int32_t state) {
+    requestText_.clear();
+    requestText_ += source;
+    requestText_ += ": request ";
+    appendNumber(requestText_, request);
+    requestText_ += ", state ";
+    appendNumber(requestText_, state);
+    const bool writes = request == 0 && (state == 0 || state == 1);
+    if (!writes) {
+        requestText_ += request == 1 ? ": closing" : ": ignored";
+        log_.add(requestText_);
+        ptt(request, state);
+        return;
+    }
     try {
-        radioPort.setPortOpen(false);
+        ptt(request, state);
+    } catch (const std::exception& failure) {
+        logOutcome(requestText_, line_.written(), &failure);
+        throw;
     } catch (...) {
-        // Nothing more can be done for a port that will not close; the handle dies with us.
+        logOutcome(requestText_, line_.written(), &unexpectedFailure());
+        throw;
+    }
+    logOutcome(requestText_, line_.written(), nullptr);
+}
+
+void MainForm::logOutcome(std::string_view what, std::string_view written,
+                          const std::exception* failure) noexcept {
+    try {
+        eventText_.clear();
+        appendOutcome(eventText_, what, written, failure);
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost, the request is not.
     }
 }
 
+void MainForm::transmitTimerFired() noexcept {
+    limit_.expired();
+}
+
+void MainForm::windowDestroyed() noexcept {
+    limit_.stop();
+    line_.release();
+}
+
 void MainForm::sessionEnding() noexcept {
-    // A request the settings box held up must not key the radio after this last unkey.
-    heldRequest_.reset();
-    if (windowGone_) return;
-    unkeyBeforeLettingGo("unkey at session end");
+    line_.sessionEnding();
 }
 
 }  // namespace zelt

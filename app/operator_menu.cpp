@@ -1,8 +1,10 @@
 #include <string>
 
+#include "app/event_text.h"
 #include "app/main_form.h"
 #include "app/version.h"
 #include "hostlink/host_link.h"
+#include "settings/keys.h"
 #include "ui/layout.h"
 
 namespace zelt {
@@ -30,6 +32,18 @@ void MainForm::showAbout() {
         "(transmit).";
     log_.add("About zelt shown");
     operatorUi_.showAbout(text);
+}
+
+// The limit holds for this run even if the store refuses it; the refusal is in the log.
+void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
+    limit_.set(seconds);
+    try {
+        std::string text;
+        appendNumber(text, limit_.seconds());
+        saveSetting(store_, settings::kTransmitLimit, text);
+    } catch (...) {
+        // Logged by the store on its way.
+    }
 }
 
 }  // namespace zelt

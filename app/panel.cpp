@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 #include "common/trap.h"
+#include "settings/conversions.h"
+#include "settings/keys.h"
 #include "ui/layout.h"
 
 namespace zelt {
@@ -38,6 +40,22 @@ void MainForm::togglePanel() {
     onTopBox.setEnabled(expand);
     window_.setOuterWidth(expand ? layout::expandedOuterWidth(lineSettingsBox.place(), frameWidth_)
                                  : layout::collapsedOuterWidth(panelButton.place(), frameWidth_));
+}
+
+// The window options, two check boxes of the panel: stored the moment they are clicked.
+
+// Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
+void MainForm::applyTopmost() {
+    window_.setOnTop(onTopBox.value() == 1);
+}
+
+void MainForm::runMinimizedClicked() {
+    saveSetting(store_, settings::kRunMinimized, int16ToText(runMinimizedBox.value()));
+}
+
+void MainForm::onTopClicked() {
+    saveSetting(store_, settings::kTopmost, int16ToText(onTopBox.value()));
+    applyTopmost();
 }
 
 }  // namespace zelt

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/event_text.h"
 #include "app/main_form.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
@@ -14,47 +14,67 @@ namespace zelt {
 
 namespace {
 constexpr int kFewestListed = 4;  // COM1 to COM4 are always listed
-constexpr int kHighestPort = 255;
 
-void closeIfOpen(Trap& trap, SerialPort& port) {
-    trap.stepIf([&] { return port.portOpen(); }, [&] { port.setPortOpen(false); });
+void closeIfOpen(Trap& trap, RadioLine& line) {
+    trap.stepIf([&] { return line.isOpen(); }, [&] { line.close(); });
 }
 }  // namespace
 
 // The operator picked an entry in the port list: move the radio to that port and store its number.
 void MainForm::portChange() noexcept {
     if (!loaded_) return;
+    // Nothing would ever unkey a radio left behind keyed, so it is told on its own port first. The
+    // radio on the new port was never keyed; choosing the same port changes nothing on the line.
+    const int chosen = portList.listIndex() + 1;
+    if (chosen > 0 && chosen != line_.portNumber()) {
+        std::string occasion = "unkey before the move to COM";
+        appendNumber(occasion, chosen);
+        line_.letGo(occasion);
+    }
     Trap trap;
-    trap.step([&] { unkeyRadioLeftBehind(); });
-    closeIfOpen(trap, radioPort);
+    closeIfOpen(trap, line_);
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
-    trap.step([&] { radioPort.setCommPort(static_cast<std::int16_t>(portList.listIndex() + 1)); });
-    // The number stored is the one the port holds, so a refused choice stores the number in force.
-    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(radioPort.commPort())); });
+    trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(portList.listIndex() + 1)); });
+    // The number stored is the one in force, so a refused choice stores the number in force again.
+    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(line_.portNumber())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again.
-    trap.step([&] { radioPort.setPortOpen(true); });
+    trap.step([&] { line_.open(); });
     if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
 }
 
-// Moving to another port while the radio may be keyed: nothing would ever unkey the radio left
-// behind, so it is told on its own port before that port is closed. The radio on the new port was
-// never keyed, and the PTT-off block turns the indicator green. Choosing the same port changes
-// nothing on the line.
-void MainForm::unkeyRadioLeftBehind() {
-    if (!radioMayBeKeyed()) return;
-    const int chosen = portList.listIndex() + 1;
-    if (chosen <= 0 || chosen == radioPort.commPort()) return;
-    if (!radioPort.portOpen()) radioPort.setPortOpen(true);
-    unkeyRadio();
+// Every edit of the settings box: apply and store the text, accepted or not, silently.
+void MainForm::settingsChange() noexcept {
+    if (!loaded_) return;
+    Trap trap;
+    closeIfOpen(trap, line_);
+    trap.step([&] { line_.setLineSettings(lineSettingsBox.text()); });
+    trap.step([&] { saveSetting(store_, settings::kLineSettings, lineSettingsBox.text()); });
+    trap.step([&] { line_.open(); });
+}
+
+// Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
+// stored yet means the settings start-up uses, which are valid. The box holds the port closed;
+// the last request that came meanwhile is carried out once the port is open again.
+void MainForm::settingsCheck() noexcept {
+    Trap trap;
+    closeIfOpen(trap, line_);
+    trap.step([&] { line_.setLineSettings(readSetting(store_, settings::kLineSettings)); });
+    if (trap.failed()) {
+        trap.step([&] { line_.holdClosedWhile([&] { messages_.show("Invalid comport settings"); }); });
+    }
+    // A close request may have come while the box was open; the port then stays released.
+    if (line_.released()) return;
+    trap.stepIf([&] { return !line_.isOpen(); }, [&] { line_.open(); });
+    trap.step([&] { line_.carryOutHeldRequest(); });
 }
 
 // COM1 up to the highest port present or in force, without gaps, so that a list position + 1 is
 // always the port number.
 void MainForm::fillPortList() {
-    int highest = std::max<int>(kFewestListed, radioPort.commPort());
-    for (const std::int16_t number : radioPort.presentPorts()) highest = std::max<int>(highest, number);
+    int highest = std::max<int>(kFewestListed, line_.portNumber());
+    for (const std::int16_t number : line_.presentPorts()) highest = std::max<int>(highest, number);
     std::vector<std::string> items;
-    for (int number = 1; number <= std::min(highest, kHighestPort); ++number) {
+    for (int number = 1; number <= std::min<int>(highest, RadioLine::kHighestPort); ++number) {
         items.push_back("COM" + std::to_string(number));
     }
     portList.setItems(std::move(items));
@@ -65,60 +85,30 @@ void MainForm::refreshPortList() noexcept {
     trap.step([&] { fillPortList(); });
 }
 
-// A port that was absent or went away may be back. Nothing is reported: nobody asked for it.
-void MainForm::portsChanged() noexcept {
+// Devices and power: the port list follows what is present, the radio's port what became of it.
+// Nothing is reported but in the log: nobody asked for it.
+
+void MainForm::portRemoved(std::int16_t number) noexcept {
     refreshPortList();
-    if (!loaded_ || windowGone_ || portHeld_) return;
-    Trap trap;
-    trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });
+    line_.portRemoved(number);
 }
 
-// After sleep the device behind the handle may be gone without a write having told us; closing
-// lets the next request open it afresh. A port held closed by a message box is left to the box.
+void MainForm::portArrived(std::int16_t number) noexcept {
+    refreshPortList();
+    if (loaded_) line_.portArrived(number);
+}
+
+void MainForm::devicesChanged() noexcept {
+    refreshPortList();
+    if (loaded_) line_.devicesChanged();
+}
+
+void MainForm::suspending() noexcept {
+    line_.suspending();
+}
+
 void MainForm::resumed() noexcept {
-    if (portHeld_) return;
-    Trap trap;
-    trap.step([&] { radioPort.setPortOpen(false); });
-}
-
-// Every edit of the settings box: apply and store the text, accepted or not, silently.
-void MainForm::settingsChange() noexcept {
-    if (!loaded_) return;
-    Trap trap;
-    closeIfOpen(trap, radioPort);
-    trap.step([&] { radioPort.setSettings(lineSettingsBox.text()); });
-    trap.step([&] { saveSetting(store_, settings::kLineSettings, lineSettingsBox.text()); });
-    trap.step([&] { radioPort.setPortOpen(true); });
-}
-
-// Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
-// stored yet means the settings start-up uses, which are valid.
-void MainForm::settingsCheck() noexcept {
-    Trap trap;
-    closeIfOpen(trap, radioPort);
-    trap.step([&] { radioPort.setSettings(readSetting(store_, settings::kLineSettings)); });
-    if (trap.failed()) trap.step([&] { showHoldingThePort("Invalid comport settings"); });
-    // A close request may have come while the box was open; the port then stays released.
-    if (windowGone_) return;
-    trap.stepIf([&] { return !radioPort.portOpen(); }, [&] { radioPort.setPortOpen(true); });
-    trap.step([&] { carryOutHeldRequest(); });
-}
-
-// Nothing is written while the box is up, so a host's unkey that comes meanwhile is not lost.
-void MainForm::showHoldingThePort(const std::string& text) {
-    struct Release {
-        bool& held;
-        bool before;
-        ~Release() { held = before; }
-    } release{portHeld_, std::exchange(portHeld_, true)};
-    messages_.show(text);
-}
-
-// The request the box held up goes out (bytes, then colour) once the port is open again. A port
-// that did not reopen drops it: the host was told it failed, and it must not key the radio later.
-void MainForm::carryOutHeldRequest() {
-    const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
-    if (held && radioPort.portOpen()) transmit(*held);
+    if (loaded_) line_.resumed();
 }
 
 }  // namespace zelt

@@ -2,8 +2,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/event_text.h"
 #include "app/main_form.h"
 #include "app/transmit_limit.h"
+#include "app/version.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
@@ -37,12 +39,12 @@ void MainForm::load() noexcept {
     trap.step([&] { lineSettingsBox.setText(readSetting(store_, settings::kLineSettings)); });
     trap.step([&] { fillPortList(); });
     trap.step([&] { portList.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
-    trap.step([&] { radioPort.setCommPort(textToInt16(readSetting(store_, settings::kComPort))); });
-    trap.step([&] { radioPort.setSettings(lineSettingsBox.text()); });
-    // A failed read leaves both lines as the port holds them until told otherwise: low.
+    trap.step([&] { line_.setPortNumber(textToInt16(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { line_.setLineSettings(lineSettingsBox.text()); });
+    // A failed read leaves both lines as the line holds them until told otherwise: low.
     trap.step([&] {
         const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
-        radioPort.setControlLines(dtr, lineHigh(readSetting(store_, settings::kRts)));
+        line_.setControlLines({dtr, lineHigh(readSetting(store_, settings::kRts))});
     });
 
     trap.step([&] { runMinimizedBox.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
@@ -55,11 +57,36 @@ void MainForm::load() noexcept {
     trap.step([&] { layClickTargetOverIndicator(); });
 
     // Optional: nothing stored leaves the transmitter untimed.
-    trap.step([&] { transmitLimit_ = transmitLimitFromText(readSetting(store_, settings::kTransmitLimit)); });
+    trap.step([&] { limit_.set(transmitLimitFromText(readSetting(store_, settings::kTransmitLimit))); });
 
     loaded_ = true;
     trap.step([&] { logStart(); });
-    trap.step([&] { radioPort.setPortOpen(true); });
+    trap.step([&] { line_.open(); });
+}
+
+void MainForm::logStarting() {
+    eventText_.assign("zelt ");
+    eventText_ += kVersion;
+    eventText_ += " starting";
+    log_.add(eventText_);
+}
+
+// "zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", just before the port opens.
+void MainForm::logStart() {
+    eventText_.assign("zelt ");
+    eventText_ += kVersion;
+    eventText_ += " started: COM";
+    appendNumber(eventText_, line_.portNumber());
+    eventText_ += ", ";
+    eventText_ += line_.lineSettings();
+    eventText_ += ", transmit time limit ";
+    if (limit_.seconds() == 0) {
+        eventText_ += "off";
+    } else {
+        appendNumber(eventText_, limit_.seconds());
+        eventText_ += " s";
+    }
+    log_.add(eventText_);
 }
 
 }  // namespace zelt

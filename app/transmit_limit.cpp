@@ -6,9 +6,7 @@
 #include <string>
 
 #include "app/event_text.h"
-#include "app/main_form.h"
 #include "app/system_menu.h"
-#include "settings/keys.h"
 
 namespace zelt {
 namespace {
@@ -41,35 +39,58 @@ std::string transmitLimitText(std::uint32_t seconds) {
     return text + (seconds == 1 ? " second" : " seconds");
 }
 
-void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
-    transmitLimit_ = std::min(seconds, kLongestTransmitLimit);
-    // The choice holds for this run even if the store refuses it; the refusal is in the log.
-    try {
-        std::string text;
-        appendNumber(text, transmitLimit_);
-        saveSetting(store_, settings::kTransmitLimit, text);
-    } catch (...) {
-        // Logged by the store on its way.
-    }
-    if (!transmitting()) return;
-    stopTransmitTimer();
-    if (transmitLimit_ > 0) startTransmitTimer(transmitLimit_ * kMillisecondsPerSecond);
+TransmitLimit::TransmitLimit(RadioLine& line, Timer& timer, EventLog& log, OperatorUi& operatorUi)
+    : line_(line), timer_(timer), log_(log), operatorUi_(operatorUi) {}
+
+void TransmitLimit::set(std::uint32_t seconds) noexcept {
+    seconds_ = std::min(seconds, kLongestTransmitLimit);
+    if (seconds_ == 0) holding_ = false;
+    if (!keyed_) return;
+    stop();
+    if (seconds_ > 0) start(seconds_ * kMillisecondsPerSecond);
 }
 
-// The limit counts continuous keying: from the moment the indicator turns red until it turns green.
-// A repeated transmit request leaves it red, and so does not start the count again.
-void MainForm::transmittingChanged(bool on) noexcept {
-    if (!on) {
-        stopTransmitTimer();
-    } else if (transmitLimit_ > 0) {
-        startTransmitTimer(transmitLimit_ * kMillisecondsPerSecond);
+void TransmitLimit::follow(RadioLine::State state) noexcept {
+    const bool keyed = state != RadioLine::State::Receiving;
+    if (keyed == keyed_) return;
+    keyed_ = keyed;
+    if (!keyed) {
+        stop();
+    } else if (seconds_ > 0) {
+        start(seconds_ * kMillisecondsPerSecond);
     }
 }
 
-void MainForm::startTransmitTimer(std::uint32_t milliseconds) noexcept {
+void TransmitLimit::expired() noexcept {
+    stop();
+    if (!keyed_) return;  // a tick already on its way when the radio was unkeyed
+    if (!holding_) {
+        holding_ = true;
+        refusalLogged_ = false;
+    }
+    std::string what = "transmit time limit (";
+    appendNumber(what, seconds_);
+    what += " s) reached";
+    // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
+    if (!line_.letGo(what)) start(kUnkeyRetryMilliseconds);
+    operatorUi_.beep();
+}
+
+bool TransmitLimit::refusesHostKey() noexcept {
+    if (!holding_) return false;
+    if (!refusalLogged_) {
+        refusalLogged_ = true;
+        log_.add(
+            "transmit time limit: the host's key requests are refused until it unkeys, or the operator "
+            "keys by hand");
+    }
+    return true;
+}
+
+void TransmitLimit::start(std::uint32_t milliseconds) noexcept {
     try {
         timer_.start(milliseconds);
-        transmitTimerRunning_ = true;
+        running_ = true;
     } catch (const std::exception& failure) {
         std::string text = "transmit time limit cannot be kept: ";
         appendFailure(text, failure);
@@ -79,27 +100,10 @@ void MainForm::startTransmitTimer(std::uint32_t milliseconds) noexcept {
     }
 }
 
-void MainForm::stopTransmitTimer() noexcept {
-    if (!transmitTimerRunning_) return;
+void TransmitLimit::stop() noexcept {
+    if (!running_) return;
     timer_.stop();
-    transmitTimerRunning_ = false;
-}
-
-void MainForm::transmitTimerFired() noexcept {
-    stopTransmitTimer();
-    if (!transmitting() || windowGone_) return;
-    std::string what = "transmit time limit (";
-    appendNumber(what, transmitLimit_);
-    what += " s) reached";
-    if (portHeld_) {
-        // The message box holds the port; the unkey goes out the moment it lets go, before anything else.
-        heldRequest_ = false;
-        log_.add(what + ": the port is held by a message box, the unkey follows when it closes");
-    } else if (!unkeyUnasked(what)) {
-        // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
-        startTransmitTimer(kUnkeyRetryMilliseconds);
-    }
-    operatorUi_.beep();
+    running_ = false;
 }
 
 }  // namespace zelt

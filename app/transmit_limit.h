@@ -4,6 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/radio_line.h"
+#include "common/event_log.h"
+#include "ui/operator_ui.h"
+#include "ui/timer.h"
+
 namespace zelt {
 
 // The longest limit the window's timer can count, in seconds (2^31 - 1 milliseconds, 24 days); a
@@ -17,5 +22,48 @@ std::uint32_t transmitLimitFromText(std::string_view stored);
 // The limit as the system menu names it: its choice's text ("Off", "3 minutes"), or for a stored
 // limit that is none of them, "2 seconds".
 std::string transmitLimitText(std::uint32_t seconds);
+
+// The transmit time limit: once the radio has been keyed continuously for the limit, it is
+// unkeyed, the operator hears and can read of it, and from then on the host's key requests are
+// refused until the host unkeys or the operator keys by hand. That is how a transceiver's own
+// time-out timer works: it holds until the microphone's PTT is let go, so a host that keeps asking
+// cannot keep the radio on the air.
+class TransmitLimit {
+  public:
+    TransmitLimit(RadioLine& line, Timer& timer, EventLog& log, OperatorUi& operatorUi);
+    TransmitLimit(const TransmitLimit&) = delete;
+    TransmitLimit& operator=(const TransmitLimit&) = delete;
+
+    // In seconds; 0 is off.
+    std::uint32_t seconds() const { return seconds_; }
+    // In force from now: a transmission under way counts it from now. Off ends a hold too.
+    void set(std::uint32_t seconds) noexcept;
+
+    // The count runs from the moment the radio is keyed until it is unkeyed; a repeated key
+    // request leaves it keyed, and so does not start the count again.
+    void follow(RadioLine::State state) noexcept;
+    // The timer ran out.
+    void expired() noexcept;
+    void stop() noexcept;
+
+    // Whether a key request from the host must be refused now; the first refusal of each hold is
+    // logged with why.
+    bool refusesHostKey() noexcept;
+    // The host unkeyed, or the operator keyed or unkeyed by hand: the hold ends.
+    void release() noexcept { holding_ = false; }
+
+  private:
+    void start(std::uint32_t milliseconds) noexcept;
+
+    RadioLine& line_;
+    Timer& timer_;
+    EventLog& log_;
+    OperatorUi& operatorUi_;
+    std::uint32_t seconds_ = 0;
+    bool keyed_ = false;  // as the line last told
+    bool running_ = false;
+    bool holding_ = false;
+    bool refusalLogged_ = false;
+};
 
 }  // namespace zelt

@@ -2,9 +2,14 @@
 
 #include <dbt.h>
 
+#include <cstddef>
+#include <string>
+#include <string_view>
+
 #include "app/main_form.h"
 #include "app/win32_system_menu.h"
 #include "common/win32_text.h"
+#include "port/win32_serial_port.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
@@ -18,6 +23,19 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
 constexpr POINT kSmallestTrackSize{1, 1};
+
+// The name of the port a device event is about, read no further than the size the event gives;
+// nothing for an event that is not about a port.
+std::optional<std::wstring> portName(LPARAM data) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
+    if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT || header->dbch_size <= kNameOffset) {
+        return std::nullopt;
+    }
+    const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(header);
+    const std::wstring_view name(port->dbcp_name, (header->dbch_size - kNameOffset) / sizeof(wchar_t));
+    return std::wstring(name.substr(0, name.find(L'\0')));
+}
 
 }  // namespace
 
@@ -64,7 +82,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
     std::optional<LRESULT> answer = operatorInput(message, wParam, lParam);
     if (!answer) answer = layout(message, wParam, lParam);
-    if (!answer) answer = systemEvent(message, wParam);
+    if (!answer) answer = systemEvent(message, wParam, lParam);
     if (!answer) answer = lifetime(message);
     return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -138,7 +156,7 @@ std::optional<LRESULT> FormWindow::layout(UINT message, WPARAM wParam, LPARAM lP
 }
 
 // What Windows tells the window of the session, the devices and the power.
-std::optional<LRESULT> FormWindow::systemEvent(UINT message, WPARAM wParam) {
+std::optional<LRESULT> FormWindow::systemEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
             if (form_ != nullptr) {
@@ -151,23 +169,40 @@ std::optional<LRESULT> FormWindow::systemEvent(UINT message, WPARAM wParam) {
             if (wParam != FALSE && form_ != nullptr) form_->sessionEnding();
             return 0;
         case WM_DEVICECHANGE:
-            // A serial adapter plugged in or pulled out: the port list and a lost port follow it.
-            if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE ||
-                 wParam == DBT_DEVNODES_CHANGED) &&
-                form_ != nullptr) {
-                form_->portsChanged();
-            }
+            if (form_ != nullptr) deviceChanged(wParam, lParam);
             return TRUE;
         case WM_POWERBROADCAST:
-            // After sleep a serial device may have been reset under an open handle.
-            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && form_ != nullptr) {
-                form_->resumed();
-            }
+            if (form_ == nullptr) return TRUE;
+            // The radio is unkeyed and the port let go of before the machine sleeps (Windows waits
+            // about two seconds for this); after it wakes, the port is opened afresh.
+            if (wParam == PBT_APMSUSPEND) form_->suspending();
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) form_->resumed();
             return TRUE;
         default:
             break;
     }
     return std::nullopt;
+}
+
+// A serial port that Windows names as it arrives or goes is followed by its number; any other
+// change of devices (DBT_DEVNODES_CHANGED, or a port of a name that is no COM number) is followed
+// by asking the radio's port whether it still answers.
+void FormWindow::deviceChanged(WPARAM event, LPARAM data) {
+    if (event == DBT_DEVNODES_CHANGED) {
+        form_->devicesChanged();
+        return;
+    }
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+    const std::optional<std::wstring> name = portName(data);
+    if (!name) return;  // not a port: a disk, a volume, an interface
+    const std::optional<std::int16_t> number = Win32SerialPort::portNumberOfName(*name);
+    if (!number) {
+        form_->devicesChanged();
+    } else if (event == DBT_DEVICEARRIVAL) {
+        form_->portArrived(*number);
+    } else {
+        form_->portRemoved(*number);
+    }
 }
 
 std::optional<LRESULT> FormWindow::lifetime(UINT message) {

@@ -42,7 +42,8 @@ class FormWindow {
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> operatorInput(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> layout(UINT message, WPARAM wParam, LPARAM lParam);
-    std::optional<LRESULT> systemEvent(UINT message, WPARAM wParam);
+    std::optional<LRESULT> systemEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    void deviceChanged(WPARAM event, LPARAM data);
     std::optional<LRESULT> lifetime(UINT message);
     void pressFocusedButton();
     bool trackFocus(UINT message, WPARAM wParam, LPARAM lParam);

@@ -10,8 +10,9 @@ namespace zelt {
 // of failure lets tests and logs tell them apart. The numbers are those the classic serial control
 // and its runtime gave the same failures (380 "invalid property value", 8018 "operation valid only
 // while the port is open", 8005 "port already open", 8012 "device not open or timed out",
-// 6 "overflow", 13 "type mismatch"). Windows error numbers from the platform layers are passed
-// through as they are and may coincide with the small ones; nothing relies on telling them apart.
+// 6 "overflow", 13 "type mismatch", 70 "permission denied"). Windows error numbers from the
+// platform layers are passed through as they are and may coincide with the small ones; nothing
+// relies on telling them apart.
 namespace failure_code {
 inline constexpr std::int32_t kInvalidPropertyValue = 380;  // a value a control or the port refuses
 inline constexpr std::int32_t kPortNotOpen = 8018;          // write or read on a closed port
@@ -19,6 +20,7 @@ inline constexpr std::int32_t kPortAlreadyOpen = 8005;      // port number chang
 inline constexpr std::int32_t kOverflow = 6;                // arithmetic beyond 16 bits
 inline constexpr std::int32_t kTypeMismatch = 13;           // a text that does not convert
 inline constexpr std::int32_t kWriteTimeout = 8012;         // the radio did not take the bytes in time
+inline constexpr std::int32_t kRefused = 70;                // a request the program will not carry out now
 inline constexpr std::int32_t kUnexpected = -1;             // anything the layers did not foresee
 }  // namespace failure_code
 

@@ -46,7 +46,7 @@ BYTE stopBitsCode(StopBits stopBits) {
 // Every field is set here, because a Windows driver keeps whatever the last program left: an
 // abort-on-error, null stripping or DSR sensitivity left on would make writes fail or data vanish.
 // No flow control of any kind; DTR and RTS are plain outputs held as chosen.
-DCB fullState(const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
+DCB fullState(const LineSettings& settings, ControlLines lines) {
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
     dcb.BaudRate = settings.baud;
@@ -54,14 +54,14 @@ DCB fullState(const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
     dcb.fParity = settings.parity != Parity::None;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = dtrHigh ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+    dcb.fDtrControl = lines.dtrHigh ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fDsrSensitivity = FALSE;
     dcb.fTXContinueOnXoff = TRUE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
     dcb.fErrorChar = FALSE;
     dcb.fNull = FALSE;
-    dcb.fRtsControl = rtsHigh ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+    dcb.fRtsControl = lines.rtsHigh ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     dcb.fAbortOnError = FALSE;
     // Unused with XON/XOFF off, but drivers check them: the limits must fit their buffers and the
     // two characters must differ.
@@ -81,16 +81,16 @@ DCB fullState(const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
 // SetCommState moves the lines on the drivers tried, Wine's included; driving them as well does not
 // depend on when a driver acts on the state's line control. A port without modem lines (a
 // pseudo-terminal under Wine, some virtual ports) refuses these: it has no line to key a radio with.
-void driveLines(HANDLE handle, bool dtrHigh, bool rtsHigh) {
-    EscapeCommFunction(handle, dtrHigh ? SETDTR : CLRDTR);
-    EscapeCommFunction(handle, rtsHigh ? SETRTS : CLRRTS);
+void driveLines(HANDLE handle, ControlLines lines) {
+    EscapeCommFunction(handle, lines.dtrHigh ? SETDTR : CLRDTR);
+    EscapeCommFunction(handle, lines.rtsHigh ? SETRTS : CLRRTS);
 }
 
 // Leaves the error in GetLastError when the driver refuses the state.
-bool applyState(HANDLE handle, const LineSettings& settings, bool dtrHigh, bool rtsHigh) {
-    DCB dcb = fullState(settings, dtrHigh, rtsHigh);
+bool applyState(HANDLE handle, const LineSettings& settings, ControlLines lines) {
+    DCB dcb = fullState(settings, lines);
     if (!SetCommState(handle, &dcb)) return false;
-    driveLines(handle, dtrHigh, rtsHigh);
+    driveLines(handle, lines);
     return true;
 }
 
@@ -143,62 +143,22 @@ void Win32SerialPort::HandleCloser::operator()(void* handle) const noexcept {
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
-Win32SerialPort::Win32SerialPort() : settings_(*parseLineSettings(settingsText_)) {}
-
 Win32SerialPort::~Win32SerialPort() = default;
 
-void Win32SerialPort::setCommPort(std::int16_t number) {
+void Win32SerialPort::open(std::int16_t number, const LineSettings& settings, ControlLines lines) {
     if (number < 1 || number > kHighestPort) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
     }
-    if (portOpen()) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
-    number_ = number;
-}
-
-void Win32SerialPort::setSettings(const std::string& settings) {
-    const auto parsed = parseLineSettings(settings);
-    if (!parsed) {
-        throw Failure(failure_code::kInvalidPropertyValue, "invalid line settings \"" + settings + "\"");
-    }
-    if (portOpen() && !applyState(handle_.get(), *parsed, dtrHigh_, rtsHigh_)) {
-        // Some drivers apply part of a refused state; put the one in force back.
-        const DWORD error = GetLastError();
-        applyState(handle_.get(), settings_, dtrHigh_, rtsHigh_);
-        throwError(error, "the port refuses line settings \"" + settings + "\"");
-    }
-    settingsText_ = settings;
-    settings_ = *parsed;
-}
-
-void Win32SerialPort::setControlLines(bool dtrHigh, bool rtsHigh) {
-    dtrHigh_ = dtrHigh;
-    rtsHigh_ = rtsHigh;
-    if (portOpen() && !applyState(handle_.get(), settings_, dtrHigh_, rtsHigh_)) {
-        throwLastError("the port refuses its control lines");
-    }
-}
-
-void Win32SerialPort::setPortOpen(bool open) {
-    if (open) {
-        if (!portOpen()) this->open();
-    } else {
-        handle_.reset();
-    }
-}
-
-void Win32SerialPort::open() {
+    if (isOpen()) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
     // Prefix the device name so that ports above COM9 open too.
-    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(number_);
+    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(number);
     HANDLE raw =
         CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) throwLastError("cannot open COM" + std::to_string(number_));
+    if (raw == INVALID_HANDLE_VALUE) throwLastError("cannot open COM" + std::to_string(number));
     // Owned from here on, so that a port that cannot be configured is closed again.
     Handle handle(raw);
 
-    if (!applyState(raw, settings_, dtrHigh_, rtsHigh_)) {
-        throwLastError("the port refuses line settings \"" + settingsText_ + "\"");
-    }
-
+    if (!applyState(raw, settings, lines)) throwLastError("the port refuses its line settings");
     if (!setTimeouts(raw, kWriteTimeoutMs)) throwLastError("cannot set the port's timeouts");
     stalled_ = false;
 
@@ -210,8 +170,17 @@ void Win32SerialPort::open() {
     handle_ = std::move(handle);
 }
 
-std::size_t Win32SerialPort::output(const std::string& bytes) {
-    if (!portOpen()) throw Failure(failure_code::kPortNotOpen, "the port is not open");
+// The handle of a device that was pulled out, or reset, stays open, but the driver no longer
+// answers for it: asking for the line's state is the cheapest question that reaches the device.
+bool Win32SerialPort::answers() const {
+    if (!isOpen()) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    return GetCommState(handle_.get(), &dcb) != FALSE;
+}
+
+std::size_t Win32SerialPort::write(std::string_view bytes) {
+    if (!isOpen()) throw Failure(failure_code::kPortNotOpen, "the port is not open");
     if (bytes.empty()) return 0;
     if (bytes.size() > std::numeric_limits<DWORD>::max()) {
         throw Failure(failure_code::kInvalidPropertyValue, "too many bytes for one write");

@@ -8,14 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "port/line_settings.h"
 #include "port/serial_port.h"
 
 namespace zelt {
 
-// The radio's serial port over the Win32 communications API. Closed when constructed, on COM1 at
-// "4800,n,8,2" with DTR and RTS low; the destructor releases an open port, since the program never
-// closes it itself.
+// The radio's serial port over the Win32 communications API. The destructor releases an open
+// port, since the program may end without closing it.
 class Win32SerialPort final : public SerialPort {
   public:
     // The highest port number a \\.\COMn name is given for.
@@ -27,23 +25,16 @@ class Win32SerialPort final : public SerialPort {
     // returns with the first write that goes through whole.
     static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
-    Win32SerialPort();
+    Win32SerialPort() = default;
     ~Win32SerialPort() override;
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-    void setCommPort(std::int16_t number) override;
-    std::int16_t commPort() const override { return number_; }
-
-    void setSettings(const std::string& settings) override;
-    std::string settings() const override { return settingsText_; }
-
-    void setControlLines(bool dtrHigh, bool rtsHigh) override;
-
-    bool portOpen() const override { return handle_ != nullptr; }
-    void setPortOpen(bool open) override;
-
-    std::size_t output(const std::string& bytes) override;
+    void open(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
+    void close() override { handle_.reset(); }
+    bool isOpen() const override { return handle_ != nullptr; }
+    bool answers() const override;
+    std::size_t write(std::string_view bytes) override;
 
     // From the comm-ports API where the system has it, otherwise from the serial device map.
     std::vector<std::int16_t> presentPorts() const override;
@@ -63,14 +54,8 @@ class Win32SerialPort final : public SerialPort {
     };
     using Handle = std::unique_ptr<void, HandleCloser>;
 
-    void open();
     void setWriteTimeout(std::uint32_t milliseconds);
 
-    std::int16_t number_ = 1;
-    std::string settingsText_ = "4800,n,8,2";
-    LineSettings settings_;
-    bool dtrHigh_ = false;
-    bool rtsHigh_ = false;
     Handle handle_;
     bool stalled_ = false;  // the last write came back short
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -14,9 +15,9 @@
 
 namespace zelt::testing {
 
-// A serial port that behaves like the real one (valid numbers, settings parsed, writes only while
-// open) and records what the radio on each port would have received. Tests can make the next write
-// run out of time part-way, or find the device gone.
+// A serial port that behaves like the real one (opens only ports present, writes only while open)
+// and records what the radio on each port would have received. Tests can make the next write run
+// out of time part-way, find the device gone, or pull the adapter out under an open handle.
 class FakeSerialPort : public SerialPort {
   public:
     explicit FakeSerialPort(CallLog& log) : log_(log) {}
@@ -24,61 +25,47 @@ class FakeSerialPort : public SerialPort {
     std::set<int> present{1, 2, 3, 4};                 // the ports that exist on the machine
     std::vector<std::pair<int, std::string>> written;  // port number, bytes one write handed over
     int opens = 0;
-    bool dtrHigh = false;
-    bool rtsHigh = false;
 
     // The next write: takes only this many bytes (the rest is not taken), or fails as an unplugged
     // adapter does, which closes the port.
     std::optional<std::size_t> takeOnly;
     bool deviceDiesOnNextWrite = false;
+    std::function<void()> onWrite;  // runs as each write begins
 
-    void setCommPort(std::int16_t number) override {
-        log_.call("setCommPort", std::to_string(number));
-        if (number <= 0) throw Failure(failure_code::kInvalidPropertyValue, "bad port number");
+    void open(std::int16_t number, const LineSettings& settings, ControlLines lines) override {
+        log_.call("open", std::to_string(number));
         if (open_) throw Failure(failure_code::kPortAlreadyOpen, "port open");
+        if (present.count(number) == 0) throw Failure(2, "no such port");
+        open_ = true;
+        dead_ = false;
         number_ = number;
+        openedWith_ = settings;
+        lines_ = lines;
+        ++opens;
     }
-    std::int16_t commPort() const override {
-        log_.call("commPort");
-        return number_;
+    void close() override {
+        log_.call("close");
+        open_ = false;
     }
-    void setSettings(const std::string& settings) override {
-        log_.call("setSettings", settings);
-        if (!parseLineSettings(settings)) throw Failure(failure_code::kInvalidPropertyValue, "bad settings");
-        settings_ = settings;
-    }
-    std::string settings() const override { return settings_; }
-    void setControlLines(bool dtr, bool rts) override {
-        log_.call("setControlLines", std::to_string(dtr) + "," + std::to_string(rts));
-        dtrHigh = dtr;
-        rtsHigh = rts;
-    }
-    bool portOpen() const override {
-        log_.call("portOpen");
+    bool isOpen() const override {
+        log_.call("isOpen");
         return open_;
     }
-    void setPortOpen(bool open) override {
-        log_.call(open ? "open" : "close", open ? std::to_string(number_) : std::string{});
-        if (!open) {
-            open_ = false;
-            return;
-        }
-        if (open_) return;
-        if (present.count(number_) == 0) throw Failure(2, "no such port");
-        open_ = true;
-        ++opens;
-        openedWith_ = settings_;
+    bool answers() const override {
+        log_.call("answers");
+        return open_ && !dead_;
     }
-    std::size_t output(const std::string& bytes) override {
-        log_.call("output");
+    std::size_t write(std::string_view bytes) override {
+        log_.call("write");
+        if (onWrite) onWrite();
         if (!open_) throw Failure(failure_code::kPortNotOpen, "port not open");
-        if (std::exchange(deviceDiesOnNextWrite, false)) {
+        if (dead_ || std::exchange(deviceDiesOnNextWrite, false)) {
             open_ = false;
             throw Failure(22, "the device does not recognize the command");
         }
         const std::size_t taken = std::min(takeOnly.value_or(bytes.size()), bytes.size());
         takeOnly.reset();
-        if (taken > 0) written.emplace_back(number_, bytes.substr(0, taken));
+        if (taken > 0) written.emplace_back(number_, std::string(bytes.substr(0, taken)));
         return taken;
     }
     std::vector<std::int16_t> presentPorts() const override {
@@ -86,19 +73,33 @@ class FakeSerialPort : public SerialPort {
         return {present.begin(), present.end()};
     }
 
+    // The adapter behind the port is pulled out: the port is no longer present, and a handle kept
+    // open reaches nothing (writes fail and close it, as on Windows).
+    void pullOut(int number) {
+        present.erase(number);
+        if (open_ && number_ == number) dead_ = true;
+    }
+
     // Helpers for tests.
-    bool isOpen() const { return open_; }
+    bool isOpenNow() const { return open_; }
+    // The port last opened, and with what.
     std::int16_t number() const { return number_; }
-    const std::string& settingsInForce() const { return settings_; }
-    const std::string& openedWith() const { return openedWith_; }
+    const LineSettings& openedWith() const { return openedWith_; }
+    ControlLines lines() const { return lines_; }
     void forceOpen(bool open) { open_ = open; }
 
   private:
     CallLog& log_;
-    std::int16_t number_ = 1;
-    std::string settings_ = "4800,n,8,2";
-    std::string openedWith_;
+    std::int16_t number_ = 0;
+    LineSettings openedWith_;
+    ControlLines lines_;
     bool open_ = false;
+    bool dead_ = false;
 };
+
+// The settings a text stands for, to compare with what a port was opened with.
+inline LineSettings settingsOf(const std::string& text) {
+    return *parseLineSettings(text);
+}
 
 }  // namespace zelt::testing

@@ -88,7 +88,7 @@ TEST_F(HostMessagesTest, CloseRequestDestroysTheWindowAndTheForwardingSparesIt) 
 }
 
 TEST_F(HostMessagesTest, FailedRequestIsNotPassedOnAndNothingEscapes) {
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_EQ(send(kMessage, 0, 1), 0);
     EXPECT_TRUE(forwarded.empty());

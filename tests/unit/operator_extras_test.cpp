@@ -32,7 +32,7 @@ TEST_F(OperatorExtrasTest, EachRequestIsLoggedWithWhatCameOfIt) {
     form.hostRequest(0, 1);
     form.hostRequest(7, 7);
     form.indicatorTarget.userClick();
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(form.hostRequest(0, 1), Failure);
     EXPECT_EQ(since(mark), (std::vector<std::string>{
@@ -73,7 +73,7 @@ TEST_F(OperatorExtrasTest, MenuTransmitDoesWhatAClickDoes) {
     EXPECT_FALSE(form.transmitting());
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(eventTexts().back(), "menu Transmit: request 0, state 0: wrote 00 00 00 00 0F");
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(form.menuTransmit(), Failure);
     EXPECT_FALSE(form.transmitting());

@@ -49,11 +49,11 @@ TEST_F(PttTest, CloseRequestClosesTheWindowWhateverTheStateAndWritesNothing) {
     request(1, 1);
     EXPECT_TRUE(window.destroyed);
     EXPECT_TRUE(port.written.empty());
-    EXPECT_FALSE(port.isOpen());  // released with the window
+    EXPECT_FALSE(port.isOpenNow());  // released with the window
 }
 
 TEST_F(PttTest, FailedWriteKeepsTheColourAndReachesTheCaller) {
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(request(0, 1), Failure);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
@@ -69,7 +69,7 @@ TEST_F(PttTest, IndicatorClickTogglesByColour) {
 }
 
 TEST_F(PttTest, IndicatorClickOnAClosedPortFailsAndKeepsTheColour) {
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
@@ -81,8 +81,8 @@ TEST_F(PttTest, ClosingWhileTransmittingUnkeysTheRadioOnceBeforeReleasingThePort
     log.calls.clear();
     request(1, 0);
     EXPECT_EQ(bytesOn(1), std::vector<std::string>{kOffBlock});
-    EXPECT_LT(log.indexOf("output"), log.indexOf("close"));
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_LT(log.indexOf("write"), log.indexOf("close"));
+    EXPECT_FALSE(port.isOpenNow());
 
     form.windowDestroyed();  // a second notice changes nothing
     EXPECT_EQ(port.written.size(), 1U);
@@ -94,12 +94,12 @@ TEST_F(PttTest, ClosingWhileReceivingSendsNothing) {
     port.written.clear();
     form.unload();
     EXPECT_TRUE(port.written.empty());
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.isOpenNow());
 }
 
 TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     request(0, 1);
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
     EXPECT_TRUE(window.destroyed);
@@ -108,7 +108,7 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
 TEST_F(PttTest, SessionEndingUnkeysOnceEvenOnAClosedPortAndTheLaterCloseSendsNothingMore) {
     form.sessionEnding();  // green: nothing to tell the radio
     request(0, 1);
-    port.setPortOpen(false);
+    port.forceOpen(false);
     form.sessionEnding();
     form.windowDestroyed();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
@@ -117,7 +117,7 @@ TEST_F(PttTest, SessionEndingUnkeysOnceEvenOnAClosedPortAndTheLaterCloseSendsNot
 // --- a port that comes back ---
 
 TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainByTheNextRequest) {
-    port.setPortOpen(false);
+    port.forceOpen(false);
     port.present.erase(1);
     EXPECT_EQ(failureOf(0, 1), 2);
     EXPECT_EQ(failureOf(0, 1), 2);
@@ -126,7 +126,7 @@ TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainByTheNextRequest) {
     request(0, 1);
     port.deviceDiesOnNextWrite = true;
     EXPECT_EQ(failureOf(0, 0), 22);
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.isOpenNow());
     request(0, 0);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);

@@ -91,18 +91,65 @@ TEST_F(TransmitLimitTest, UnkeyThatCannotBeDeliveredIsTriedAgainSoon) {
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }
 
-TEST_F(TransmitLimitTest, PortHeldByAMessageBoxGetsTheUnkeyWhenTheBoxCloses) {
+// A message box holds the port closed for requests, not against the limit: the unkey goes out at
+// once, and a key request held up meanwhile never goes out after it.
+TEST_F(TransmitLimitTest, PortHeldByAMessageBoxIsOpenedForTheUnkeyAtOnce) {
     startWithLimit("2");
     form.ptt(0, 1);
     store.put("Com", "Settings", "bad");
     messages.onShow = [this] {
+        EXPECT_THROW(form.ptt(0, 1), Failure);
         form.transmitTimerFired();
-        EXPECT_EQ(lineOf(1), kOnBlock);  // nothing goes out while the box holds the port
+        EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+        EXPECT_EQ(form.indicator.fillColor(), kGreen);
     };
     form.lineSettingsBox.userLeave();  // "Invalid comport settings"
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
     EXPECT_EQ(operatorUi.beeps, 1);
+}
+
+// A host that keys again and again cannot keep the radio on the air past the limit: its key
+// requests are refused until it unkeys, as a transceiver's own time-out timer holds until the
+// microphone's PTT is let go.
+TEST_F(TransmitLimitTest, LoopingHostIsHeldOffUntilItUnkeys) {
+    startWithLimit("2");
+    const auto explained = [this] {
+        const auto texts = eventTexts();
+        return std::count_if(texts.begin(), texts.end(), [](const std::string& text) {
+            return text.rfind("transmit time limit: the host's key requests are refused", 0) == 0;
+        });
+    };
+    form.hostRequest(0, 1);
+    form.transmitTimerFired();
+    for (int i = 0; i < 3; ++i) EXPECT_THROW(form.hostRequest(0, 1), Failure);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_EQ(explained(), 1);
+    EXPECT_EQ(eventTexts().back(),
+              "host: request 0, state 1: failed: refused while the transmit time limit holds [code 70]");
+
+    form.hostRequest(0, 0);  // the host lets go of its PTT
+    form.hostRequest(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock + kOnBlock);
+    EXPECT_TRUE(form.transmitting());
+    form.transmitTimerFired();
+    EXPECT_THROW(form.hostRequest(0, 1), Failure);
+    EXPECT_EQ(explained(), 2);  // each hold says why once
+}
+
+TEST_F(TransmitLimitTest, OperatorKeysThroughAHoldByHandAndTurningTheLimitOffEndsIt) {
+    startWithLimit("2");
+    form.hostRequest(0, 1);
+    form.transmitTimerFired();
+    form.menuTransmit();  // the operator is at the microphone
+    EXPECT_TRUE(form.transmitting());
+    form.hostRequest(0, 1);
+    form.transmitTimerFired();
+    form.chooseTransmitLimit(0);
+    form.hostRequest(0, 1);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOnBlock + kOnBlock + kOffBlock + kOnBlock);
+    EXPECT_FALSE(timer.running);
 }
 
 }  // namespace

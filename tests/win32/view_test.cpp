@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -227,7 +229,7 @@ TEST_F(ViewTest, StartUpCollapsesTheWindowAndLaysTheClickTargetOverTheIndicator)
               control(FormView::kIndicatorTarget));
     EXPECT_EQ(win32::windowText(control(FormView::kLineSettingsBox)), "4800,n,8,2");
     EXPECT_EQ(SendMessageW(control(FormView::kPortList), CB_GETCURSEL, 0, 0), 0);
-    EXPECT_TRUE(port.portOpen());
+    EXPECT_TRUE(port.isOpenNow());
 }
 
 TEST_F(ViewTest, Command1WidensAndNarrowsTheWindow) {
@@ -425,19 +427,73 @@ TEST_F(ViewTest, TheHostMessageKeysTheRadioAndClosesTheWindow) {
     // Other messages still reach the window's own procedure.
     EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 14);
 
+    // The radio left keyed is told once on the way out, before any window is taken down, and the
+    // port is let go.
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);  // DestroyWindow hides a window before anything else
+    bool shownAtTheUnkey = false;
+    port.onWrite = [&] { shownAtTheUnkey = IsWindowVisible(hwnd) != FALSE; };
     SendMessageW(hwnd, hostMessages.message(), 1, 0);
     EXPECT_FALSE(IsWindow(hwnd));
-    // The radio left keyed is told once on the way out, and the port is let go.
+    EXPECT_TRUE(shownAtTheUnkey);
     ASSERT_EQ(port.written.size(), 2U);
     EXPECT_EQ(port.written[1].second, std::string("\0\0\0\0\x0F", 5));
-    EXPECT_FALSE(port.portOpen());
+    EXPECT_FALSE(port.isOpenNow());
+}
+
+// A device event as Windows broadcasts it: a DEV_BROADCAST_PORT whose size covers `counted`
+// characters of the name (and no terminator when that cuts it short).
+std::vector<unsigned char> portBroadcast(const std::wstring& name, std::size_t counted,
+                                         DWORD type = DBT_DEVTYP_PORT) {
+    constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
+    std::vector<unsigned char> buffer(kNameOffset + (name.size() + 1) * sizeof(wchar_t));
+    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_W*>(buffer.data());
+    port->dbcp_size = static_cast<DWORD>(kNameOffset + counted * sizeof(wchar_t));
+    port->dbcp_devicetype = type;
+    std::copy(name.begin(), name.end(), port->dbcp_name);
+    return buffer;
+}
+
+TEST_F(ViewTest, DeviceEventsFollowThePortTheyNameAndReadNoFurtherThanTheirSize) {
+    form->load();
+    const auto tell = [this](WPARAM event, std::vector<unsigned char> data) {
+        EXPECT_EQ(SendMessageW(hwnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(data.data())), TRUE);
+    };
+    tell(DBT_DEVICEREMOVECOMPLETE, portBroadcast(L"COM2", 5));
+    tell(DBT_DEVICEREMOVECOMPLETE, portBroadcast(L"COM1", 5, DBT_DEVTYP_VOLUME));
+    tell(DBT_DEVICEREMOVECOMPLETE, portBroadcast(L"COM1", 0));
+    EXPECT_TRUE(port.isOpenNow());
+    tell(DBT_DEVICEREMOVECOMPLETE, portBroadcast(L"COM1", 5));
+    EXPECT_FALSE(port.isOpenNow());
+    // "COM12" counted as four characters, without its terminator, names COM1.
+    tell(DBT_DEVICEARRIVAL, portBroadcast(L"COM12", 4));
+    EXPECT_TRUE(port.isOpenNow());
+    EXPECT_EQ(port.number(), 1);
+    // A port of another name (a modem, say) makes the port answer for itself, as any change does.
+    port.pullOut(1);
+    tell(DBT_DEVICEARRIVAL, portBroadcast(L"Standard 28800 bps Modem", 25));
+    EXPECT_FALSE(port.isOpenNow());
+    port.present.insert(1);
+    EXPECT_EQ(SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0), TRUE);
+    EXPECT_TRUE(port.isOpenNow());
+}
+
+TEST_F(ViewTest, SleepUnkeysAndLetsGoOfThePortBeforeTheMessageReturns) {
+    form->load();
+    SendMessageW(hwnd, hostMessages.message(), 0, 1);
+    EXPECT_EQ(SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+    ASSERT_EQ(port.written.size(), 2U);
+    EXPECT_EQ(port.written[1].second, std::string("\0\0\0\0\x0F", 5));
+    EXPECT_FALSE(port.isOpenNow());
+    EXPECT_EQ(win32::indicatorColor(control(FormView::kIndicator)), kGreen);
+    EXPECT_EQ(SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
+    EXPECT_TRUE(port.isOpenNow());
 }
 
 TEST_F(ViewTest, ClosingTheWindowUnloadsTheForm) {
     form->load();
     SendMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(port.portOpen());
+    EXPECT_FALSE(port.isOpenNow());
 }
 
 TEST_F(ViewTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips) {

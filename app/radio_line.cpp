@@ -1,0 +1,341 @@
+#include "app/radio_line.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "app/cat_commands.h"
+#include "app/event_text.h"
+#include "common/failure.h"
+
+namespace zelt {
+
+RadioLine::RadioLine(SerialPort& port, EventLog& log)
+    : port_(port), log_(log), settings_(*parseLineSettings(settingsText_)) {}
+
+RadioLine::State RadioLine::state() const {
+    if (!keyed_) return State::Receiving;
+    return owed_ ? State::MayBeTransmitting : State::Transmitting;
+}
+
+// ---- The port ----
+
+void RadioLine::setPortNumber(std::int16_t number) {
+    if (number < 1 || number > kHighestPort) {
+        throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
+    }
+    number_ = number;
+}
+
+void RadioLine::setLineSettings(const std::string& text) {
+    const auto parsed = parseLineSettings(text);
+    if (!parsed) throw Failure(failure_code::kInvalidPropertyValue, "invalid line settings \"" + text + "\"");
+    settingsText_ = text;
+    settings_ = *parsed;
+}
+
+bool RadioLine::isOpen() const {
+    return port_.isOpen();
+}
+
+void RadioLine::open() {
+    openPort();
+}
+
+void RadioLine::close() {
+    closePort();
+}
+
+std::vector<std::int16_t> RadioLine::presentPorts() const {
+    return port_.presentPorts();
+}
+
+// "COM1 opened (4800,n,8,2)", or "COM1 could not be opened: why".
+void RadioLine::openPort() {
+    eventText_.assign("COM");
+    appendNumber(eventText_, number_);
+    try {
+        port_.open(number_, settings_, lines_);
+    } catch (const std::exception& failure) {
+        eventText_ += " could not be opened: ";
+        appendFailure(eventText_, failure);
+        log_.add(eventText_);
+        throw;
+    }
+    eventText_ += " opened (";
+    eventText_ += settingsText_;
+    eventText_ += ')';
+    log_.add(eventText_);
+}
+
+void RadioLine::closePort() {
+    eventText_.assign("COM");
+    appendNumber(eventText_, number_);
+    try {
+        port_.close();
+    } catch (const std::exception& failure) {
+        eventText_ += " could not be closed: ";
+        appendFailure(eventText_, failure);
+        log_.add(eventText_);
+        throw;
+    }
+    eventText_ += " closed";
+    log_.add(eventText_);
+}
+
+// ---- Requests ----
+
+void RadioLine::request(bool transmit) {
+    written_.clear();
+    // An unkey asked for is owed from now until it reaches the radio whole.
+    if (!transmit) owed_ = keyed_;
+    try {
+        if (held_) {
+            heldRequest_ = transmit;
+            throw Failure(failure_code::kPortNotOpen, "the port is held closed while a message box is shown");
+        }
+        if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
+        // A port that was absent, or whose device went away, gets one open attempt per request.
+        if (!port_.isOpen()) openPort();
+        if (transmit) {
+            key();
+        } else {
+            unkey(Unkey::Always);
+        }
+    } catch (...) {
+        changed();
+        throw;
+    }
+}
+
+void RadioLine::key() {
+    unkey(Unkey::IfTorn);
+    write(kPttOn.text());
+    // Keyed as asked: no unkey is owed any more.
+    owed_ = false;
+    changed();
+}
+
+// The one way an unkey reaches the radio. A torn block is completed from the PTT-off block, which
+// differs from PTT-on only in its fourth byte, and a whole PTT-off block follows, so whatever was
+// torn the radio ends unkeyed. Then a whole PTT-off block goes out when one was asked for, or when
+// the radio is still keyed and is being let go of.
+void RadioLine::unkey(Unkey when) {
+    const auto wholeBlock = [&] { return when == Unkey::Always || (when == Unkey::IfKeyed && keyed_); };
+    const bool torn = streamTorn();
+    if (!torn && !wholeBlock()) return;
+    try {
+        if (torn) {
+            const std::string off = kPttOff.text();
+            const std::string rest =
+                stream_.partial.empty() ? std::string{} : off.substr(stream_.partial.size());
+            write(rest + off);
+            stream_.torn = false;
+        }
+        if (wholeBlock()) write(kPttOff.text());
+    } catch (...) {
+        // A radio still keyed, as far as anyone can tell, is owed the unkey.
+        owed_ = keyed_;
+        changed();
+        throw;
+    }
+}
+
+// One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
+// records them; a write that comes back short fails.
+void RadioLine::write(const std::string& bytes) {
+    if (stream_.port != number_) stream_ = Stream{number_, {}, false};  // another port is another line
+    const std::size_t taken = std::min(port_.write(bytes), bytes.size());
+    written_.append(bytes, 0, taken);
+    recordOnLine(std::string_view(bytes).substr(0, taken));
+    if (taken < bytes.size()) {
+        // A write that took nothing tore no block; a realignment cut short stays owed regardless.
+        if (!stream_.partial.empty()) stream_.torn = true;
+        throw Failure(failure_code::kWriteTimeout, "the radio did not take the whole block in time");
+    }
+}
+
+// What the radio was told is the last whole block on the line, never a block only partly sent.
+void RadioLine::recordOnLine(std::string_view taken) {
+    for (const char byte : taken) {
+        stream_.partial += byte;
+        if (stream_.partial.size() < kPttOff.bytes.size()) continue;
+        if (stream_.partial == kPttOn.text()) {
+            keyed_ = true;
+        } else if (stream_.partial == kPttOff.text()) {
+            keyed_ = false;
+            owed_ = false;
+        }
+        stream_.partial.clear();
+    }
+    changed();
+}
+
+bool RadioLine::streamTorn() const {
+    return stream_.torn && stream_.port == number_;
+}
+
+bool RadioLine::mayBeKeyed() const {
+    return keyed_ || streamTorn();
+}
+
+void RadioLine::changed() noexcept {
+    const State now = state();
+    if (now == reported_) return;
+    reported_ = now;
+    if (onStateChanged) onStateChanged(now);
+}
+
+void RadioLine::holdClosedWhile(const std::function<void()>& show) {
+    struct Release {
+        bool& held;
+        bool before;
+        ~Release() { held = before; }
+    } release{held_, std::exchange(held_, true)};
+    show();
+}
+
+// The held request goes out (bytes, then state) once the port is open again. A port that did not
+// reopen drops it: the host was told it failed, and it must not key the radio later.
+void RadioLine::carryOutHeldRequest() {
+    constexpr std::string_view kWhat = "request held by the message box";
+    const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
+    if (!held || !port_.isOpen()) return;
+    try {
+        request(*held);
+    } catch (const std::exception& failure) {
+        logOutcome(kWhat, &failure);
+        throw;
+    }
+    logOutcome(kWhat, nullptr);
+}
+
+// ---- Letting go of the radio ----
+
+bool RadioLine::letGo(std::string_view occasion) noexcept {
+    heldRequest_.reset();
+    if (!mayBeKeyed()) return true;
+    written_.clear();
+    owed_ = keyed_;
+    bool opened = false;
+    try {
+        if (!port_.isOpen()) {
+            openPort();
+            opened = true;
+        }
+        unkey(Unkey::IfKeyed);
+        logOutcome(occasion, nullptr);
+    } catch (const std::exception& failure) {
+        logOutcome(occasion, &failure);
+    } catch (...) {
+        logOutcome(occasion, &unexpectedFailure());
+    }
+    changed();
+    // A port the program has let go of for good is not kept open for the unkey's sake.
+    if (opened && released_) {
+        try {
+            closePort();
+        } catch (...) {
+            // Logged; the handle dies with the program.
+        }
+    }
+    return !mayBeKeyed();
+}
+
+void RadioLine::release() noexcept {
+    if (released_) return;
+    letGo("unkey at shut-down");
+    released_ = true;
+    try {
+        if (port_.isOpen()) closePort();
+    } catch (...) {
+        // Nothing more can be done for a port that will not close; the handle dies with the program.
+    }
+}
+
+void RadioLine::sessionEnding() noexcept {
+    letGo("unkey at session end");
+}
+
+// The device may be reset or removed while the machine sleeps: its handle is let go of now.
+void RadioLine::suspending() noexcept {
+    log_.add("the machine is going to sleep");
+    letGo("unkey before sleep");
+    try {
+        if (port_.isOpen()) closePort();
+    } catch (...) {
+        // Logged; the handle is closed again after waking.
+    }
+}
+
+// A handle kept through sleep may reach a device that was reset meanwhile, so it is opened afresh.
+// A port that a message box holds is left to the box.
+void RadioLine::resumed() noexcept {
+    log_.add("the machine woke up");
+    if (held_) return;
+    try {
+        if (port_.isOpen()) closePort();
+    } catch (...) {
+        // Logged; reconnecting finds the port open and leaves it.
+    }
+    reconnect();
+}
+
+// ---- Devices ----
+
+void RadioLine::portRemoved(std::int16_t number) noexcept {
+    if (number != number_) return;
+    try {
+        if (!port_.isOpen()) return;
+        eventText_.assign("COM");
+        appendNumber(eventText_, number_);
+        eventText_ += " went away";
+        log_.add(eventText_);
+        closePort();
+    } catch (...) {
+        // Logged; the next write finds the handle dead and closes it.
+    }
+}
+
+void RadioLine::portArrived(std::int16_t number) noexcept {
+    if (number == number_) reconnect();
+}
+
+// The handle of an adapter pulled out stays open without a write to tell; asking it is the one way
+// to know before the next request fails on it.
+void RadioLine::devicesChanged() noexcept {
+    bool gone = false;
+    try {
+        gone = port_.isOpen() && !port_.answers();
+    } catch (...) {
+        gone = true;
+    }
+    if (gone) portRemoved(number_);
+    reconnect();
+}
+
+// The port may be back: a closed port is opened (unless a message box holds it, or the program let
+// go of the radio), and an unkey that could not be delivered goes out at once. Nothing is reported
+// but in the log: nobody asked for it.
+void RadioLine::reconnect() noexcept {
+    bool reachable = held_;
+    try {
+        if (!held_ && !released_ && !port_.isOpen()) openPort();
+        reachable = reachable || port_.isOpen();
+    } catch (...) {
+        // Logged; the next request or device change tries again.
+    }
+    if (reachable && state() == State::MayBeTransmitting) letGo("unkey that could not be delivered before");
+}
+
+void RadioLine::logOutcome(std::string_view what, const std::exception* failure) noexcept {
+    try {
+        eventText_.clear();
+        appendOutcome(eventText_, what, written_, failure);
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost, the radio's state is not.
+    }
+}
+
+}  // namespace zelt
