@@ -23,8 +23,8 @@
 namespace {
 
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
-// is destroyed before returning, while the objects its shut-down needs (the form and the port)
-// still exist, so a radio left keyed is unkeyed however the loop ended.
+// is closed before returning, while the objects its shut-down needs (the form and the port) still
+// exist, so a radio left keyed is unkeyed however the loop ended, and before any window goes.
 int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -36,6 +36,7 @@ int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (IsWindow(form)) SendMessageW(form, WM_CLOSE, 0, 0);
     if (IsWindow(form)) DestroyWindow(form);
     return 0;
 }

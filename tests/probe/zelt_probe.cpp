@@ -7,7 +7,12 @@
 //   zelt-probe ok        presses OK on zelt's message box
 //   zelt-probe end-session   Windows ending the session: WM_QUERYENDSESSION, then WM_ENDSESSION
 //   zelt-probe quit          posts WM_QUIT to the thread of zelt's window (its loop ends)
-//   zelt-probe device-change a device arrived (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED)
+//   zelt-probe device-change devices came or went (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED)
+//   zelt-probe port-arrived NAME | port-removed NAME
+//                            a serial port arrived or went, named as Windows names it ("COM1"):
+//                            WM_DEVICECHANGE, DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE, with
+//                            a DEV_BROADCAST_PORT
+//   zelt-probe suspend       the machine goes to sleep (WM_POWERBROADCAST, PBT_APMSUSPEND)
 //   zelt-probe resume        the machine resumed from sleep (WM_POWERBROADCAST)
 //   zelt-probe accessible    what Microsoft Active Accessibility tells of every control: the
 //                            IAccessible of its client area (AccessibleObjectFromWindow), and the
@@ -29,10 +34,14 @@
 // Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 3 not delivered, 1 usage.
 #include <windows.h>
 
+#include <dbt.h>
 #include <oleacc.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -240,6 +249,19 @@ int notify(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!SendMessageTimeoutW(form, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &reply)) return 3;
     std::printf("%lld\n", static_cast<long long>(reply));
     return 0;
+}
+
+// A port's arrival or removal as Windows broadcasts it: the port's name in a DEV_BROADCAST_PORT.
+int portEvent(WPARAM event, const char* name) {
+    const std::wstring wide(name, name + std::strlen(name));
+    std::vector<unsigned char> buffer(offsetof(DEV_BROADCAST_PORT_W, dbcp_name) +
+                                      (wide.size() + 1) * sizeof(wchar_t));
+    auto* port = reinterpret_cast<DEV_BROADCAST_PORT_W*>(buffer.data());
+    port->dbcp_size = static_cast<DWORD>(buffer.size());
+    port->dbcp_devicetype = DBT_DEVTYP_PORT;
+    std::copy(wide.begin(), wide.end(), port->dbcp_name);
+    port->dbcp_name[wide.size()] = L'\0';
+    return notify(WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(port));
 }
 
 int endSession() {
@@ -532,7 +554,11 @@ int main(int argc, char** argv) {
     } else if (command == "quit") {
         result = quit();
     } else if (command == "device-change") {
-        result = notify(WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0);
+        result = notify(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    } else if ((command == "port-arrived" || command == "port-removed") && argc > 2) {
+        result = portEvent(command == "port-arrived" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, argv[2]);
+    } else if (command == "suspend") {
+        result = notify(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     } else if (command == "resume") {
         result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     } else if (command == "syscommand" && argc > 2) {
@@ -558,11 +584,11 @@ int main(int argc, char** argv) {
         CoUninitialize();
     }
     if (result == 1) {
-        std::fprintf(
-            stderr,
-            "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|resume|syscommand ID|"
-            "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
-            "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
+        std::fprintf(stderr,
+                     "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|port-arrived NAME|"
+                     "port-removed NAME|suspend|resume|syscommand ID|"
+                     "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
+                     "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }
     std::fflush(stdout);
     return result;
