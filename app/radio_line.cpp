@@ -50,37 +50,46 @@ std::vector<std::int16_t> RadioLine::presentPorts() const {
     return port_.presentPorts();
 }
 
-// "COM1 opened (4800,n,8,2)", or "COM1 could not be opened: why".
 void RadioLine::openPort() {
-    eventText_.assign("COM");
-    appendNumber(eventText_, number_);
     try {
         port_.open(number_, settings_, lines_);
     } catch (const std::exception& failure) {
-        eventText_ += " could not be opened: ";
-        appendFailure(eventText_, failure);
-        log_.add(eventText_);
+        logPort(" could not be opened: ", &failure);
         throw;
     }
-    eventText_ += " opened (";
-    eventText_ += settingsText_;
-    eventText_ += ')';
-    log_.add(eventText_);
+    logPort(" opened (" + settingsText_ + ")");
 }
 
 void RadioLine::closePort() {
-    eventText_.assign("COM");
-    appendNumber(eventText_, number_);
     try {
         port_.close();
     } catch (const std::exception& failure) {
-        eventText_ += " could not be closed: ";
-        appendFailure(eventText_, failure);
-        log_.add(eventText_);
+        logPort(" could not be closed: ", &failure);
         throw;
     }
-    eventText_ += " closed";
-    log_.add(eventText_);
+    logPort(" closed");
+}
+
+// A port that will not close is logged; its handle dies with the program at the latest.
+void RadioLine::closeIfOpen() noexcept {
+    try {
+        if (port_.isOpen()) closePort();
+    } catch (...) {
+        // Logged by closePort.
+    }
+}
+
+// "COM1 opened (4800,n,8,2)", "COM1 could not be opened: why".
+void RadioLine::logPort(std::string_view what, const std::exception* failure) noexcept {
+    try {
+        eventText_.assign("COM");
+        appendNumber(eventText_, number_);
+        eventText_ += what;
+        if (failure != nullptr) appendFailure(eventText_, *failure);
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost, the port's state is not.
+    }
 }
 
 // ---- Requests ----
@@ -232,13 +241,7 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
     }
     changed();
     // A port the program has let go of for good is not kept open for the unkey's sake.
-    if (opened && released_) {
-        try {
-            closePort();
-        } catch (...) {
-            // Logged; the handle dies with the program.
-        }
-    }
+    if (opened && released_) closeIfOpen();
     return !mayBeKeyed();
 }
 
@@ -246,11 +249,7 @@ void RadioLine::release() noexcept {
     if (released_) return;
     letGo("unkey at shut-down");
     released_ = true;
-    try {
-        if (port_.isOpen()) closePort();
-    } catch (...) {
-        // Nothing more can be done for a port that will not close; the handle dies with the program.
-    }
+    closeIfOpen();
 }
 
 void RadioLine::sessionEnding() noexcept {
@@ -261,11 +260,7 @@ void RadioLine::sessionEnding() noexcept {
 void RadioLine::suspending() noexcept {
     log_.add("the machine is going to sleep");
     letGo("unkey before sleep");
-    try {
-        if (port_.isOpen()) closePort();
-    } catch (...) {
-        // Logged; the handle is closed again after waking.
-    }
+    closeIfOpen();
 }
 
 // A handle kept through sleep may reach a device that was reset meanwhile, so it is opened afresh.
@@ -273,11 +268,7 @@ void RadioLine::suspending() noexcept {
 void RadioLine::resumed() noexcept {
     log_.add("the machine woke up");
     if (held_) return;
-    try {
-        if (port_.isOpen()) closePort();
-    } catch (...) {
-        // Logged; reconnecting finds the port open and leaves it.
-    }
+    closeIfOpen();
     reconnect();
 }
 
@@ -285,16 +276,8 @@ void RadioLine::resumed() noexcept {
 
 void RadioLine::portRemoved(std::int16_t number) noexcept {
     if (number != number_) return;
-    try {
-        if (!port_.isOpen()) return;
-        eventText_.assign("COM");
-        appendNumber(eventText_, number_);
-        eventText_ += " went away";
-        log_.add(eventText_);
-        closePort();
-    } catch (...) {
-        // Logged; the next write finds the handle dead and closes it.
-    }
+    logPort(" went away");
+    closeIfOpen();
 }
 
 void RadioLine::portArrived(std::int16_t number) noexcept {

@@ -23,7 +23,7 @@ class RadioLine {
     enum class State : std::uint8_t {
         Receiving,          // the last whole block on the line was an unkey
         Transmitting,       // the last whole block was a key, as asked
-        MayBeTransmitting,  // keyed, and the unkey it is owed was cut short or could not be delivered
+        MayBeTransmitting,  // keyed, and an unkey asked for has not reached it whole
     };
 
     // Windows names COM1 to COM255.
@@ -39,12 +39,12 @@ class RadioLine {
 
     // ---- The port ----
 
-    // 1 is COM1. Fails for 0, negative numbers and numbers above 255, and while the port is open;
-    // the number in force then stays.
+    // 1 is COM1, for the next open. Fails for 0, negative numbers and numbers above 255; the number
+    // in force then stays.
     void setPortNumber(std::int16_t number);
     std::int16_t portNumber() const { return number_; }
-    // "baud,parity,data bits,stop bits". A refused text fails and leaves the settings in force;
-    // accepted ones apply from the next open, and an open port is opened again with them.
+    // "baud,parity,data bits,stop bits", parsed here once, for the next open. A refused text fails
+    // and leaves the settings in force.
     void setLineSettings(const std::string& text);
     const std::string& lineSettings() const { return settingsText_; }
     // From the next open.
@@ -111,6 +111,8 @@ class RadioLine {
 
     void openPort();
     void closePort();
+    void closeIfOpen() noexcept;
+    void logPort(std::string_view what, const std::exception* failure = nullptr) noexcept;
     void key();
     void unkey(Unkey when);
     void write(const std::string& bytes);

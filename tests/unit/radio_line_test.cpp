@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_serial_port.h"
@@ -65,7 +66,7 @@ TEST_F(RadioLineTest, TellsEachChangeOfStateOnceAndRepeatsEveryRequest) {
 }
 
 TEST_F(RadioLineTest, RefusedNumbersAndSettingsLeaveThoseInForce) {
-    for (const std::int16_t number : {0, -1, 256}) {
+    for (const std::int16_t number : std::initializer_list<std::int16_t>{0, -1, 256}) {
         EXPECT_THROW(line.setPortNumber(number), Failure) << number;
     }
     EXPECT_EQ(line.portNumber(), 1);
@@ -313,6 +314,38 @@ TEST_F(RadioLineFormTest, IndicatorAndMenuFollowTheLineNotTheOtherWayRound) {
     form.indicatorTarget.userClick();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
+}
+
+// Everything at once: a stalled line at the time limit, the hold, a message box holding the port,
+// a port change and the end of the session. The radios end unkeyed and get exactly these bytes.
+TEST_F(RadioLineFormTest, StalledLineTimeLimitMessageBoxPortChangeAndSessionEndTogether) {
+    form.chooseTransmitLimit(2);
+    form.panelButton.userClick();
+    form.hostRequest(0, 1);
+    port.takeOnly = 0;  // the radio stops reading
+    form.transmitTimerFired();
+    EXPECT_TRUE(form.transmitting());
+    EXPECT_EQ(timer.starts.back(), 5000U);          // tried again soon
+    EXPECT_THROW(form.hostRequest(0, 1), Failure);  // held off by the limit
+
+    store.put("Com", "Settings", "bad");
+    messages.onShow = [this] {
+        form.transmitTimerFired();  // the retry comes while the box holds the port
+        EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+        EXPECT_FALSE(form.transmitting());
+    };
+    form.lineSettingsBox.userLeave();
+    EXPECT_TRUE(port.isOpenNow());
+
+    form.portList.userChoose(2);
+    EXPECT_THROW(form.hostRequest(0, 1), Failure);  // still held: the host never let go
+    form.hostRequest(0, 0);
+    form.hostRequest(0, 1);
+    form.sessionEnding();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_EQ(lineOf(3), kOffBlock + kOnBlock + kOffBlock);
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_EQ(operatorUi.beeps, 2);
 }
 
 TEST_F(RadioLineFormTest, DeviceEventsBeforeStartUpHasOpenedThePortLeaveItAlone) {
