@@ -312,7 +312,7 @@ class SystemMenu(OperatorTestCase):
 
 
 class TransmitTimeLimit(OperatorTestCase):
-    def test_stored_limit_unkeys_after_it_and_the_next_request_keys_again(self):
+    def test_stored_limit_unkeys_after_it_and_holds_the_host_off_until_it_unkeys(self):
         self.bench.reg_set("Win", "TxLimit", str(LIMIT_SECONDS))
         log_file = self.bench.run_dir / "limit.log"
         log_file.unlink(missing_ok=True)
@@ -334,9 +334,45 @@ class TransmitTimeLimit(OperatorTestCase):
         self.assertIn("transmit time limit (2 s) reached: wrote 00 00 00 00 0F",
                       texts(log_file.read_text().splitlines()))
 
+        # A host that keys again at once is refused until it unkeys, as a transceiver's own
+        # time-out timer holds until the microphone's PTT is let go; the log says why, once.
+        for _ in range(3):
+            self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicatorStays(GREEN)
+        self.assertSent(self.bench.send(0, 0))
         self.assertSent(self.bench.send(0, 1))
-        self.assertRadio(1, PTT_ON + PTT_OFF + PTT_ON)
+        self.assertRadio(1, PTT_ON + PTT_OFF + PTT_OFF + PTT_ON)
         self.assertIndicator(RED)
+        lines = texts(log_file.read_text().splitlines())
+        self.assertEqual(sum(line.startswith("transmit time limit: the host's key requests are refused")
+                             for line in lines), 1)
+        self.assertEqual(lines.count("host: request 0, state 1: failed: refused while the transmit time limit "
+                                     "holds [code 70]"), 3)
+
+    def test_a_host_that_keeps_keying_is_on_the_air_only_until_the_limit(self):
+        # The host keys again and again, as a looping program would, until well past the limit:
+        # every key before the limit goes out, none after it.
+        self.bench.reg_set("Win", "TxLimit", "1")
+        self.bench.start_zelt()
+        self.assertSent(self.bench.send(0, 1))
+        radio = self.bench.radio(1)
+        before_limit = 0
+        while PTT_OFF not in radio.settle():
+            self.assertLess(before_limit, 100, "the limit never unkeyed the radio")
+            self.assertSent(self.bench.send(0, 1))
+            before_limit += 1
+        keyed = radio.settle()
+        for _ in range(5):
+            self.assertSent(self.bench.send(0, 1))
+        self.assertEqual(radio.settle(), keyed, "a key request after the limit went out")
+        self.assertTrue(keyed.endswith(PTT_OFF) and keyed[:-5] == PTT_ON * (len(keyed) // 5 - 1),
+                        f"COM1 received {keyed.hex(' ')}")
+        self.assertIndicatorStays(GREEN)
+        # The operator's own click keys the radio through the hold, and the limit counts again.
+        self.bench.click_twips(*SHAPE1_CENTRE)
+        self.assertRadio(1, keyed + PTT_ON + PTT_OFF)
+        self.assertIndicator(GREEN)
 
 
 class EventLog(OperatorTestCase):
