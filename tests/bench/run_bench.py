@@ -120,9 +120,7 @@ class Floor:
     def start(self):
         out, err = self.bench._next_log("floor")
         with open(out, "wb") as o, open(err, "wb") as e:
-            self.proc = subprocess.Popen(["wine", str(FLOOR_EXE), "1"], stdout=o, stderr=e,
-                                         stdin=subprocess.DEVNULL, env=self.bench.wine_env(),
-                                         cwd=self.bench.run_dir)
+            self.proc = self.bench.popen(["wine", str(FLOOR_EXE), "1"], stdout=o, stderr=e, cwd=self.bench.run_dir)
         wait_window(self.bench, FLOOR_TITLE, self.proc)
 
     def stop(self):
@@ -204,7 +202,7 @@ def machine() -> list[str]:
                 break
     except OSError:
         pass
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    wine = bench.WINE.describe()
     return [f"uname: {' '.join(platform.uname())}", f"cpu: {cpu}; {os.cpu_count()} cores",
             f"wine: {wine}", f"load average at start: {' '.join(f'{v:.2f}' for v in os.getloadavg())}"]
 
