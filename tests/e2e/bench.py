@@ -17,7 +17,8 @@ Every Wine command (wine, wineserver, wineboot) goes through WINE, which runs it
 Wine or, when ZELT_WINE_ROOT names a Debian tree, with that tree's Wine under chroot (see
 tests/e2e/run32.sh, which makes the tree, binds the bench's folders into it at their own paths and
 runs the 32-bit programs of build/mingw32 so). The environment chooses the rest: ZELT_MINGW_DIR the
-programs under test, ZELT_WINE_ARCH the prefix's architecture (win32 or win64).
+programs under test, ZELT_WINE_ARCH the prefix's architecture (win32 or win64), ZELT_OTHER_MINGW_DIR
+the programs of the other architecture for the cases that mix the two in one prefix.
 """
 
 from __future__ import annotations
@@ -47,6 +48,8 @@ ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe")).resolve()
 HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe")).resolve()
 WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe")).resolve()
 WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e")).resolve()
+OTHER_MINGW_DIR = Path(os.environ["ZELT_OTHER_MINGW_DIR"]).resolve() if os.environ.get("ZELT_OTHER_MINGW_DIR") \
+    else None
 
 WINDOW_TITLE = "DALMOR ZELT V3"
 TWIPS_PER_PIXEL = 15  # Wine's default 96 dpi
@@ -538,13 +541,14 @@ class Bench:
         self.reg_delete(STORE_KEY)
 
     # -- zelt -----------------------------------------------------------------------------------
-    def start_zelt(self, wait_window: bool = True, env: dict | None = None, args=()) -> subprocess.Popen:
+    def start_zelt(self, wait_window: bool = True, env: dict | None = None, args=(),
+                   exe=ZELT_EXE) -> subprocess.Popen:
         if self.zelt is not None and self.zelt.poll() is None:
             raise BenchError("zelt is already running")
         out_path, err_path = self._next_log("zelt")
         self._zelt_logs = (out_path, err_path)
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            self.zelt = self.popen(["wine", ZELT_EXE, *args], stdout=out, stderr=err, env=env, cwd=self.run_dir)
+            self.zelt = self.popen(["wine", exe, *args], stdout=out, stderr=err, env=env, cwd=self.run_dir)
         if wait_window:
             self.wait_window()
         return self.zelt
@@ -587,8 +591,8 @@ class Bench:
         return "".join(p.read_text(errors="replace") for p in self._zelt_logs if p.exists())
 
     # -- the host -------------------------------------------------------------------------------
-    def host(self, *args, timeout: float = WINE_COMMAND_DEADLINE) -> HostResult:
-        rc, out, err = self.wine(HOST_EXE, *args, timeout=timeout, name="host")
+    def host(self, *args, timeout: float = WINE_COMMAND_DEADLINE, exe=HOST_EXE) -> HostResult:
+        rc, out, err = self.wine(exe, *args, timeout=timeout, name="host")
         return HostResult(rc, out, err)
 
     def send(self, request: int, state: int, post: bool = False) -> HostResult:
