@@ -30,6 +30,7 @@ import argparse
 import os
 import platform
 import re
+import signal
 import statistics
 import subprocess
 import sys
@@ -358,6 +359,8 @@ def main() -> int:
     parser.add_argument("--log", action="store_true", help="run zelt with --log FILE (its event log in a file)")
     parser.add_argument("--latency-only", action="store_true", help="leave out the start-up rounds and the floods")
     args = parser.parse_args()
+    # A TERM stops the bench as an interrupt does.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     if args.requests % 2 or args.flood % 2:
         parser.error("--requests and --flood must be even, so that every run ends on receive")
     try:

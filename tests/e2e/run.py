@@ -7,6 +7,7 @@ passes then, it counts as passed and is named on a "FLAKY:" line. The exit statu
 anything failed. With --count first, it only prints how many tests the names select."""
 
 import re
+import signal
 import sys
 import time
 import unittest
@@ -52,6 +53,8 @@ def run(suite) -> CountingResult:
 
 
 def main(argv):
+    # A TERM (from run32.sh, or a CI job being stopped) stops the bench as an interrupt does.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     counting = argv[:1] == ["--count"]
     argv = argv[1:] if counting else argv
     loader = unittest.TestLoader()
