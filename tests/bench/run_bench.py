@@ -57,8 +57,8 @@ SYSTEM_DLLS = {
     "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll",
     "winmm.dll", "uxtheme.dll", "imm32.dll", "ntdll.dll", "ws2_32.dll", "psapi.dll", "oleacc.dll",
 }
-# The 32-bit build's size and DLLs; its latency is measured under the Wine of an i386 tree
-# (tests/e2e/run32.sh), since the host's Wine has no 32-bit half.
+# The 32-bit build's size and DLLs. Its latency is measured by tests/e2e/run32.sh, under the 32-bit
+# Wine of a Debian tree of its own, since the host's Wine has no 32-bit half.
 ZELT32_EXE = (bench.REPO / "build" / "mingw32" / "zelt.exe").resolve()
 
 
