@@ -12,6 +12,13 @@ bench owns, for the run:
 
 A port is made absent by removing the link that its Wine device points at: Wine keeps the COM
 device but opening it fails, exactly as on a machine without that port.
+
+Every Wine command (wine, wineserver, wineboot) goes through WINE, which runs it with the host's
+Wine or, when ZELT_WINE_ROOT names a Debian tree, with that tree's Wine under chroot (see
+tests/e2e/run32.sh, which makes the tree, binds the bench's folders into it at their own paths and
+runs the 32-bit programs of build/mingw32 so). The environment chooses the rest: ZELT_MINGW_DIR the
+programs under test, ZELT_WINE_ARCH the prefix's architecture (win32 or win64), ZELT_OTHER_MINGW_DIR
+the programs of the other architecture for the cases that mix the two in one prefix.
 """
 
 from __future__ import annotations
@@ -41,6 +48,8 @@ ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe")).resolve()
 HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe")).resolve()
 WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe")).resolve()
 WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e")).resolve()
+OTHER_MINGW_DIR = Path(os.environ["ZELT_OTHER_MINGW_DIR"]).resolve() if os.environ.get("ZELT_OTHER_MINGW_DIR") \
+    else None
 
 WINDOW_TITLE = "DALMOR ZELT V3"
 TWIPS_PER_PIXEL = 15  # Wine's default 96 dpi
@@ -66,6 +75,53 @@ WINE_COMMAND_DEADLINE = 120.0
 
 class BenchError(RuntimeError):
     pass
+
+
+class WineCommands:
+    """Turns a command line of Wine's (wine, wineserver, wineboot) and the environment it is to
+    run with into what the host starts: the same, for the host's Wine; or, for the Wine of a
+    Debian tree (root), a chroot into the tree with only the variables that Wine and the programs
+    under test read. The tree sees /tmp (the display's socket), /dev/pts (the radio's ptys) and
+    the bench's folders at their own paths, so no path needs translating; chroot starts in the
+    tree's root, so the working folder is given to env there."""
+
+    PROGRAMS = ("wine", "wineserver", "wineboot")
+
+    def __init__(self, root: Path | None = None, arch: str | None = None):
+        self.root = root
+        self.arch = arch
+
+    @classmethod
+    def from_environment(cls) -> WineCommands:
+        root = os.environ.get("ZELT_WINE_ROOT")
+        return cls(Path(root).resolve() if root else None, os.environ.get("ZELT_WINE_ARCH") or None)
+
+    def command(self, argv, env: dict, cwd=None) -> tuple[list[str], dict, Path | None]:
+        """(argv, environment, working folder) for subprocess; other programs than Wine's pass
+        as they are."""
+        argv = [str(a) for a in argv]
+        if argv[0] not in self.PROGRAMS:
+            return argv, env, cwd
+        env = dict(env, **({"WINEARCH": self.arch} if self.arch else {}))
+        if self.root is None:
+            return argv, env, cwd
+        # The tree gets Wine's variables, the display, and what the bench set for this command.
+        passed = {k: v for k, v in env.items()
+                  if k.startswith("WINE") or k == "DISPLAY" or os.environ.get(k) != v}
+        inner = ["/usr/bin/env", "-i", *(["-C", str(cwd)] if cwd else []), "HOME=/root", "PATH=/usr/bin:/bin",
+                 *(f"{k}={v}" for k, v in sorted(passed.items()))]
+        return ["chroot", str(self.root), *inner, *argv], dict(os.environ), None
+
+    def version(self) -> str:
+        argv, env, _ = self.command(["wine", "--version"], dict(os.environ))
+        return subprocess.run(argv, env=env, capture_output=True, text=True, check=False).stdout.strip()
+
+    def describe(self) -> str:
+        where = f"the tree {self.root}" if self.root else "the host"
+        return f"{self.version()} from {where}, {self.arch or 'default'} prefix"
+
+
+WINE = WineCommands.from_environment()
 
 
 def _deadline_loop(timeout: float, step: float = 0.02):
@@ -293,7 +349,8 @@ class Bench:
         self._make_prefix()
         self._start_wineserver()
         self._unmap_foreign_ports()
-        self.log(f"bench ready in {time.monotonic() - t0:.1f} s: display {self.display}, {self.run_dir}")
+        self.log(f"bench ready in {time.monotonic() - t0:.1f} s: display {self.display}, {self.run_dir}, "
+                 f"{WINE.describe()}, programs from {ZELT_EXE.parent}")
 
     def stop(self):
         if not self.started:
@@ -301,8 +358,9 @@ class Bench:
         self.started = False
         self.stop_zelt()
         if self._wineserver is not None:
-            subprocess.run(["wineserver", "-k"], env=self.wine_env(), stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=60, check=False)
+            argv, env, _ = WINE.command(["wineserver", "-k"], self.wine_env())
+            subprocess.run(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
+                           check=False)
             try:
                 self._wineserver.wait(30)
             except subprocess.TimeoutExpired:
@@ -373,9 +431,8 @@ class Bench:
         self.log(f"wine prefix made in {time.monotonic() - t0:.1f} s")
 
     def _start_wineserver(self):
-        self._wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.wine_env(),
-                                            stdout=subprocess.DEVNULL,
-                                            stderr=open(self.logs / "wineserver.log", "wb"))
+        with open(self.logs / "wineserver.log", "wb") as err:
+            self._wineserver = self.popen(["wineserver", "-f", "-p"], stdout=subprocess.DEVNULL, stderr=err)
 
     def _unmap_foreign_ports(self):
         """Wine's mount manager gives the machine's own serial devices (/dev/ttyS0 here) the COM
@@ -383,8 +440,7 @@ class Bench:
         the first program of this Wine server), point every COM device beyond the radio's at a
         path that does not exist, so that those ports are absent as on a machine without them."""
         self._run_logged(["wine", "reg", "query", r"HKLM\Software\Wine\Ports"], "mountmgr", check=False)
-        dosdevices = self.prefix / "dosdevices"
-        for link in sorted(dosdevices.glob("com*")):
+        for link in sorted(self.dosdevices().glob("com*")):
             suffix = link.name[3:]
             if suffix.isdigit() and int(suffix) > PORT_COUNT:
                 link.unlink()
@@ -407,18 +463,23 @@ class Bench:
 
     def add_port(self, number: int, device) -> None:
         """A serial adapter plugged in as COMn, reaching the given device, as Windows lists it."""
-        link = self.prefix / "dosdevices" / f"com{number}"
+        link = self.dosdevices() / f"com{number}"
         if os.path.lexists(link):
             link.unlink()
         link.symlink_to(device)
         self.reg_add(SERIAL_DEVICE_MAP, f"\\Device\\Serial{number - 1}", f"COM{number}")
 
     def remove_port(self, number: int) -> None:
-        link = self.prefix / "dosdevices" / f"com{number}"
+        link = self.dosdevices() / f"com{number}"
         if os.path.lexists(link):
             link.unlink()
         self._run_logged(["wine", "reg", "delete", SERIAL_DEVICE_MAP, "/v", f"\\Device\\Serial{number - 1}", "/f"],
                          "reg-delete", check=False)
+
+    def dosdevices(self) -> Path:
+        """The prefix's folder of device links (com1, ...), at the path where the bench and Wine
+        both see it."""
+        return self.prefix / "dosdevices"
 
     # -- running Windows programs ---------------------------------------------------------------
     def _next_log(self, name: str) -> tuple[Path, Path]:
@@ -428,16 +489,25 @@ class Bench:
 
     def _run_logged(self, argv, name, env=None, timeout=WINE_COMMAND_DEADLINE, check=True):
         """Runs a command with its output in files (Wine's services inherit pipes and would
-        hold them open), then returns (returncode, stdout, stderr)."""
+        hold them open), then returns (returncode, stdout, stderr). Wine's commands run with
+        WINE's Wine."""
         out_path, err_path = self._next_log(name)
+        argv, env, _ = WINE.command(argv, env or self.wine_env())
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
             proc = subprocess.run(argv, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
-                                  env=env or self.wine_env(), timeout=timeout, check=False)
+                                  env=env, timeout=timeout, check=False)
         stdout = out_path.read_text(errors="replace")
         stderr = err_path.read_text(errors="replace")
         if check and proc.returncode != 0:
             raise BenchError(f"{argv} failed with {proc.returncode}: {stderr[-2000:]}")
         return proc.returncode, stdout, stderr
+
+    def popen(self, argv, stdout, stderr, env: dict | None = None, cwd=None) -> subprocess.Popen:
+        """Starts a program that runs on while the bench works (Wine's with WINE's Wine; env adds
+        to the bench's variables), with its output in the given files."""
+        argv, full_env, cwd = WINE.command(argv, self.wine_env(env), cwd)
+        return subprocess.Popen(argv, stdout=stdout, stderr=stderr, stdin=subprocess.DEVNULL, env=full_env,
+                                cwd=cwd)
 
     def wine(self, exe, *args, env=None, timeout=WINE_COMMAND_DEADLINE, name=None):
         return self._run_logged(["wine", str(exe), *map(str, args)], name or Path(exe).stem,
@@ -471,15 +541,14 @@ class Bench:
         self.reg_delete(STORE_KEY)
 
     # -- zelt -----------------------------------------------------------------------------------
-    def start_zelt(self, wait_window: bool = True, env: dict | None = None, args=()) -> subprocess.Popen:
+    def start_zelt(self, wait_window: bool = True, env: dict | None = None, args=(),
+                   exe=ZELT_EXE) -> subprocess.Popen:
         if self.zelt is not None and self.zelt.poll() is None:
             raise BenchError("zelt is already running")
         out_path, err_path = self._next_log("zelt")
         self._zelt_logs = (out_path, err_path)
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            self.zelt = subprocess.Popen(["wine", str(ZELT_EXE), *map(str, args)], stdout=out, stderr=err,
-                                         stdin=subprocess.DEVNULL, env=self.wine_env(env),
-                                         cwd=self.run_dir)
+            self.zelt = self.popen(["wine", exe, *args], stdout=out, stderr=err, env=env, cwd=self.run_dir)
         if wait_window:
             self.wait_window()
         return self.zelt
@@ -522,8 +591,8 @@ class Bench:
         return "".join(p.read_text(errors="replace") for p in self._zelt_logs if p.exists())
 
     # -- the host -------------------------------------------------------------------------------
-    def host(self, *args, timeout: float = WINE_COMMAND_DEADLINE) -> HostResult:
-        rc, out, err = self.wine(HOST_EXE, *args, timeout=timeout, name="host")
+    def host(self, *args, timeout: float = WINE_COMMAND_DEADLINE, exe=HOST_EXE) -> HostResult:
+        rc, out, err = self.wine(exe, *args, timeout=timeout, name="host")
         return HostResult(rc, out, err)
 
     def send(self, request: int, state: int, post: bool = False) -> HostResult:

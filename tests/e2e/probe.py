@@ -111,10 +111,9 @@ class EventListener:
     def __enter__(self) -> EventListener:
         with open(self._out, "wb") as out, open(self._err, "wb") as err:
             # Output to files: Wine's services inherit pipes and would hold them open.
-            self._process = subprocess.Popen(
+            self._process = self.bench.popen(
                 ["wine", str(PROBE_EXE), "events", "--until", bench.windows_path(self._stop), "--for",
-                 str(self.longest)], stdout=out, stderr=err, stdin=subprocess.DEVNULL,
-                env=self.bench.wine_env())
+                 str(self.longest)], stdout=out, stderr=err)
         for _ in bench._deadline_loop(self.READY_DEADLINE, 0.02):
             if any(line.get("ready") for line in self._lines()):
                 return self

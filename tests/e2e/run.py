@@ -1,12 +1,13 @@
 """Runs the end-to-end suite on one bench: every tests/e2e/test_*.py module, or the modules,
 classes or tests named on the command line (unittest names, e.g. test_ptt.Floods).
 
-The last line is "e2e: N passed, N failed", counting the bench's own tests and, one by one, the
-Windows-side unit tests that it runs under Wine. A test that fails is run once more; if it passes
-then, it counts as passed and is named on a "FLAKY:" line. The exit status is nonzero if anything
-failed."""
+The last line is "e2e: N passed, N failed, N skipped", counting the bench's own tests and, one by
+one, the Windows-side unit tests that it runs under Wine. A test that fails is run once more; if it
+passes then, it counts as passed and is named on a "FLAKY:" line. The exit status is nonzero if
+anything failed. With --count first, it only prints how many tests the names select."""
 
 import re
+import signal
 import sys
 import time
 import unittest
@@ -52,11 +53,18 @@ def run(suite) -> CountingResult:
 
 
 def main(argv):
+    # A TERM (from run32.sh, or a CI job being stopped) stops the bench as an interrupt does.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    counting = argv[:1] == ["--count"]
+    argv = argv[1:] if counting else argv
     loader = unittest.TestLoader()
     if argv:
         suite = loader.loadTestsFromNames(argv)
     else:
         suite = loader.discover(str(HERE), pattern="test_*.py", top_level_dir=str(HERE))
+    if counting:
+        print(suite.countTestCases())
+        return 0
     started = time.monotonic()
     try:
         result = run(suite)
@@ -83,11 +91,12 @@ def main(argv):
     for name, ok in extra:
         if not ok:
             print(f"FAILED (Windows-side): {name}")
-    print(f"e2e bench: {passed} passed, {failed} failed; Windows-side unit tests: "
+    skipped = len(result.skipped)
+    print(f"e2e bench: {passed} passed, {failed} failed, {skipped} skipped; Windows-side unit tests: "
           f"{len(extra) - extra_failed} passed, {extra_failed} failed; {time.monotonic() - started:.0f} s")
     total_passed = passed + len(extra) - extra_failed
     total_failed = failed + extra_failed
-    print(f"e2e: {total_passed} passed, {total_failed} failed")
+    print(f"e2e: {total_passed} passed, {total_failed} failed, {skipped} skipped")
     return 1 if total_failed else 0
 
 

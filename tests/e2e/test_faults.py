@@ -462,9 +462,8 @@ class RadioStopsReading(FaultTestCase):
         self.radio.pause()
         out_path, err_path = self.bench._next_log("host-flood")
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            flood = subprocess.Popen(["wine", str(bench.HOST_EXE), "--flood", str(BACKUP_FLOOD), "--quiet"],
-                                     stdout=out, stderr=err, stdin=subprocess.DEVNULL,
-                                     env=self.bench.wine_env())
+            flood = self.bench.popen(["wine", str(bench.HOST_EXE), "--flood", str(BACKUP_FLOOD), "--quiet"],
+                                     stdout=out, stderr=err)
         self.addCleanup(lambda: flood.poll() is None and flood.kill())
         checks, slowest = 0, 0.0
         end = time.monotonic() + BACKUP_FLOOD_DEADLINE
@@ -630,7 +629,7 @@ class ControlLines(FaultTestCase):
         except OSError as error:
             self.skipTest(f"{self.DEVICE} cannot report its modem lines here: {error}")
         self.addCleanup(os.close, self.fd)
-        link = self.bench.prefix / "dosdevices" / f"com{self.PORT}"
+        link = self.bench.dosdevices() / f"com{self.PORT}"
         target = os.readlink(link) if os.path.lexists(link) else None
         if os.path.lexists(link):
             os.unlink(link)
@@ -821,8 +820,7 @@ class SecondZelt(FaultTestCase):
     def start_second(self) -> subprocess.Popen:
         out_path, err_path = self.bench._next_log("zelt-second")
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            second = subprocess.Popen(["wine", str(bench.ZELT_EXE)], stdout=out, stderr=err,
-                                      stdin=subprocess.DEVNULL, env=self.bench.wine_env(),
+            second = self.bench.popen(["wine", str(bench.ZELT_EXE)], stdout=out, stderr=err,
                                       cwd=self.bench.run_dir)
 
         def stop():

@@ -55,7 +55,7 @@ def scramble_line(test: unittest.TestCase, the_bench: bench.Bench, number: int):
 def unmap_port(test: unittest.TestCase, the_bench: bench.Bench, number: int):
     """Makes sure COMn does not exist for the test: Wine's mount manager gives the machine's own
     serial devices the COM numbers after the radio's, so COM5 may be the host's /dev/ttyS0."""
-    link = the_bench.prefix / "dosdevices" / f"com{number}"
+    link = the_bench.dosdevices() / f"com{number}"
     if not os.path.lexists(link):
         return
     target = os.readlink(link)
