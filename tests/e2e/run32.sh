@@ -48,6 +48,7 @@ CASES=(
     test_window.StartUpLayout       # the window and its DPI layout
     test_window.Panel               # the panel's controls, clicks and access keys
     test_faults.SessionEnds         # session end, and a quit from outside
+    test_faults.AdapterGoesAndComesBack  # device events with a port's name, sleep
 )
 # A 64-bit zelt-host drives the 32-bit zelt, a 32-bit zelt-host the 64-bit zelt.
 CROSS_CASES=(
