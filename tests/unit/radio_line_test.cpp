@@ -250,40 +250,6 @@ TEST_F(RadioLineTest, ReleasedLineUnkeysClosesAndNeverOpensAgain) {
     EXPECT_EQ(port.opens, 1);
 }
 
-// A radio that could not be unkeyed before the release is tried once more at the end of the
-// session, on a port opened for it and closed again.
-TEST_F(RadioLineTest, SessionEndAfterAFailedReleaseTriesTheUnkeyOnceMore) {
-    line.request(true);
-    port.pullOut(1);
-    line.release();
-    EXPECT_EQ(line.state(), State::MayBeTransmitting);
-    putBack(1);
-    line.sessionEnding();
-    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_FALSE(port.isOpenNow());
-}
-
-TEST_F(RadioLineTest, HeldPortFailsRequestsKeepsTheLastAndLettingGoDropsIt) {
-    line.close();
-    line.holdClosedWhile([&] {
-        EXPECT_EQ(failureOf(true), failure_code::kPortNotOpen);
-        EXPECT_EQ(failureOf(false), failure_code::kPortNotOpen);
-        line.devicesChanged();  // a box holds the port: nothing opens it
-        EXPECT_FALSE(port.isOpenNow());
-    });
-    line.open();
-    line.carryOutHeldRequest();
-    EXPECT_EQ(lineOf(1), kOffBlock);
-    EXPECT_TRUE(logged("request held by the message box: wrote 00 00 00 00 0F"));
-
-    line.close();
-    line.holdClosedWhile([&] { EXPECT_NE(failureOf(true), 0); });
-    line.sessionEnding();
-    line.open();
-    line.carryOutHeldRequest();
-    EXPECT_EQ(lineOf(1), kOffBlock);
-}
-
 // --- The form: requests, closing and the time limit's hold, over the line ---
 
 class RadioLineFormTest : public FormFixture {
