@@ -127,7 +127,7 @@ on, off = bytes([0, 0, 0, 1, 0x0F]), bytes([0, 0, 0, 0, 0x0F])
 every = bytes(range(256))
 # The blocks the radio tests send, in the order they run; then whatever part of the stalled write
 # the port took, the block sent once the radio reads again, and those around the radio's vanishing.
-head = on + off + every + on + off + on + off + off + on
+head = on + off + every + on + on + off + on
 tail = off + on + off
 data = open(sys.argv[1], "rb").read()
 ok = data.startswith(head) and data.endswith(tail) and len(data) >= len(head) + len(tail)
