@@ -440,13 +440,23 @@ class Bench:
         the first program of this Wine server), point every COM device beyond the radio's at a
         path that does not exist, so that those ports are absent as on a machine without them."""
         self._run_logged(["wine", "reg", "query", r"HKLM\Software\Wine\Ports"], "mountmgr", check=False)
+        # The manager's service makes the ports while that program runs or just after: the radio's
+        # first, then those it finds on the machine, in one pass. Once the radio's are listed, the
+        # next look at the list comes after the pass.
+        radio_ports = {f"COM{number}" for number in range(1, PORT_COUNT + 1)}
+        for _ in _deadline_loop(WINE_COMMAND_DEADLINE, 0.05):
+            if radio_ports <= set(self.serial_device_map().values()):
+                break
+        else:
+            raise BenchError("Wine's mount manager never listed the radio's ports")
+        found = self.serial_device_map()
         for link in sorted(self.dosdevices().glob("com*")):
             suffix = link.name[3:]
             if suffix.isdigit() and int(suffix) > PORT_COUNT:
                 link.unlink()
                 link.symlink_to(self.run_dir / "ports" / f"absent-{link.name}")
         # The system's list of serial ports names them too; a machine without them lists none.
-        for name, port in self.serial_device_map().items():
+        for name, port in found.items():
             if port[3:].isdigit() and int(port[3:]) > PORT_COUNT:
                 self._run_logged(["wine", "reg", "delete", SERIAL_DEVICE_MAP, "/v", name, "/f"], "reg-delete",
                                  check=False)
