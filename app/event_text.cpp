@@ -33,19 +33,24 @@ void appendFailure(std::string& out, const std::exception& failure) {
     }
 }
 
-void appendOutcome(std::string& out, std::string_view what, std::string_view written,
-                   const std::exception* failure) {
-    out += what;
-    if (failure == nullptr) {
-        out += written.empty() ? ": wrote nothing" : ": wrote ";
-        appendHex(out, written);
-        return;
-    }
-    out += ": failed: ";
-    appendFailure(out, *failure);
-    if (!written.empty()) {
-        out += "; wrote ";
-        appendHex(out, written);
+void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
+                const std::exception* failure) noexcept {
+    try {
+        room.assign(what);
+        if (failure == nullptr) {
+            room += written.empty() ? ": wrote nothing" : ": wrote ";
+            appendHex(room, written);
+        } else {
+            room += ": failed: ";
+            appendFailure(room, *failure);
+            if (!written.empty()) {
+                room += "; wrote ";
+                appendHex(room, written);
+            }
+        }
+        log.add(room);
+    } catch (...) {
+        // Out of memory: the event is lost, not what it tells of.
     }
 }
 

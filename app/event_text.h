@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/event_log.h"
+
 namespace zelt {
 
 // Pieces of the event log's texts, appended to a string the caller reuses, so that logging a
@@ -17,10 +19,11 @@ void appendHex(std::string& out, std::string_view bytes);
 // reads "what: the system's message (Windows error N)", the program's own "what [code N]".
 void appendFailure(std::string& out, const std::exception& failure);
 
-// "what: wrote 00 00 00 00 0F", or "what: failed: why", with the bytes that went out before it
-// failed ("; wrote ..."), or "what: wrote nothing".
-void appendOutcome(std::string& out, std::string_view what, std::string_view written,
-                   const std::exception* failure);
+// Logs "what: wrote 00 00 00 00 0F", or "what: failed: why" with the bytes that went out before it
+// failed ("; wrote ..."), or "what: wrote nothing". The text is made in room, reusing its space;
+// out of memory, the event is lost and nothing else.
+void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
+                const std::exception* failure) noexcept;
 
 // Stands in for a failure that was not a std::exception.
 const std::exception& unexpectedFailure() noexcept;

@@ -66,7 +66,7 @@ void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
     if (request == 0 && state == 0) limit_.release();
     if (request == 0 && state == 1 && limit_.refusesHostKey()) {
         const Failure refused(failure_code::kRefused, "refused while the transmit time limit holds");
-        logOutcome("host: request 0, state 1", {}, &refused);
+        logOutcome(log_, eventText_, "host: request 0, state 1", {}, &refused);
         throw refused;
     }
     loggedRequest("host", request, state);
@@ -97,24 +97,13 @@ void MainForm::loggedRequest(std::string_view source, std::int32_t request, std:
     try {
         ptt(request, state);
     } catch (const std::exception& failure) {
-        logOutcome(requestText_, line_.written(), &failure);
+        logOutcome(log_, eventText_, requestText_, line_.written(), &failure);
         throw;
     } catch (...) {
-        logOutcome(requestText_, line_.written(), &unexpectedFailure());
+        logOutcome(log_, eventText_, requestText_, line_.written(), &unexpectedFailure());
         throw;
     }
-    logOutcome(requestText_, line_.written(), nullptr);
-}
-
-void MainForm::logOutcome(std::string_view what, std::string_view written,
-                          const std::exception* failure) noexcept {
-    try {
-        eventText_.clear();
-        appendOutcome(eventText_, what, written, failure);
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the event is lost, the request is not.
-    }
+    logOutcome(log_, eventText_, requestText_, line_.written(), nullptr);
 }
 
 void MainForm::transmitTimerFired() noexcept {

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/logged_platform.h"
 #include "app/radio_line.h"
@@ -127,7 +126,6 @@ class MainForm {
 
     // A request as it went (source: who asked), with what came of it, in the event log.
     void loggedRequest(std::string_view source, std::int32_t request, std::int32_t state);
-    void logOutcome(std::string_view what, std::string_view written, const std::exception* failure) noexcept;
     void logStarting();
     void logStart();
 

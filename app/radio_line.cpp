@@ -38,19 +38,11 @@ bool RadioLine::isOpen() const {
     return port_.isOpen();
 }
 
-void RadioLine::open() {
-    openPort();
-}
-
-void RadioLine::close() {
-    closePort();
-}
-
 std::vector<std::int16_t> RadioLine::presentPorts() const {
     return port_.presentPorts();
 }
 
-void RadioLine::openPort() {
+void RadioLine::open() {
     try {
         port_.open(number_, settings_, lines_);
     } catch (const std::exception& failure) {
@@ -60,7 +52,7 @@ void RadioLine::openPort() {
     logPort(" opened (" + settingsText_ + ")");
 }
 
-void RadioLine::closePort() {
+void RadioLine::close() {
     try {
         port_.close();
     } catch (const std::exception& failure) {
@@ -73,9 +65,9 @@ void RadioLine::closePort() {
 // A port that will not close is logged; its handle dies with the program at the latest.
 void RadioLine::closeIfOpen() noexcept {
     try {
-        if (port_.isOpen()) closePort();
+        if (port_.isOpen()) close();
     } catch (...) {
-        // Logged by closePort.
+        // Logged by close().
     }
 }
 
@@ -105,7 +97,7 @@ void RadioLine::request(bool transmit) {
         }
         if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
         // A port that was absent, or whose device went away, gets one open attempt per request.
-        if (!port_.isOpen()) openPort();
+        if (!port_.isOpen()) open();
         if (transmit) {
             key();
         } else {
@@ -213,10 +205,10 @@ void RadioLine::carryOutHeldRequest() {
     try {
         request(*held);
     } catch (const std::exception& failure) {
-        logOutcome(kWhat, &failure);
+        logOutcome(log_, eventText_, kWhat, written_, &failure);
         throw;
     }
-    logOutcome(kWhat, nullptr);
+    logOutcome(log_, eventText_, kWhat, written_, nullptr);
 }
 
 // ---- Letting go of the radio ----
@@ -229,15 +221,15 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
     bool opened = false;
     try {
         if (!port_.isOpen()) {
-            openPort();
+            open();
             opened = true;
         }
         unkey(Unkey::IfKeyed);
-        logOutcome(occasion, nullptr);
+        logOutcome(log_, eventText_, occasion, written_, nullptr);
     } catch (const std::exception& failure) {
-        logOutcome(occasion, &failure);
+        logOutcome(log_, eventText_, occasion, written_, &failure);
     } catch (...) {
-        logOutcome(occasion, &unexpectedFailure());
+        logOutcome(log_, eventText_, occasion, written_, &unexpectedFailure());
     }
     changed();
     // A port the program has let go of for good is not kept open for the unkey's sake.
@@ -303,22 +295,12 @@ void RadioLine::devicesChanged() noexcept {
 void RadioLine::reconnect() noexcept {
     bool reachable = held_;
     try {
-        if (!held_ && !released_ && !port_.isOpen()) openPort();
+        if (!held_ && !released_ && !port_.isOpen()) open();
         reachable = reachable || port_.isOpen();
     } catch (...) {
         // Logged; the next request or device change tries again.
     }
     if (reachable && state() == State::MayBeTransmitting) letGo("unkey that could not be delivered before");
-}
-
-void RadioLine::logOutcome(std::string_view what, const std::exception* failure) noexcept {
-    try {
-        eventText_.clear();
-        appendOutcome(eventText_, what, written_, failure);
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the event is lost, the radio's state is not.
-    }
 }
 
 }  // namespace zelt

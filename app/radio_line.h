@@ -109,8 +109,6 @@ class RadioLine {
     };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
 
-    void openPort();
-    void closePort();
     void closeIfOpen() noexcept;
     void logPort(std::string_view what, const std::exception* failure = nullptr) noexcept;
     void key();
@@ -121,7 +119,6 @@ class RadioLine {
     bool mayBeKeyed() const;
     void reconnect() noexcept;
     void changed() noexcept;
-    void logOutcome(std::string_view what, const std::exception* failure) noexcept;
 
     SerialPort& port_;
     EventLog& log_;
