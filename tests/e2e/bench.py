@@ -508,6 +508,9 @@ class Bench:
                                   env=env, timeout=timeout, check=False)
         stdout = out_path.read_text(errors="replace")
         stderr = err_path.read_text(errors="replace")
+        if proc.returncode != 0:
+            # Wine's own messages are off: the exit code is all a failure may leave behind.
+            out_path.with_suffix(".exit").write_text(f"{proc.returncode}\n")
         if check and proc.returncode != 0:
             raise BenchError(f"{argv} failed with {proc.returncode}: {stderr[-2000:]}")
         return proc.returncode, stdout, stderr
@@ -615,10 +618,11 @@ class Bench:
         return WindowInfo(result.stdout)
 
     def info(self) -> WindowInfo:
-        info = self.try_info()
-        if info is None:
-            raise BenchError("zelt's window is not there")
-        return info
+        result = self.host("--info", timeout=30)
+        if result.returncode != 0:
+            running = "running" if self.zelt_running() else "not running"
+            raise BenchError(f"zelt's window is not there (zelt-host exit {result.returncode}, zelt {running})")
+        return WindowInfo(result.stdout)
 
     # -- the screen -----------------------------------------------------------------------------
     def x_window_id(self, timeout: float = WINDOW_DEADLINE) -> int:
