@@ -43,4 +43,12 @@ std::string toUtf8(std::wstring_view utf16) {
     return text;
 }
 
+std::string windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return toUtf8(text);
+}
+
 }  // namespace zelt::win32

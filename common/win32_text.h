@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -13,5 +15,8 @@ namespace zelt::win32 {
 std::wstring toUtf16(std::string_view utf8);
 // Text from outside may hold an unpaired surrogate; it becomes U+FFFD instead of failing.
 std::string toUtf8(std::wstring_view utf16);
+
+// A window's text as UTF-8.
+std::string windowText(HWND window);
 
 }  // namespace zelt::win32

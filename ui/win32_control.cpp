@@ -1,7 +1,6 @@
 #include "ui/win32_control.h"
 
 #include "common/win32_text.h"
-#include "ui/win32_text.h"
 
 namespace zelt::win32 {
 

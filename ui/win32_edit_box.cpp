@@ -1,6 +1,6 @@
 #include "ui/win32_edit_box.h"
 
-#include "ui/win32_text.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 

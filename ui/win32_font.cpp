@@ -3,7 +3,6 @@
 #include <string>
 
 #include "common/win32_text.h"
-#include "ui/win32_text.h"
 
 namespace zelt::win32 {
 namespace {

@@ -29,7 +29,6 @@
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 #include "ui/win32_indicator.h"
-#include "ui/win32_text.h"
 #include "ui/win32_window_system.h"
 
 namespace zelt {
