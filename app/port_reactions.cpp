@@ -74,7 +74,7 @@ void MainForm::fillPortList() {
     int highest = std::max<int>(kFewestListed, line_.portNumber());
     for (const std::int16_t number : line_.presentPorts()) highest = std::max<int>(highest, number);
     std::vector<std::string> items;
-    for (int number = 1; number <= std::min<int>(highest, RadioLine::kHighestPort); ++number) {
+    for (int number = 1; number <= std::min<int>(highest, kHighestPort); ++number) {
         items.push_back("COM" + std::to_string(number));
     }
     portList.setItems(std::move(items));

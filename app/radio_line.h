@@ -26,9 +26,6 @@ class RadioLine {
         MayBeTransmitting,  // keyed, and an unkey asked for has not reached it whole
     };
 
-    // Windows names COM1 to COM255.
-    static constexpr std::int16_t kHighestPort = 255;
-
     RadioLine(SerialPort& port, EventLog& log);
     RadioLine(const RadioLine&) = delete;
     RadioLine& operator=(const RadioLine&) = delete;

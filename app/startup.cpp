@@ -47,6 +47,8 @@ void MainForm::load() noexcept {
         line_.setControlLines({dtr, lineHigh(readSetting(store_, settings::kRts))});
     });
 
+    // Setting a check box runs its click reaction, which stores the value just read: every start
+    // leaves both window options stored as plain "0" or "1", the defaults after the first start.
     trap.step([&] { runMinimizedBox.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
     trap.stepIf([&] { return runMinimizedBox.value() != 0; }, [&] { window_.setMinimized(); });
     trap.step([&] { onTopBox.setValue(textToInt16(readSetting(store_, settings::kTopmost))); });

@@ -7,12 +7,11 @@
 namespace zelt {
 
 // Failure codes of the program's own. The reactions only tell zero from non-zero; a code per kind
-// of failure lets tests and logs tell them apart. The numbers are those the classic serial control
-// and its runtime gave the same failures (380 "invalid property value", 8018 "operation valid only
-// while the port is open", 8005 "port already open", 8012 "device not open or timed out",
-// 6 "overflow", 13 "type mismatch", 70 "permission denied"). Windows error numbers from the
-// platform layers are passed through as they are and may coincide with the small ones; nothing
-// relies on telling them apart.
+// of failure lets tests and logs tell them apart. Each number is the one Windows' serial
+// communications control and its runtime give the same failure (380 a value refused, 8018 a port
+// not open), so that a reader of the log who knows those errors knows these. Windows error numbers
+// from the platform layers are passed through as they are and may coincide with the small ones;
+// nothing relies on telling them apart.
 namespace failure_code {
 inline constexpr std::int32_t kInvalidPropertyValue = 380;  // a value a control or the port refuses
 inline constexpr std::int32_t kPortNotOpen = 8018;          // write or read on a closed port

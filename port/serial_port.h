@@ -9,6 +9,9 @@
 
 namespace zelt {
 
+// The highest port number there is: Windows names serial ports COM1 to COM255.
+inline constexpr std::int16_t kHighestPort = 255;
+
 // The modem control lines while the port is open: false holds a line low (off), true high. Both
 // are low unless chosen otherwise, because many radio interfaces key the transmitter on DTR or RTS.
 struct ControlLines {

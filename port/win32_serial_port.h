@@ -16,8 +16,6 @@ namespace zelt {
 // port, since the program may end without closing it.
 class Win32SerialPort final : public SerialPort {
   public:
-    // The highest port number a \\.\COMn name is given for.
-    static constexpr std::int16_t kHighestPort = 255;
     // How long a write may wait for the driver to take its bytes.
     static constexpr std::uint32_t kWriteTimeoutMs = 1000;
     // How long while the line is stalled: once a write came back short, every later one would
