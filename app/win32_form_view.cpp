@@ -247,7 +247,7 @@ void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
         dpi_ = dpi;
 
         // The old font goes once no control uses it any more.
-        const Font old = std::exchange(font_, dialogFont(dpi_));
+        const ScopedFont old = std::exchange(font_, dialogFont(dpi_));
         for (const Binding& binding : bindings_) binding.control.setFont(font_.get());
 
         if (IsIconic(parent_)) {

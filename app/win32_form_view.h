@@ -5,13 +5,13 @@
 #include <functional>
 #include <vector>
 
+#include "common/win32_scoped.h"
 #include "ui/controls.h"
 #include "ui/win32_check_box.h"
 #include "ui/win32_click_target.h"
 #include "ui/win32_combo_box.h"
 #include "ui/win32_edit_box.h"
 #include "ui/win32_focus_tracker.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_indicator.h"
 #include "ui/win32_label.h"
 #include "ui/win32_push_button.h"
@@ -94,7 +94,7 @@ class FormView {
     HWND parent_;
     MainForm& form_;
     int dpi_;
-    Font font_;
+    ScopedFont font_;
     FocusTracker focus_;
     Tooltips tooltips_;
     bool attached_ = true;

@@ -12,27 +12,11 @@
 
 #include "common/failure.h"
 #include "common/win32_failure.h"
+#include "common/win32_scoped.h"
 #include "common/win32_text.h"
 
 namespace zelt {
 namespace {
-
-// Closes the key on every way out, failures included.
-class UniqueHKey {
-  public:
-    UniqueHKey() = default;
-    UniqueHKey(const UniqueHKey&) = delete;
-    UniqueHKey& operator=(const UniqueHKey&) = delete;
-    ~UniqueHKey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 std::wstring sectionPath(std::string_view application, std::string_view section) {
     return L"Software\\" + win32::toUtf16(application) + L"\\" + win32::toUtf16(section);
@@ -73,7 +57,7 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
 
 std::string Win32RegistryStore::read(std::string_view application, std::string_view section,
                                      std::string_view key, std::string_view defaultText) {
-    UniqueHKey sectionKey;
+    win32::ScopedHKEY sectionKey;
     const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0,
                                          KEY_QUERY_VALUE, sectionKey.out());
     if (opened == ERROR_FILE_NOT_FOUND) return std::string(defaultText);
@@ -94,7 +78,7 @@ void Win32RegistryStore::save(std::string_view application, std::string_view sec
         win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
     }
 
-    UniqueHKey sectionKey;
+    win32::ScopedHKEY sectionKey;
     const LSTATUS created =
         RegCreateKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, sectionKey.out(), nullptr);

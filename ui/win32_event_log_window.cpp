@@ -110,7 +110,7 @@ void EventLogWindow::createControls() {
 
 void EventLogWindow::applyFont(int dpi) {
     // The old font goes once no control uses it any more.
-    const Font old = std::exchange(font_, dialogFont(dpi));
+    const ScopedFont old = std::exchange(font_, dialogFont(dpi));
     for (HWND control : {list_, copyButton_, clearButton_}) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }

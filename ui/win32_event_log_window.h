@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/event_log.h"
-#include "ui/win32_gdi.h"
+#include "common/win32_scoped.h"
 
 namespace zelt::win32 {
 
@@ -48,7 +48,7 @@ class EventLogWindow final : public EventListener {
     HWND list_ = nullptr;
     HWND copyButton_ = nullptr;
     HWND clearButton_ = nullptr;
-    Font font_;
+    ScopedFont font_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     int widestLine_ = 0;  // pixels, for the list's horizontal scroll range
 };

@@ -10,40 +10,24 @@ namespace {
 constexpr int kDialogFontPoints = 8;
 constexpr int kPointsPerInch = 72;
 
-// A window's device context for the guard's life.
-class WindowDc {
-  public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND window_;
-    HDC dc_;
-};
-
 }  // namespace
 
-Font dialogFont(int dpi) {
+ScopedFont dialogFont(int dpi) {
     // A negative height asks for the character height, without the internal leading: the size in
     // points as a dialog template gives it.
-    return Font{CreateFontW(-MulDiv(kDialogFontPoints, dpi, kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                            FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg")};
+    return ScopedFont{CreateFontW(-MulDiv(kDialogFontPoints, dpi, kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE,
+                                  FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg")};
 }
 
 SIZE captionExtent(HWND control) {
     const std::wstring text = toUtf16(windowText(control));
     if (text.empty()) return SIZE{0, 0};
 
-    const WindowDc dc(control);
+    const ScopedGetDC dc(control);
     if (dc.get() == nullptr) return SIZE{0, 0};
     auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    const Selected selected(dc.get(), font != nullptr ? font : GetStockObject(SYSTEM_FONT));
+    const ScopedSelectObject selected(dc.get(), font != nullptr ? font : GetStockObject(SYSTEM_FONT));
     RECT room{0, 0, 0, 0};
     DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &room,
               DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS | DT_LEFT);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/win32_gdi.h"
+#include "common/win32_scoped.h"
 
 namespace zelt::win32 {
 namespace {
@@ -16,9 +16,9 @@ void paint(HWND window) {
 
     const RECT circle = indicatorCircle(client.right, client.bottom);
     {
-        const Brush fill{CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)))};
-        const Selected brush(dc, fill.get());
-        const Selected pen(dc, GetStockObject(BLACK_PEN));
+        const ScopedBrush fill{CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)))};
+        const ScopedSelectObject brush(dc, fill.get());
+        const ScopedSelectObject pen(dc, GetStockObject(BLACK_PEN));
         Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
     }
     EndPaint(window, &ps);
