@@ -1,55 +1,22 @@
 #include "ui/win32_dpi.h"
 
-#include <optional>
+#include "common/win32_optional_functions.h"
+#include "common/win32_scoped.h"
 
 namespace zelt::win32 {
-namespace {
-
-std::optional<DpiFunctions> g_functions;
-
-template <typename Function>
-void lookUp(HMODULE module, const char* name, Function& function) {
-    // GetProcAddress gives a generic pointer; the name fixes the real signature.
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-}  // namespace
-
-DpiFunctions lookUpDpiFunctions() {
-    DpiFunctions functions;
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (user32 == nullptr) return functions;
-    lookUp(user32, "GetDpiForWindow", functions.getDpiForWindow);
-    lookUp(user32, "GetDpiForSystem", functions.getDpiForSystem);
-    lookUp(user32, "AdjustWindowRectExForDpi", functions.adjustWindowRectExForDpi);
-    lookUp(user32, "GetSystemMetricsForDpi", functions.getSystemMetricsForDpi);
-    return functions;
-}
-
-const DpiFunctions& dpiFunctions() {
-    if (!g_functions) g_functions = lookUpDpiFunctions();
-    return *g_functions;
-}
-
-void useDpiFunctions(const DpiFunctions& functions) {
-    g_functions = functions;
-}
 
 int systemDpi() {
-    if (const auto function = dpiFunctions().getDpiForSystem) {
+    if (const auto function = optionalFunctions().getDpiForSystem) {
         if (const UINT dpi = function(); dpi != 0) return static_cast<int>(dpi);
     }
     // Windows 7 and 8.1: the screen's logical pixels per inch.
-    int dpi = 0;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
+    const ScopedGetDC screen(nullptr);
+    const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
 int windowDpi(HWND window) {
-    if (const auto function = dpiFunctions().getDpiForWindow) {
+    if (const auto function = optionalFunctions().getDpiForWindow) {
         if (const UINT dpi = function(window); dpi != 0) return static_cast<int>(dpi);
     }
     return systemDpi();
@@ -60,7 +27,7 @@ SIZE frameSize(HWND window, int dpi) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     const BOOL menu = GetMenu(window) != nullptr ? TRUE : FALSE;
-    if (const auto function = dpiFunctions().adjustWindowRectExForDpi) {
+    if (const auto function = optionalFunctions().adjustWindowRectExForDpi) {
         function(&rect, style, menu, exStyle, static_cast<UINT>(dpi));
         return SIZE{rect.right - rect.left, rect.bottom - rect.top};
     }
@@ -71,7 +38,7 @@ SIZE frameSize(HWND window, int dpi) {
 }
 
 int systemMetric(int index, int dpi) {
-    if (const auto function = dpiFunctions().getSystemMetricsForDpi) {
+    if (const auto function = optionalFunctions().getSystemMetricsForDpi) {
         return function(index, static_cast<UINT>(dpi));
     }
     return MulDiv(GetSystemMetrics(index), dpi, systemDpi());

@@ -11,11 +11,13 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/failure.h"
+#include "tests/win32/without_optional_functions.h"
 
 namespace zelt {
 namespace {
@@ -92,6 +94,32 @@ TEST(Win32SerialPortTest, PresentPortsAreAscendingAndAsTheSystemListsThem) {
     // The comm-ports API answers where the system has it (not under Wine 8).
     const auto fromApi = Win32SerialPort::portsFromCommPortsApi();
     EXPECT_EQ(ports, fromApi ? *fromApi : Win32SerialPort::portsFromDeviceMap());
+}
+
+// A comm-ports API that lists 40 ports to 1 in descending order, one twice, and two numbers that
+// name no port: more than the first buffer holds.
+ULONG WINAPI fortyCommPorts(PULONG ports, ULONG size, PULONG count) {
+    std::vector<ULONG> listed{0, 256, 7};
+    for (ULONG number = 40; number >= 1; --number) listed.push_back(number);
+    *count = static_cast<ULONG>(listed.size());
+    if (size < listed.size()) return ERROR_MORE_DATA;
+    std::copy(listed.begin(), listed.end(), ports);
+    return ERROR_SUCCESS;
+}
+
+TEST(Win32SerialPortTest, ThePortsComeFromTheCommPortsApiWhereThereIsOneElseFromTheDeviceMap) {
+    Win32SerialPort port;
+    {
+        win32::OptionalFunctions withApi;
+        withApi.getCommPorts = fortyCommPorts;
+        const testing::OptionalFunctionsAs fortyPorts(withApi);
+        std::vector<std::int16_t> expected(40);
+        std::iota(expected.begin(), expected.end(), std::int16_t{1});
+        EXPECT_EQ(port.presentPorts(), expected);
+    }
+    const testing::OptionalFunctionsAs windows7;
+    EXPECT_FALSE(Win32SerialPort::portsFromCommPortsApi());
+    EXPECT_EQ(port.presentPorts(), Win32SerialPort::portsFromDeviceMap());
 }
 
 // Adds entries to the machine's serial device map; only where the runner says the map is a
@@ -238,9 +266,12 @@ TEST_F(RadioPortTest, OpensAndSendsPttBlocks) {
     expectReceivedSince(mark, kPttOn + kPttOff);
 }
 
-TEST_F(RadioPortTest, PresentPortsListTheRadiosPort) {
+TEST_F(RadioPortTest, PresentPortsListTheRadiosPortAlsoWithoutTheCommPortsApi) {
     const std::vector<std::int16_t> ports = port_.presentPorts();
     EXPECT_NE(std::find(ports.begin(), ports.end(), number_), ports.end());
+    const testing::OptionalFunctionsAs windows7;
+    const std::vector<std::int16_t> mapped = port_.presentPorts();
+    EXPECT_NE(std::find(mapped.begin(), mapped.end(), number_), mapped.end());
 }
 
 TEST_F(RadioPortTest, SendsEveryByteValueAsItIs) {

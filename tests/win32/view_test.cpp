@@ -25,6 +25,7 @@
 #include "fakes/fake_window_system.h"
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
+#include "tests/win32/without_optional_functions.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
@@ -545,12 +546,9 @@ TEST_F(ViewTest, WithoutTheNewerDpiFunctionsTheControlsSitAtTheSamePlaces) {
     const auto with96 = placesAt(96);
     const auto with144 = placesAt(144);
     placesAt(96);
-    win32::useDpiFunctions({});
-    const auto without96 = placesAt(96);
-    const auto without144 = placesAt(144);
-    win32::useDpiFunctions(win32::lookUpDpiFunctions());
-    EXPECT_EQ(without96, with96);
-    EXPECT_EQ(without144, with144);
+    const testing::OptionalFunctionsAs windows7;
+    EXPECT_EQ(placesAt(96), with96);
+    EXPECT_EQ(placesAt(144), with144);
 }
 
 TEST_F(ViewTest, AMaximizedLaunchShowsTheWindowNormal) {
