@@ -68,10 +68,17 @@ void show(Indicator& indicator, const ShapeModel& model) {
     indicator.setColor(model.fillColor());
 }
 
+// The dpi the window has as it is first laid out, kept for it from now on.
+int adoptDpi(HWND window) {
+    const int dpi = windowDpi(window);
+    setWindowDpi(window, dpi);
+    return dpi;
+}
+
 }  // namespace
 
 FormView::FormView(HWND parent, MainForm& form)
-    : parent_(parent), form_(form), dpi_(windowDpi(parent)), font_(dialogFont(dpi_)), focus_(parent) {
+    : parent_(parent), form_(form), font_(dialogFont(adoptDpi(parent))), focus_(parent) {
     const SIZE designed = outerSize(layout::kDesignedClientWidth);
     SetWindowPos(parent_, nullptr, 0, 0, designed.cx, designed.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -193,12 +200,17 @@ void FormView::mirror(const Binding& binding) {
     place(binding);
 }
 
+int FormView::dpi() const {
+    return windowDpi(parent_);
+}
+
 void FormView::place(const Binding& binding) {
-    binding.control.place(toPixels(binding.model.place(), dpi_), dpi_);
+    const int dpi = this->dpi();
+    binding.control.place(toPixels(binding.model.place(), dpi), dpi);
 }
 
 SIZE FormView::outerSize(float clientWidthTwips) const {
-    return outerSize(clientWidthTwips, dpi_);
+    return outerSize(clientWidthTwips, dpi());
 }
 
 SIZE FormView::outerSize(float clientWidthTwips, int dpi) const {
@@ -212,12 +224,13 @@ float FormView::normalClientTwips() const {
     placement.length = sizeof placement;
     GetWindowPlacement(parent_, &placement);
     const RECT& normal = placement.rcNormalPosition;
+    const int dpi = this->dpi();
     if (!IsIconic(parent_)) {
         RECT client{};
         GetClientRect(parent_, &client);
-        return layout::pixelsToTwips(client.right - client.left, dpi_);
+        return layout::pixelsToTwips(client.right - client.left, dpi);
     }
-    return layout::pixelsToTwips(normal.right - normal.left - frameSize(parent_, dpi_).cx, dpi_);
+    return layout::pixelsToTwips(normal.right - normal.left - frameSize(parent_, dpi).cx, dpi);
 }
 
 SIZE FormView::scaledSize(int dpi) const noexcept {
@@ -241,13 +254,13 @@ bool FormView::command(WPARAM wParam, LPARAM lParam) noexcept {
 }
 
 void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
-    if (!attached_ || dpi <= 0 || dpi == dpi_) return;
+    if (!attached_ || dpi <= 0 || dpi == this->dpi()) return;
     try {
-        const float clientTwips = normalClientTwips();
-        dpi_ = dpi;
+        const float clientTwips = normalClientTwips();  // at the old dpi
+        setWindowDpi(parent_, dpi);
 
         // The old font goes once no control uses it any more.
-        const ScopedFont old = std::exchange(font_, dialogFont(dpi_));
+        const ScopedFont old = std::exchange(font_, dialogFont(dpi));
         for (const Binding& binding : bindings_) binding.control.setFont(font_.get());
 
         if (IsIconic(parent_)) {
@@ -277,6 +290,7 @@ void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
 void FormView::detach() noexcept {
     if (!attached_) return;
     attached_ = false;
+    forgetWindowDpi(parent_);
     tooltips_.destroy();
     focus_.stop();
     for (const Binding& binding : bindings_) binding.model.onModelChanged = nullptr;

@@ -65,7 +65,8 @@ class FormView {
 
     FocusTracker& focus() { return focus_; }
     HWND control(Id id) const;
-    int dpi() const { return dpi_; }
+    // The dpi the window is laid out at.
+    int dpi() const;
 
   private:
     // One model and the control that shows it.
@@ -93,7 +94,6 @@ class FormView {
 
     HWND parent_;
     MainForm& form_;
-    int dpi_;
     ScopedFont font_;
     FocusTracker focus_;
     Tooltips tooltips_;

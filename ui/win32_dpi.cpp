@@ -4,6 +4,26 @@
 #include "common/win32_scoped.h"
 
 namespace zelt::win32 {
+namespace {
+
+// The window property that holds the dpi recorded for a window.
+constexpr wchar_t kDpiProperty[] = L"ZeltWindowDpi";
+// MDT_EFFECTIVE_DPI: the dpi the user's scale for that monitor gives.
+constexpr int kEffectiveDpi = 0;
+
+// The dpi of the monitor the window is on, for Windows 8.1, which has no dpi of a window: 0 when
+// the system cannot tell (Windows 7).
+int monitorDpi(HWND window) {
+    const auto function = optionalFunctions().getDpiForMonitor;
+    if (function == nullptr) return 0;
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || FAILED(function(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 0;
+    return static_cast<int>(dpiX);
+}
+
+}  // namespace
 
 int systemDpi() {
     if (const auto function = optionalFunctions().getDpiForSystem) {
@@ -16,10 +36,22 @@ int systemDpi() {
 }
 
 int windowDpi(HWND window) {
+    if (const auto recorded = reinterpret_cast<INT_PTR>(GetPropW(window, kDpiProperty)); recorded > 0) {
+        return static_cast<int>(recorded);
+    }
     if (const auto function = optionalFunctions().getDpiForWindow) {
         if (const UINT dpi = function(window); dpi != 0) return static_cast<int>(dpi);
     }
+    if (const int dpi = monitorDpi(window); dpi > 0) return dpi;
     return systemDpi();
+}
+
+void setWindowDpi(HWND window, int dpi) {
+    if (dpi > 0) SetPropW(window, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
+}
+
+void forgetWindowDpi(HWND window) {
+    RemovePropW(window, kDpiProperty);
 }
 
 SIZE frameSize(HWND window, int dpi) {
@@ -29,12 +61,10 @@ SIZE frameSize(HWND window, int dpi) {
     const BOOL menu = GetMenu(window) != nullptr ? TRUE : FALSE;
     if (const auto function = optionalFunctions().adjustWindowRectExForDpi) {
         function(&rect, style, menu, exStyle, static_cast<UINT>(dpi));
-        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    } else {
+        AdjustWindowRectEx(&rect, style, menu, exStyle);
     }
-    // The frame at the system's DPI, scaled to the one asked for (the same where they agree).
-    AdjustWindowRectEx(&rect, style, menu, exStyle);
-    const int system = systemDpi();
-    return SIZE{MulDiv(rect.right - rect.left, dpi, system), MulDiv(rect.bottom - rect.top, dpi, system)};
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
 int systemMetric(int index, int dpi) {

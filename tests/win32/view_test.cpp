@@ -551,6 +551,58 @@ TEST_F(ViewTest, WithoutTheNewerDpiFunctionsTheControlsSitAtTheSamePlaces) {
     EXPECT_EQ(placesAt(144), with144);
 }
 
+// Windows 8.1 and 10 before 1607 have no dpi of a window to ask for: the one WM_DPICHANGED gave is
+// the window's, for the panel toggle too, and the frame is the unscaled one those systems draw.
+TEST_F(ViewTest, WithoutTheNewerDpiFunctionsThePanelTakesItsDesignedWidthsAtTheWindowsDpi) {
+    const testing::OptionalFunctionsAs windows81;
+    form->load();
+    for (const int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        const RECT suggested = suggestedRect(dpi);
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(win32::windowDpi(hwnd), dpi);
+        RECT outer{};
+        GetWindowRect(hwnd, &outer);
+        EXPECT_EQ(outer.right - outer.left - clientWidth(), win32::frameSize(hwnd, 96).cx);
+        EXPECT_EQ(clientWidth(), layout::twipsToPixels(1185, dpi));
+
+        SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+        EXPECT_EQ(clientWidth(), layout::twipsToPixels(3855.0F + form->frameWidth(), dpi));
+        const Place box = placeOf(FormView::kLineSettingsBox);
+        EXPECT_EQ(clientWidth(), box.left + box.width + layout::twipsToPixels(form->frameWidth(), dpi));
+        SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+        EXPECT_EQ(clientWidth(), layout::twipsToPixels(1185, dpi));
+    }
+}
+
+HRESULT WINAPI monitorAt144(HMONITOR, int, UINT* dpiX, UINT* dpiY) {
+    *dpiX = *dpiY = 144;
+    return S_OK;
+}
+
+// The dpi a window is laid out at: recorded once known, and before that the system's answer, which
+// on Windows 8.1 is the monitor's.
+TEST(WindowDpiTest, ARecordedDpiHoldsOtherwiseTheSystemTells) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) GTEST_SKIP() << "no window can be created here (no display?)";
+    win32::OptionalFunctions windows81;
+    windows81.getDpiForMonitor = monitorAt144;
+    {
+        const testing::OptionalFunctionsAs monitorOnly(windows81);
+        EXPECT_EQ(win32::windowDpi(window), 144);
+        win32::setWindowDpi(window, 120);
+        EXPECT_EQ(win32::windowDpi(window), 120);
+    }
+    EXPECT_EQ(win32::windowDpi(window), 120);
+    win32::forgetWindowDpi(window);
+    {
+        const testing::OptionalFunctionsAs windows7;
+        EXPECT_EQ(win32::windowDpi(window), win32::systemDpi());
+    }
+    DestroyWindow(window);
+}
+
 TEST_F(ViewTest, AMaximizedLaunchShowsTheWindowNormal) {
     form->load();
     windowSystem->showFirst(SW_SHOWMAXIMIZED);
