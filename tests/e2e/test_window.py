@@ -472,6 +472,49 @@ class MinimizedOption(WindowTestCase):
         self.assertEqual(frame, self.frame(normal))
 
 
+SW_MAXIMIZE = 3
+
+
+class LaunchShowCommand(WindowTestCase):
+    """A shortcut's "Run:" choice reaches the program as the launcher's show command, which Windows
+    puts in place of the window's first show."""
+
+    def start_launched(self, show: str) -> dict:
+        with open(self.bench.run_dir / "start.out", "wb") as out, open(self.bench.run_dir / "start.err", "wb") as err:
+            self.bench.zelt = self.bench.popen(["wine", "start", "/wait", show, "/unix", str(bench.ZELT_EXE)],
+                                               stdout=out, stderr=err)
+        return self.wait_window(lambda w: w["visible"], "zelt's window was not shown")
+
+    def tearDown(self):
+        # start.exe waits for zelt; ending start would leave zelt running for the next test.
+        if self.bench.zelt is not None and probe.window(self.bench) is not None:
+            self.bench.send(1, 0)
+            self.bench.wait_zelt_exit(30)
+        super().tearDown()
+
+    def test_run_maximized_keeps_the_designed_size(self):
+        self.start_launched("/max")
+        shown = self.wait_window(lambda w: not w["maximized"], "the window stayed maximized")
+        self.assertFalse(shown["minimized"])
+        self.assertCollapsed(shown, self.frame(shown))
+        # Wine shows the first window as the program asks, where Windows puts the launcher's
+        # command in its place: the same maximize, from outside.
+        self.assertTrue(probe.show(self.bench, SW_MAXIMIZE))
+        shown = self.wait_window(lambda w: not w["maximized"], "the window stayed maximized")
+        self.assertCollapsed(shown, self.frame(shown))
+        self.click("panelButton")
+        self.assertExpanded(self.wait_caption(LESS), self.frame(shown))
+
+    def test_run_maximized_with_run_minimized_starts_minimized(self):
+        self.bench.reg_set("Win", "Min", "1")
+        started = self.start_launched("/max")
+        self.assertTrue(started["minimized"], "zelt did not start minimized")
+        self.restore_from_keyboard()
+        restored = self.wait_window(lambda w: not w["minimized"] and not w["maximized"],
+                                    "the window was not restored to its own size")
+        self.assertCollapsed(restored, self.frame(restored))
+
+
 # -- documentation screenshots ----------------------------------------------------------------------
 def save_screenshots():
     """Saves the collapsed and the expanded window to docs/, cropped to the window with its frame."""
