@@ -335,6 +335,27 @@ class Panel(WindowTestCase):
         self.click("panelButton")
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
 
+    def test_enter_presses_the_focused_button(self):
+        self.assertEqual(self.started["focus"], "panelButton")
+        self.bench.key("Return")
+        self.assertExpanded(self.wait_caption(LESS), self.frame_px)
+        self.bench.key("Return")
+        self.assertCollapsed(self.wait_caption(MORE), self.frame_px)
+
+    def test_the_focus_comes_back_when_the_window_is_active_again(self):
+        self.bench.key("alt+m")
+        self.wait_caption(LESS)
+        self.bench.key("alt+s")
+        self.wait_focus("lineSettingsBox")
+        # Another window of the program takes the activation, then goes.
+        self.assertTrue(probe.syscommand(self.bench, probe.MENU_EVENT_LOG))
+        probe.wait_event_log(self.bench, lambda w: w["visible"])
+        self.wait_focus(None)
+        self.assertTrue(probe.close_event_log(self.bench))
+        self.wait_focus("lineSettingsBox")
+        # The focus only left the program: no settings check ran.
+        self.assertIsNone(self.bench.reg_get("Com", "Settings"))
+
     def test_access_keys_open_and_close_the_panel(self):
         self.bench.key("alt+m")
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
