@@ -141,7 +141,15 @@ void FormView::bindInput() {
     runMinimizedBox_.onClick = [this] { form_.runMinimizedBox.userClick(); };
     panelButton_.onClick = [this] { form_.panelButton.userClick(); };
     onTopBox_.onClick = [this] { form_.onTopBox.userClick(); };
-    indicatorTarget_.onClick = [this] { clickIndicator(); };
+    // The operator's toggle failed (the port is closed or the radio does not take the bytes): the
+    // indicator keeps its colour, and the beep tells the operator the click did not key the radio.
+    indicatorTarget_.onClick = [this] {
+        try {
+            form_.indicatorTarget.userClick();
+        } catch (...) {
+            MessageBeep(MB_OK);
+        }
+    };
 }
 
 // A screen reader meets the indicator and the click target over it as one button: its name, the
@@ -176,16 +184,6 @@ void FormView::exposeToAssistiveTechnology() {
         return facts;
     });
     indicator_.onColorChanged = [target] { announceValueChange(target); };
-}
-
-// The operator's toggle failed (the port is closed or the radio does not take the bytes): the
-// indicator keeps its colour, and the beep tells the operator the click did not key the radio.
-void FormView::clickIndicator() {
-    try {
-        form_.indicatorTarget.userClick();
-    } catch (...) {
-        MessageBeep(MB_OK);
-    }
 }
 
 void FormView::createTooltips() {

@@ -89,7 +89,6 @@ class FormView {
     SIZE outerSize(float clientWidthTwips, int dpi) const;
     // The client width of the normal (restored) window in twips, minimized or not.
     float normalClientTwips() const;
-    void clickIndicator();
     const Binding* find(Id id) const;
 
     HWND parent_;

@@ -3,6 +3,7 @@
 #include <dbt.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,110 +79,127 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return dispatchToOwner(hwnd, message, wParam, lParam, &FormWindow::hwnd_, &FormWindow::handle);
 }
 
+// Each message the window answers is one case. Until the form is attached, and once the window is
+// gone, the system answers for it.
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
-    std::optional<LRESULT> answer = operatorInput(message, wParam, lParam);
-    if (!answer) answer = layout(message, wParam, lParam);
-    if (!answer) answer = systemEvent(message, wParam, lParam);
-    if (!answer) answer = lifetime(message);
-    return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// The operator's commands: the controls, the keyboard, the system menu's extras and the transmit
-// time limit's timer.
-std::optional<LRESULT> FormWindow::operatorInput(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+    }
+    if (view_ == nullptr || hwnd_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_INITMENUPOPUP:
-            if (systemMenu_ != nullptr) systemMenu_->opening();
-            break;
+        case WM_COMMAND:
+            // A control's notification; from no control, a submenu item of the system menu or Enter.
+            if (lParam != 0) {
+                view_->command(wParam, lParam);
+            } else {
+                menuOrEnter(wParam);
+            }
+            return 0;
         case WM_SYSCOMMAND:
             if (systemMenu_ != nullptr && systemMenu_->command(wParam)) return 0;
             break;
+        case WM_INITMENUPOPUP:
+            if (systemMenu_ != nullptr) systemMenu_->opening();
+            break;
         case WM_TIMER:
-            if (wParam == Win32Timer::kId && form_ != nullptr) {
-                form_->transmitTimerFired();
-                return 0;
-            }
-            break;
-        case WM_COMMAND:
-            // A submenu of the system menu may report its items as commands.
-            if (lParam == 0 && HIWORD(wParam) == 0 && systemMenu_ != nullptr &&
-                systemMenu_->command(wParam)) {
-                return 0;
-            }
-            if (view_ && view_->command(wParam, lParam)) return 0;
-            if (LOWORD(wParam) == IDOK && lParam == 0) {
-                pressFocusedButton();
-                return 0;
-            }
-            break;
-        case FocusTracker::kRecheckMessage:
+            if (wParam != Win32Timer::kId) break;
+            form_->transmitTimerFired();
+            return 0;
         case WM_NEXTDLGCTL:
+            // IsDialogMessage asks for this on Tab and on a label's access key.
+            view_->focus().moveTo(wParam, lParam);
+            return 0;
+        case FocusTracker::kRecheckMessage:
+            view_->focus().recheck();
+            return 0;
         case WM_ACTIVATE:
+            if (activated(wParam)) return 0;
+            break;
         case WM_SETFOCUS:
-            if (trackFocus(message, wParam, lParam)) return 0;
-            break;
-        default:
-            break;
-    }
-    return std::nullopt;
-}
-
-// The window's size and what it holds, at any dpi.
-std::optional<LRESULT> FormWindow::layout(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
+            view_->focus().restore();
+            return 0;
         case FormView::kCreateTooltipsMessage:
-            if (view_) view_->createTooltips();
+            view_->createTooltips();
+            return 0;
+        case WM_GETMINMAXINFO:
+            keepDesignedSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_SIZE:
+            // A maximize that came all the same is undone once the move that made it is over.
+            if (wParam == SIZE_MAXIMIZED) PostMessageW(hwnd, kUnmaximizeMessage, 0, 0);
+            break;
+        case kUnmaximizeMessage:
+            if (IsZoomed(hwnd) != FALSE) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
             return 0;
         case WM_GETDPISCALEDSIZE:
             // Windows asks what size the window wants at the new dpi before it suggests a
             // rectangle: the size the twips give, so that the suggestion is exactly that.
-            if (view_) {
-                *reinterpret_cast<SIZE*>(lParam) = view_->scaledSize(static_cast<int>(LOWORD(wParam)));
-                return TRUE;
-            }
-            break;
+            *reinterpret_cast<SIZE*>(lParam) = view_->scaledSize(static_cast<int>(LOWORD(wParam)));
+            return TRUE;
         case WM_DPICHANGED:
-            if (view_) view_->dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            view_->dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
-        case WM_GETMINMAXINFO:
-            // The collapsed window is narrower than the system's smallest captioned window; the
-            // program alone decides its width.
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kSmallestTrackSize;
-            return 0;
-        default:
-            break;
-    }
-    return std::nullopt;
-}
-
-// What Windows tells the window of the session, the devices and the power.
-std::optional<LRESULT> FormWindow::systemEvent(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
         case WM_CLOSE:
-            if (form_ != nullptr) {
-                close();
-                return 0;
-            }
-            break;
+            close();
+            return 0;
         case WM_ENDSESSION:
             // The process may end right after this message without the window being destroyed.
-            if (wParam != FALSE && form_ != nullptr) form_->sessionEnding();
+            if (wParam != FALSE) form_->sessionEnding();
             return 0;
         case WM_DEVICECHANGE:
-            if (form_ != nullptr) deviceChanged(wParam, lParam);
+            deviceChanged(wParam, lParam);
             return TRUE;
         case WM_POWERBROADCAST:
-            if (form_ == nullptr) return TRUE;
-            // The radio is unkeyed and the port let go of before the machine sleeps (Windows waits
-            // about two seconds for this); after it wakes, the port is opened afresh.
-            if (wParam == PBT_APMSUSPEND) form_->suspending();
-            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) form_->resumed();
+            powerChanged(wParam);
             return TRUE;
+        case WM_DESTROY:
+            destroyed();
+            return 0;
         default:
             break;
     }
-    return std::nullopt;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A command without a control: an item of a submenu of the system menu, or Enter as
+// IsDialogMessage reports it (IDOK), which presses the push button that has the focus.
+void FormWindow::menuOrEnter(WPARAM wParam) {
+    if (HIWORD(wParam) == 0 && systemMenu_ != nullptr && systemMenu_->command(wParam)) return;
+    if (LOWORD(wParam) != IDOK) return;
+    HWND focus = GetFocus();
+    const auto code =
+        focus != nullptr && IsChild(hwnd_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+// The control that had the focus is remembered as the window goes inactive and takes it back as it
+// is active again. False where the default procedure follows: going inactive, or activated while
+// minimized, where no control can take the focus.
+bool FormWindow::activated(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        view_->focus().deactivated();
+        return false;
+    }
+    if (HIWORD(wParam) != 0) return false;
+    view_->focus().restore();
+    return true;
+}
+
+// The window's size is the program's alone. The collapsed window is narrower than the system's
+// smallest captioned window. A maximize (a shortcut set to "Maximized" replaces the first show with
+// it) gives the window the size and place it has, and WM_SIZE undoes it. The largest tracking size
+// stays the system's: it also bounds the program's own resizing when the panel opens.
+void FormWindow::keepDesignedSize(MINMAXINFO& info) const {
+    info.ptMinTrackSize = kSmallestTrackSize;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(hwnd_, &placement) == FALSE) return;
+    // Both in workspace coordinates, as the maximized place is.
+    const RECT& normal = placement.rcNormalPosition;
+    info.ptMaxSize = POINT{normal.right - normal.left, normal.bottom - normal.top};
+    info.ptMaxPosition = POINT{normal.left, normal.top};
 }
 
 // A serial port that Windows names as it arrives or goes is followed by its number; any other
@@ -205,56 +223,11 @@ void FormWindow::deviceChanged(WPARAM event, LPARAM data) {
     }
 }
 
-std::optional<LRESULT> FormWindow::lifetime(UINT message) {
-    switch (message) {
-        case WM_DESTROY:
-            if (form_ != nullptr) form_->windowDestroyed();
-            if (view_) view_->detach();
-            if (quitOnDestroy_) PostQuitMessage(0);
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
-            break;
-        default:
-            break;
-    }
-    return std::nullopt;
-}
-
-// Enter, as IsDialogMessage reports it: it presses the push button that has the focus.
-void FormWindow::pressFocusedButton() {
-    HWND focus = GetFocus();
-    const auto code =
-        focus != nullptr && IsChild(hwnd_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
-    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
-}
-
-// The focus messages, for the view's focus tracker. False where the system's own handling follows.
-bool FormWindow::trackFocus(UINT message, WPARAM wParam, LPARAM lParam) {
-    FocusTracker* focus = view_ ? &view_->focus() : nullptr;
-    switch (message) {
-        case FocusTracker::kRecheckMessage:
-            if (focus != nullptr) focus->recheck();
-            return true;
-        case WM_NEXTDLGCTL:
-            // IsDialogMessage asks for this on Tab and on a label's access key.
-            if (focus != nullptr) focus->moveTo(wParam, lParam);
-            return true;
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                if (focus != nullptr) focus->deactivated();
-                return false;
-            }
-            if (HIWORD(wParam) != 0) return false;  // activated while minimized
-            if (focus != nullptr) focus->restore();
-            return true;
-        case WM_SETFOCUS:
-            if (focus != nullptr) focus->restore();
-            return true;
-        default:
-            return false;
-    }
+// The radio is unkeyed and the port let go of before the machine sleeps (Windows waits about two
+// seconds for this); after it wakes, the port is opened afresh.
+void FormWindow::powerChanged(WPARAM event) {
+    if (event == PBT_APMSUSPEND) form_->suspending();
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) form_->resumed();
 }
 
 void FormWindow::close() {
@@ -264,6 +237,12 @@ void FormWindow::close() {
         // The operator asked to close: the window goes even if the unload failed.
     }
     if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void FormWindow::destroyed() {
+    form_->windowDestroyed();
+    view_->detach();
+    if (quitOnDestroy_) PostQuitMessage(0);
 }
 
 }  // namespace zelt::win32

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <optional>
 
 #include "app/win32_form_view.h"
 
@@ -16,7 +15,9 @@ namespace win32 {
 class SystemMenu;
 
 // MainForm's top-level window: a fixed frame with caption, system menu and minimize box, holding the
-// controls of FormView. It handles closing, focus and keyboard navigation as a dialog would.
+// controls of FormView. Its procedure is one switch: each message it handles is one call into the
+// form, the view or the system menu. It handles closing, focus and keyboard navigation as a dialog
+// would, and keeps the size the program gives it: no show command maximizes it.
 class FormWindow {
   public:
     FormWindow() = default;
@@ -38,16 +39,18 @@ class FormWindow {
     void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
 
   private:
+    // Posted on a maximize, which the fixed-size window undoes.
+    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    std::optional<LRESULT> operatorInput(UINT message, WPARAM wParam, LPARAM lParam);
-    std::optional<LRESULT> layout(UINT message, WPARAM wParam, LPARAM lParam);
-    std::optional<LRESULT> systemEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    void menuOrEnter(WPARAM wParam);
+    bool activated(WPARAM wParam);
+    void keepDesignedSize(MINMAXINFO& info) const;
     void deviceChanged(WPARAM event, LPARAM data);
-    std::optional<LRESULT> lifetime(UINT message);
-    void pressFocusedButton();
-    bool trackFocus(UINT message, WPARAM wParam, LPARAM lParam);
+    void powerChanged(WPARAM event);
     void close();
+    void destroyed();
 
     HWND hwnd_ = nullptr;
     MainForm* form_ = nullptr;

@@ -210,12 +210,12 @@ class Overlay final : public IAccessible {
     bool clientArea_;
 };
 
-// The objects are marshalled from a single-threaded apartment of the window's thread, so that
-// their calls come in through that thread's message loop, one at a time like its messages. The
-// thread enters it at the first question and stays for its life, as long as its windows live.
-bool inApartment() {
-    thread_local const bool entered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    return entered;
+// Only in start-up's single-threaded apartment do the objects' calls come through the message loop,
+// one at a time like messages; a thread put into the multithreaded one keeps the standard objects.
+bool inSingleThreadedApartment() {
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    return SUCCEEDED(CoGetApartmentType(&type, &qualifier)) && (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
 }
 
 // The answer to WM_GETOBJECT, or nothing where the system's own answer stands.
@@ -225,7 +225,7 @@ std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam,
     const bool clientArea = id == OBJID_CLIENT;
     if ((!clientArea && id != OBJID_WINDOW) || !exposure->facts) return std::nullopt;
     if (!clientArea && !exposure->facts().hidden) return std::nullopt;
-    if (!inApartment()) return std::nullopt;
+    if (!inSingleThreadedApartment()) return std::nullopt;
 
     IAccessible* standard = nullptr;
     if (FAILED(CreateStdAccessibleObject(window, id, __uuidof(IAccessible),

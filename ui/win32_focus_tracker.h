@@ -12,6 +12,9 @@ namespace zelt::win32 {
 // access keys move it, it comes back to the control that had it when the form is active again, it
 // passes on from a control that was disabled under it, and the operator leaving one watched
 // control for another control of the form is told apart from the focus only leaving the program.
+// The dialog manager (DefDlgProcW) is not used instead: Enter does not press a push button that
+// took the focus other than through it (the button focused at start), and it cannot tell leaving
+// a control from leaving the program.
 class FocusTracker {
   public:
     // Posted to the form when the focus moved in a way to be looked at once the move is over.

@@ -171,6 +171,12 @@ def syscommand(the_bench: bench.Bench, item: int) -> bool:
     return rc == 0
 
 
+def show(the_bench: bench.Bench, command: int) -> bool:
+    """Shows zelt's window with a show command (SW_*) from outside, as another program may."""
+    rc, _, _ = the_bench.wine(PROBE_EXE, "show", str(command), name="probe")
+    return rc == 0
+
+
 def event_log(the_bench: bench.Bench) -> dict | None:
     """The event log window (title, place, lines oldest first), or None while it is closed."""
     rc, out, _ = the_bench.wine(PROBE_EXE, "eventlog", name="probe")

@@ -335,6 +335,27 @@ class Panel(WindowTestCase):
         self.click("panelButton")
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
 
+    def test_enter_presses_the_focused_button(self):
+        self.assertEqual(self.started["focus"], "panelButton")
+        self.bench.key("Return")
+        self.assertExpanded(self.wait_caption(LESS), self.frame_px)
+        self.bench.key("Return")
+        self.assertCollapsed(self.wait_caption(MORE), self.frame_px)
+
+    def test_the_focus_comes_back_when_the_window_is_active_again(self):
+        self.bench.key("alt+m")
+        self.wait_caption(LESS)
+        self.bench.key("alt+s")
+        self.wait_focus("lineSettingsBox")
+        # Another window of the program takes the activation, then goes.
+        self.assertTrue(probe.syscommand(self.bench, probe.MENU_EVENT_LOG))
+        probe.wait_event_log(self.bench, lambda w: w["visible"])
+        self.wait_focus(None)
+        self.assertTrue(probe.close_event_log(self.bench))
+        self.wait_focus("lineSettingsBox")
+        # The focus only left the program: no settings check ran.
+        self.assertIsNone(self.bench.reg_get("Com", "Settings"))
+
     def test_access_keys_open_and_close_the_panel(self):
         self.bench.key("alt+m")
         self.assertExpanded(self.wait_caption(LESS), self.frame_px)
@@ -470,6 +491,49 @@ class MinimizedOption(WindowTestCase):
         normal = self.start()
         self.assertEqual(outer_width(restored), outer_width(normal))
         self.assertEqual(frame, self.frame(normal))
+
+
+SW_MAXIMIZE = 3
+
+
+class LaunchShowCommand(WindowTestCase):
+    """A shortcut's "Run:" choice reaches the program as the launcher's show command, which Windows
+    puts in place of the window's first show."""
+
+    def start_launched(self, show: str) -> dict:
+        with open(self.bench.run_dir / "start.out", "wb") as out, open(self.bench.run_dir / "start.err", "wb") as err:
+            self.bench.zelt = self.bench.popen(["wine", "start", "/wait", show, "/unix", str(bench.ZELT_EXE)],
+                                               stdout=out, stderr=err)
+        return self.wait_window(lambda w: w["visible"], "zelt's window was not shown")
+
+    def tearDown(self):
+        # start.exe waits for zelt; ending start would leave zelt running for the next test.
+        if self.bench.zelt is not None and probe.window(self.bench) is not None:
+            self.bench.send(1, 0)
+            self.bench.wait_zelt_exit(30)
+        super().tearDown()
+
+    def test_run_maximized_keeps_the_designed_size(self):
+        self.start_launched("/max")
+        shown = self.wait_window(lambda w: not w["maximized"], "the window stayed maximized")
+        self.assertFalse(shown["minimized"])
+        self.assertCollapsed(shown, self.frame(shown))
+        # Wine shows the first window as the program asks, where Windows puts the launcher's
+        # command in its place: the same maximize, from outside.
+        self.assertTrue(probe.show(self.bench, SW_MAXIMIZE))
+        shown = self.wait_window(lambda w: not w["maximized"], "the window stayed maximized")
+        self.assertCollapsed(shown, self.frame(shown))
+        self.click("panelButton")
+        self.assertExpanded(self.wait_caption(LESS), self.frame(shown))
+
+    def test_run_maximized_with_run_minimized_starts_minimized(self):
+        self.bench.reg_set("Win", "Min", "1")
+        started = self.start_launched("/max")
+        self.assertTrue(started["minimized"], "zelt did not start minimized")
+        self.restore_from_keyboard()
+        restored = self.wait_window(lambda w: not w["minimized"] and not w["maximized"],
+                                    "the window was not restored to its own size")
+        self.assertCollapsed(restored, self.frame(restored))
 
 
 # -- documentation screenshots ----------------------------------------------------------------------

@@ -140,6 +140,7 @@ int window() {
     std::string out = "{\"title\":" + json(textOf(form));
     out += ",\"visible\":" + std::string(IsWindowVisible(form) ? "true" : "false");
     out += ",\"minimized\":" + std::string(IsIconic(form) ? "true" : "false");
+    out += ",\"maximized\":" + std::string(IsZoomed(form) ? "true" : "false");
     out += ",\"topmost\":" + std::string((exStyle & WS_EX_TOPMOST) ? "true" : "false");
     out += ",\"dpi\":" + std::to_string(dpiOf(form));
     out += ",\"outer\":" + rectJson(outer);
@@ -478,6 +479,14 @@ int sysCommand(const char* id) {
     return PostMessageW(form, WM_SYSCOMMAND, value, 0) ? 0 : 3;
 }
 
+// Shows zelt's window with a show command (SW_*), as another program may.
+int show(const char* command) {
+    HWND form = FindWindowW(nullptr, kTitle);
+    if (form == nullptr) return 2;
+    ShowWindow(form, static_cast<int>(std::strtol(command, nullptr, 0)));
+    return 0;
+}
+
 HWND eventLogWindow() {
     return FindWindowW(L"ZeltEventLog", nullptr);
 }
@@ -563,6 +572,8 @@ int main(int argc, char** argv) {
         result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     } else if (command == "syscommand" && argc > 2) {
         result = sysCommand(argv[2]);
+    } else if (command == "show" && argc > 2) {
+        result = show(argv[2]);
     } else if (command == "eventlog") {
         result = eventLog();
     } else if (command == "eventlog-press" && argc > 2) {

@@ -610,6 +610,26 @@ TEST_F(ViewTest, AMaximizedLaunchShowsTheWindowNormal) {
     EXPECT_FALSE(IsZoomed(hwnd));
 }
 
+// However a maximize comes (a launcher's show command replaces the first show with one), the window
+// keeps the size and place the program gave it, is restored, and the panel still opens in full.
+TEST_F(ViewTest, AMaximizeKeepsTheDesignedSizeAndIsUndone) {
+    form->load();
+    RECT designed{};
+    GetWindowRect(hwnd, &designed);
+    ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    RECT shown{};
+    GetWindowRect(hwnd, &shown);
+    EXPECT_EQ(shown.right - shown.left, designed.right - designed.left);
+    EXPECT_EQ(shown.bottom - shown.top, designed.bottom - designed.top);
+    pump();
+    EXPECT_FALSE(IsZoomed(hwnd));
+    GetWindowRect(hwnd, &shown);
+    EXPECT_TRUE(EqualRect(&shown, &designed));
+
+    SendMessageW(control(FormView::kPanelButton), BM_CLICK, 0, 0);
+    EXPECT_EQ(clientWidth(), 257 + layout::twipsToPixels(form->frameWidth(), 96));
+}
+
 TEST_F(ViewTest, NoCaptionIsCutAtAnyDpi) {
     form->load();
     for (const int dpi : {96, 120, 144, 192}) {
