@@ -434,6 +434,24 @@ class EventLog(OperatorTestCase):
         self.assertRegex(reports[0], r"CreateFileW: \w.* \(Windows error 3\)$")
         self.assertFalse(missing.parent.exists())
 
+    def test_log_option_repeated_is_reported_and_makes_no_file_named_like_an_option(self):
+        self.bench.start_zelt(args=["--log", "--log"])
+        lines = texts(self.open_event_log()["lines"])
+        self.assertIn('--log "--log" refused: a file name may not start with "--"', lines)
+        self.assertIn("--log without a file name ignored", lines)
+        self.assertFalse((self.bench.run_dir / "--log").exists())
+
+    def test_last_line_cut_short_in_an_earlier_run_is_ended_before_this_run_writes(self):
+        log_file = self.bench.run_dir / "cut.log"
+        log_file.write_bytes(b"2026-04-30 23:59:59.999 host: requ")
+        self.bench.start_zelt(args=["--log", windows_path(log_file)])
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON)
+        lines = log_file.read_text(encoding="utf-8").splitlines()
+        self.assertEqual(lines[0], "2026-04-30 23:59:59.999 host: requ")
+        self.assertEqual(texts(lines[1:2]), ["zelt 3.00 starting"])
+        self.assertEqual(texts(lines[-1:]), ["host: request 0, state 1: wrote 00 00 00 01 0F"])
+
 
 # -- documentation screenshot ---------------------------------------------------------------------
 def save_screenshot():
