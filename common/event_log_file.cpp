@@ -2,7 +2,6 @@
 
 #include <exception>
 
-
 namespace zelt {
 namespace {
 

@@ -14,8 +14,9 @@ void Win32AppendFile::HandleCloser::operator()(void* handle) const noexcept {
 
 void Win32AppendFile::open(const std::string& path) {
     // Read access only to look at the last byte: every write still goes to the end.
-    HANDLE raw = CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE raw =
+        CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE) throwLastError("CreateFileW");
     handle_.reset(raw);
 }

@@ -176,7 +176,8 @@ void EventLogWindow::refresh() {
     if (adding == 0) return;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     const auto kept = static_cast<std::size_t>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
-    const std::size_t dropping = std::min(kept, (kept + adding) - std::min(kept + adding, EventLog::kCapacity));
+    const std::size_t dropping =
+        std::min(kept, (kept + adding) - std::min(kept + adding, EventLog::kCapacity));
     if (dropping == kept) {
         SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     } else {

@@ -148,7 +148,8 @@ TEST_F(EventLogTest, FileThatStopsTakingLinesIsTriedAgainAtMostOnceAMinute) {
     EXPECT_EQ(file.appends, 3);
     clock.steady += 1;
     log.add("seven");
-    EXPECT_EQ(log.at(log.size() - 1).text, "log file zelt.log written again; 6 events before this one are not in it");
+    EXPECT_EQ(log.at(log.size() - 1).text,
+              "log file zelt.log written again; 6 events before this one are not in it");
     EXPECT_EQ(file.text, log.at(0).line() + "\r\n" + log.at(7).line() + "\r\n" + log.at(8).line() + "\r\n");
 }
 
@@ -159,7 +160,8 @@ TEST_F(EventLogTest, FileWhoseLastLineWasCutShortGetsALineEndFirst) {
     EventLogFile writer(log, file, clock);
     writer.open("zelt.log");
     log.add("zelt 3.00 starting");
-    EXPECT_EQ(file.text, "2026-04-30 23:59:59.999 host: requ\r\n2026-05-01 14:03:07.250 zelt 3.00 starting\r\n");
+    EXPECT_EQ(file.text,
+              "2026-04-30 23:59:59.999 host: requ\r\n2026-05-01 14:03:07.250 zelt 3.00 starting\r\n");
 }
 
 }  // namespace

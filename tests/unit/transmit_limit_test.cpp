@@ -77,8 +77,9 @@ TEST_F(TransmitLimitTest, StoredLimitNotUnderstoodIsLoggedOnceAtStartUpAndIsOff)
     form.ptt(0, 1);
     EXPECT_TRUE(timer.starts.empty());
     const auto texts = eventTexts();
-    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                            [](const std::string& text) { return text.find("not understood") != std::string::npos; }),
+    EXPECT_EQ(std::count_if(
+                  texts.begin(), texts.end(),
+                  [](const std::string& text) { return text.find("not understood") != std::string::npos; }),
               1);
 }
 
