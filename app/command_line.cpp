@@ -41,15 +41,25 @@ std::vector<std::string> splitArguments(std::string_view arguments) {
     return out;
 }
 
+// The first --log with a file name is the one in force, wherever the others stand, so that the
+// same command line always means the same file. A word starting with "--" is an option mistyped or
+// repeated, never a file name: it is read as an option itself.
 CommandLine parseCommandLine(std::string_view arguments) {
     CommandLine line;
     const std::vector<std::string> words = splitArguments(arguments);
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "--log") {
-            if (i + 1 < words.size() && !words[i + 1].empty()) {
-                line.logFile = words[++i];
-            } else {
+            const bool named = i + 1 < words.size() && !words[i + 1].empty();
+            if (!named) {
                 line.problems.push_back("--log without a file name ignored");
+            } else if (words[i + 1].starts_with("--")) {
+                line.problems.push_back("--log \"" + words[i + 1] +
+                                        "\" refused: a file name may not start with \"--\"");
+            } else if (!line.logFile.empty()) {
+                line.problems.push_back("second --log \"" + words[++i] + "\" ignored: the events go to \"" +
+                                        line.logFile + "\"");
+            } else {
+                line.logFile = words[++i];
             }
         } else {
             line.problems.push_back("unknown argument \"" + words[i] + "\" ignored");

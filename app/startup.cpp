@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,8 +59,19 @@ void MainForm::load() noexcept {
     trap.step([&] { collapse(); });
     trap.step([&] { layClickTargetOverIndicator(); });
 
-    // Optional: nothing stored leaves the transmitter untimed.
-    trap.step([&] { limit_.set(transmitLimitFromText(readSetting(store_, settings::kTransmitLimit))); });
+    // Optional: nothing stored leaves the transmitter untimed; so does a value not understood, which
+    // is said once, so that an operator who typed "60.5" learns why nothing is timed.
+    trap.step([&] {
+        const std::string stored = readSetting(store_, settings::kTransmitLimit);
+        const std::optional<std::uint32_t> seconds = transmitLimitFromText(stored);
+        if (!seconds) {
+            eventText_.assign("stored ").append(settings::kTransmitLimit.section).append("/");
+            eventText_.append(settings::kTransmitLimit.key).append(" = \"").append(stored);
+            eventText_.append("\" not understood: transmit time limit off");
+            log_.add(eventText_);
+        }
+        limit_.set(seconds.value_or(0));
+    });
 
     loaded_ = true;
     trap.step([&] { logStart(); });

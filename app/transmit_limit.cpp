@@ -17,13 +17,13 @@ constexpr std::uint32_t kUnkeyRetryMilliseconds = 5000;
 
 }  // namespace
 
-std::uint32_t transmitLimitFromText(std::string_view stored) {
+std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored) {
     const auto first = stored.find_first_not_of(' ');
     if (first == std::string_view::npos) return 0;
     stored = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
     std::uint64_t seconds = 0;
     for (const char c : stored) {
-        if (c < '0' || c > '9') return 0;
+        if (c < '0' || c > '9') return std::nullopt;
         seconds = std::min<std::uint64_t>(seconds * 10 + static_cast<std::uint64_t>(c - '0'),
                                           kLongestTransmitLimit);
     }

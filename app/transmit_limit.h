@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,9 @@ namespace zelt {
 inline constexpr std::uint32_t kLongestTransmitLimit = 2'147'483;
 
 // How long a transmission may last, from the stored text: a whole number of seconds, blanks
-// around it allowed. Anything else ("", "abc", "-5", "2.5") is 0, which is off.
-std::uint32_t transmitLimitFromText(std::string_view stored);
+// around it allowed; nothing (or only blanks) is 0, which is off. Anything else ("abc", "-5",
+// "60.5", "+60", a tab before 60) is not understood: nullopt.
+std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored);
 
 // The limit as the system menu names it: its choice's text ("Off", "3 minutes"), or for a stored
 // limit that is none of them, "2 seconds".

@@ -81,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::win32::Win32Clock clock;
         zelt::EventLog log(clock);
         zelt::win32::Win32AppendFile logFile;
-        zelt::EventLogFile logFileWriter(log, logFile);
+        zelt::EventLogFile logFileWriter(log, logFile, clock);
         const zelt::CommandLine commandLine =
             zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
         for (const std::string& problem : commandLine.problems) log.add(problem);

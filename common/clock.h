@@ -17,11 +17,13 @@ struct LocalTime {
     bool operator==(const LocalTime&) const = default;
 };
 
-// The wall clock as the event log reads it. Never fails.
+// The wall clock as the event log reads it, and a count of milliseconds that only moves forward
+// (for waits that the wall clock's changes, such as summer time, must not stretch). Never fails.
 class Clock {
   public:
     virtual ~Clock() = default;
     virtual LocalTime now() noexcept = 0;
+    virtual std::uint64_t steadyMilliseconds() noexcept = 0;
 };
 
 }  // namespace zelt

@@ -45,6 +45,8 @@ class EventLog {
     void clear() noexcept;
 
     std::size_t size() const { return events_.size(); }
+    // Events ever added, cleared or not: a reader that noted it knows how many came since.
+    std::uint64_t added() const { return added_; }
     // 0 is the oldest event kept.
     const Event& at(std::size_t index) const;
     // Every line, oldest first, each ended by CR LF (as the clipboard and a text file take them).

@@ -1,36 +1,50 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/append_file.h"
+#include "common/clock.h"
 #include "common/event_log.h"
 
 namespace zelt {
 
 // Copies the event log into a file, one line per event, as each event is logged. A file that
-// cannot be opened or written is reported once in the log itself, and the program goes on
-// without it.
+// cannot be opened is reported once in the log itself, and the program goes on without it. A file
+// that stops taking lines (a full disk) is reported, and tried again with the first event a minute
+// or more later; the log says when it takes lines again.
 class EventLogFile final : public EventListener {
   public:
-    EventLogFile(EventLog& log, AppendFile& file) : log_(log), file_(file) {}
+    static constexpr std::uint64_t kRetryMilliseconds = 60'000;
+
+    EventLogFile(EventLog& log, AppendFile& file, Clock& clock) : log_(log), file_(file), clock_(clock) {}
     ~EventLogFile() override;
     EventLogFile(const EventLogFile&) = delete;
     EventLogFile& operator=(const EventLogFile&) = delete;
 
-    // Opens the file and writes the events logged so far, then every later one. Never fails.
+    // Opens the file and writes the events logged so far, then every later one. A file whose last
+    // line was cut short (by a full disk, in an earlier run) gets its line end first, so that the
+    // first line of this run is a line of its own. Never fails.
     void open(const std::string& path) noexcept;
 
     void eventAdded(const Event& event) noexcept override;
 
   private:
+    enum class State { Closed, Writing, Failed };
+
     void write(const Event& event);
-    void giveUp(const char* what, const std::string& failure) noexcept;
+    void endCutLine();
+    void retry(const Event& event) noexcept;
+    void report(const char* what, const char* failure) noexcept;
 
     EventLog& log_;
     AppendFile& file_;
+    Clock& clock_;
     std::string path_;
     std::string line_;  // reused for every line
-    bool writing_ = false;
+    State state_ = State::Closed;
+    std::uint64_t failedAt_ = 0;  // steady milliseconds of the last failed write
+    std::uint64_t missed_ = 0;    // events not written since then
 };
 
 }  // namespace zelt

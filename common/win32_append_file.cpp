@@ -13,8 +13,10 @@ void Win32AppendFile::HandleCloser::operator()(void* handle) const noexcept {
 }
 
 void Win32AppendFile::open(const std::string& path) {
-    HANDLE raw = CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Read access only to look at the last byte: every write still goes to the end.
+    HANDLE raw =
+        CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE) throwLastError("CreateFileW");
     handle_.reset(raw);
 }
@@ -26,6 +28,21 @@ void Win32AppendFile::append(std::string_view text) {
         throwLastError("WriteFile");
     }
     if (written != text.size()) throwError(ERROR_WRITE_FAULT, "WriteFile");
+}
+
+bool Win32AppendFile::endsMidLine() {
+    if (!handle_) throw Failure(failure_code::kUnexpected, "the file is not open");
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_.get(), &size)) throwLastError("GetFileSizeEx");
+    if (size.QuadPart == 0) return false;
+    const auto last = static_cast<ULONGLONG>(size.QuadPart - 1);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(last);
+    at.OffsetHigh = static_cast<DWORD>(last >> 32);
+    char byte = 0;
+    DWORD read = 0;
+    if (!ReadFile(handle_.get(), &byte, 1, &read, &at)) throwLastError("ReadFile");
+    return read == 1 && byte != '\n';
 }
 
 }  // namespace zelt::win32

@@ -14,6 +14,7 @@ class Win32AppendFile final : public AppendFile {
   public:
     void open(const std::string& path) override;
     void append(std::string_view text) override;
+    bool endsMidLine() override;
 
   private:
     // HANDLE is a void*; keeping it as one spares every includer <windows.h>.

@@ -11,4 +11,8 @@ LocalTime Win32Clock::now() noexcept {
                      time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
+std::uint64_t Win32Clock::steadyMilliseconds() noexcept {
+    return GetTickCount64();
+}
+
 }  // namespace zelt::win32

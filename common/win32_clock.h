@@ -4,10 +4,12 @@
 
 namespace zelt::win32 {
 
-// The local time as Windows keeps it (GetLocalTime).
+// The local time as Windows keeps it (GetLocalTime); the milliseconds since Windows started
+// (GetTickCount64).
 class Win32Clock final : public Clock {
   public:
     LocalTime now() noexcept override;
+    std::uint64_t steadyMilliseconds() noexcept override;
 };
 
 }  // namespace zelt::win32

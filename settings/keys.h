@@ -25,7 +25,8 @@ inline constexpr SettingKey kDtr{"Com", "DTR", "0"};
 inline constexpr SettingKey kRts{"Com", "RTS", "0"};
 inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
 inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
-// Optional: the transmit time limit, a whole number of seconds; "0", absent or anything else is off.
+// Optional: the transmit time limit, a whole number of seconds; "0" or absent is off, and so is
+// anything else, which start-up logs as not understood.
 inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
 }  // namespace settings
 

@@ -284,7 +284,10 @@ bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::
     return false;
 }
 
+// Asked first, as Microsoft advises servers: with no screen reader or other tool listening, raising
+// the event would cost every change of state a trip through the system for nobody.
 void announceValueChange(HWND window) {
+    if (!IsWinEventHookInstalled(EVENT_OBJECT_VALUECHANGE)) return;
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/win32_failure.h"
 #include "common/win32_text.h"
+#include "ui/win32_clipboard.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 #include "ui/win32_owned_window.h"
@@ -20,6 +21,27 @@ constexpr int kButtonHeight = 23;
 constexpr int kGap = 6;
 constexpr SIZE kFirstSize{640, 320};
 constexpr SIZE kSmallest{260, 140};
+
+// How long a new event may wait before the window shows it: the log is brought up to date at most
+// this often, so that a flood of requests pays for no drawing of its own.
+constexpr UINT kRefreshMilliseconds = 100;
+constexpr UINT_PTR kRefreshTimer = 1;
+
+// A window's device context, given back at the end of the scope.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
 
 int scaled(int pixels, int dpi) {
     return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI);
@@ -81,11 +103,9 @@ void EventLogWindow::create() {
         createControls();
         applyFont(dpi_);
         layOut();
-        // The events so far, then every new one as it comes.
-        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-        for (std::size_t i = 0; i < log_.size(); ++i) addLine(log_.at(i));
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        followNewest();
+        // The events so far, then the new ones as they come.
+        shown_ = log_.added() - log_.size();
+        refresh();
         log_.addListener(*this);
     } catch (...) {
         DestroyWindow(made);  // half a window is no use; the next show starts afresh
@@ -117,18 +137,16 @@ void EventLogWindow::applyFont(int dpi) {
     // The widths measured in the old font no longer hold; the lines are measured again.
     widestLine_ = 0;
     const int count = static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
-    HDC dc = GetDC(list_);
-    const HGDIOBJ previous = SelectObject(dc, font_.get());
+    const WindowDc dc(list_);
+    const Selected font(dc.get(), font_.get());
     for (int i = 0; i < count; ++i) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(list_, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
         const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         SIZE size{};
-        if (length > 0 && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size)) {
+        if (length > 0 && GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(length), &size)) {
             widestLine_ = std::max<int>(widestLine_, size.cx);
         }
     }
-    SelectObject(dc, previous);
-    ReleaseDC(list_, dc);
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
 }
 
@@ -148,68 +166,73 @@ void EventLogWindow::layOut() {
     MoveWindow(clearButton_, clearLeft, buttonsTop, width, height, TRUE);
 }
 
-void EventLogWindow::addLine(const Event& event) {
-    const std::wstring line = toUtf16(event.line());
-    // The list holds what the log holds: once the log is full, each new event pushes out the oldest.
-    if (SendMessageW(list_, LB_GETCOUNT, 0, 0) >= static_cast<LRESULT>(EventLog::kCapacity)) {
-        SendMessageW(list_, LB_DELETESTRING, 0, 0);
+// Adds the events logged since the last refresh, drawn once for all of them, and scrolls to the
+// newest. The list holds what the log holds: once the log is full, each new event pushes out the
+// oldest.
+void EventLogWindow::refresh() {
+    const std::uint64_t pending = log_.added() - shown_;
+    shown_ = log_.added();
+    const auto adding = static_cast<std::size_t>(std::min<std::uint64_t>(pending, log_.size()));
+    if (adding == 0) return;
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    const auto kept = static_cast<std::size_t>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
+    const std::size_t dropping =
+        std::min(kept, (kept + adding) - std::min(kept + adding, EventLog::kCapacity));
+    if (dropping == kept) {
+        SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    } else {
+        for (std::size_t i = 0; i < dropping; ++i) SendMessageW(list_, LB_DELETESTRING, 0, 0);
     }
-    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    HDC dc = GetDC(list_);
-    const HGDIOBJ previous = SelectObject(dc, font_.get());
-    SIZE size{};
-    if (GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size) &&
-        size.cx > widestLine_) {
-        widestLine_ = size.cx;
-        SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
+    const WindowDc dc(list_);
+    const Selected font(dc.get(), font_.get());
+    std::string line;
+    for (std::size_t i = log_.size() - adding; i < log_.size(); ++i) {
+        line.clear();
+        log_.at(i).appendLine(line);
+        const std::wstring wide = toUtf16(line);
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) {
+            widestLine_ = std::max<int>(widestLine_, size.cx);
+        }
     }
-    SelectObject(dc, previous);
-    ReleaseDC(list_, dc);
-}
-
-void EventLogWindow::followNewest() {
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     const auto count = SendMessageW(list_, LB_GETCOUNT, 0, 0);
     if (count > 0) SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    InvalidateRect(list_, nullptr, TRUE);
 }
 
-void EventLogWindow::eventAdded(const Event& event) noexcept {
-    if (hwnd_ == nullptr) return;
+// Only noted: the timer's next tick shows it, with every other event logged until then.
+void EventLogWindow::eventAdded(const Event& /*event*/) noexcept {
+    if (hwnd_ == nullptr || refreshPending_) return;
+    refreshPending_ = SetTimer(hwnd_, kRefreshTimer, kRefreshMilliseconds, nullptr) != 0;
+    if (!refreshPending_) refreshNow();  // no timer to be had: at once, as before
+}
+
+void EventLogWindow::refreshNow() noexcept {
+    if (refreshPending_) KillTimer(hwnd_, kRefreshTimer);
+    refreshPending_ = false;
     try {
-        addLine(event);
-        followNewest();
+        refresh();
     } catch (...) {
-        // A line that cannot be shown is still in the log, and in Copy.
+        // Lines that cannot be shown are still in the log, and in Copy.
     }
 }
 
 void EventLogWindow::logCleared() noexcept {
     if (hwnd_ == nullptr) return;
+    shown_ = log_.added();
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     widestLine_ = 0;
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
-}
-
-void EventLogWindow::copyToClipboard() {
-    const std::wstring text = toUtf16(log_.text());
-    if (!OpenClipboard(hwnd_)) throwLastError("OpenClipboard");
-    EmptyClipboard();
-    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    void* target = memory != nullptr ? GlobalLock(memory) : nullptr;
-    if (target != nullptr) {
-        CopyMemory(target, text.c_str(), bytes);
-        GlobalUnlock(memory);
-        // The clipboard owns the memory once it took it.
-        if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
-    }
-    if (memory != nullptr) GlobalFree(memory);
-    CloseClipboard();
 }
 
 void EventLogWindow::destroyed() noexcept {
     log_.removeListener(*this);
     hwnd_ = list_ = copyButton_ = clearButton_ = nullptr;
     widestLine_ = 0;
+    refreshPending_ = false;  // the timer went with the window
 }
 
 LRESULT CALLBACK EventLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,7 +244,7 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
-                copyToClipboard();
+                copyToClipboard(hwnd, toUtf16(log_.text()));
                 return 0;
             }
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
@@ -233,6 +256,10 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_TIMER:
+            if (wParam != kRefreshTimer) break;
+            refreshNow();
+            return 0;
         case WM_SIZE:
             if (list_ != nullptr) layOut();
             return 0;

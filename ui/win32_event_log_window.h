@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "common/event_log.h"
 #include "common/win32_scoped.h"
 
 namespace zelt::win32 {
 
 // The event log on screen: a resizable window owned by MainForm's window, listing the events
-// oldest first and scrolling to each new one as it is logged, with "Copy" (every line to the
-// clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message
-// loop hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
+// oldest first and scrolling to the newest, brought up to date at most every 100 ms, with "Copy" (every line
+// to the clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message loop
+// hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
 class EventLogWindow final : public EventListener {
   public:
     static constexpr wchar_t kClassName[] = L"ZeltEventLog";
@@ -37,9 +39,8 @@ class EventLogWindow final : public EventListener {
     void createControls();
     void applyFont(int dpi);
     void layOut();
-    void addLine(const Event& event);
-    void followNewest();
-    void copyToClipboard();
+    void refresh();
+    void refreshNow() noexcept;
     void destroyed() noexcept;
 
     EventLog& log_;
@@ -50,7 +51,9 @@ class EventLogWindow final : public EventListener {
     HWND clearButton_ = nullptr;
     ScopedFont font_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    int widestLine_ = 0;  // pixels, for the list's horizontal scroll range
+    int widestLine_ = 0;       // pixels, for the list's horizontal scroll range
+    std::uint64_t shown_ = 0;  // the log's count of events added when the list last caught up
+    bool refreshPending_ = false;
 };
 
 }  // namespace zelt::win32

@@ -2,7 +2,7 @@
 end-to-end bench (private X display, Wine prefix, pty radio on COM1..COM4).
 
     python3 tests/bench/run_bench.py [--rounds R] [--requests N] [--runs K] [--flood F] [--log]
-                                     [--latency-only]
+                                     [--log-window] [--listener] [--latency-only]
 
 Measures, with zelt-host.exe inside Wine doing the timing:
 
@@ -14,7 +14,10 @@ Measures, with zelt-host.exe inside Wine doing the timing:
 - footprint: the size of zelt.exe and the DLLs it imports.
 
 With --log, zelt runs its latency rounds and floods with "--log FILE" (its event log appended to a
-file in the bench's folder, a line per request). With --latency-only, the start-up rounds and the
+file in the bench's folder, a line per request). With --log-window, zelt's "Event log..." window is
+open while it is timed; with --listener, a screen reader's stand-in (zelt-probe events) listens,
+out of context, for zelt's value changes and reads each changed value back, as NVDA does. With
+--latency-only, the start-up rounds and the
 floods are left out (the 32-bit stage, tests/e2e/run32.sh, measures so, with the programs of
 build/mingw32 and the floor built beside them).
 
@@ -27,6 +30,7 @@ that Windows does not ship; 2 if the bench itself could not run.
 from __future__ import annotations
 
 import argparse
+import contextlib
 import os
 import platform
 import re
@@ -41,6 +45,7 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE.parent / "e2e"))
 
 import bench  # noqa: E402
+import probe  # noqa: E402
 from bench import PTT_OFF, PTT_ON, BenchError, windows_path  # noqa: E402
 
 FLOOR_EXE = Path(os.environ.get("ZELT_FLOOR_EXE", bench.MINGW_DIR / "zelt-floor.exe")).resolve()
@@ -156,9 +161,17 @@ def close(the_bench: bench.Bench, title: str, proc: subprocess.Popen | None):
         raise BenchError(f"{title}: did not end after the close request; killed") from None
 
 
-def start_zelt(the_bench: bench.Bench, log_file: Path | None = None):
+def start_zelt(the_bench: bench.Bench, log_file: Path | None = None, log_window: bool = False):
     the_bench.start_zelt(args=["--log", windows_path(log_file)] if log_file else ())
+    if log_window:
+        probe.syscommand(the_bench, probe.MENU_EVENT_LOG)
+        probe.wait_event_log(the_bench, lambda w: len(w["lines"]) > 0)
     return the_bench.zelt
+
+
+def listening(the_bench: bench.Bench, listener: bool):
+    """A screen reader's stand-in listening to zelt while the block runs, or nothing."""
+    return probe.EventListener(the_bench) if listener else contextlib.nullcontext()
 
 
 def stop_zelt(the_bench: bench.Bench):
@@ -266,12 +279,16 @@ def run(args) -> int:
     floor = Floor(the_bench)
     log_file = the_bench.run_dir / "zelt-events.log" if args.log else None
 
-    print(f"latency: {args.rounds} rounds of {args.requests} sent requests each, zelt and floor in turn",
-          flush=True)
+    extras = [name for name, on in (("--log FILE", args.log), ("event log window open", args.log_window),
+                                     ("value-change listener", args.listener)) if on]
+    print(f"latency: {args.rounds} rounds of {args.requests} sent requests each, zelt and floor in turn; "
+          f"zelt with {', '.join(extras) or 'nothing extra'}", flush=True)
     zelt_rounds, floor_rounds = [], []
     for round_number in range(1, args.rounds + 1):
-        start_zelt(the_bench, log_file)
-        zelt_rounds.append(latency(the_bench, ZELT_TITLE, args.requests, failures, f"zelt  round {round_number}"))
+        start_zelt(the_bench, log_file, args.log_window)
+        with listening(the_bench, args.listener):
+            zelt_rounds.append(latency(the_bench, ZELT_TITLE, args.requests, failures,
+                                       f"zelt  round {round_number}"))
         stop_zelt(the_bench)
         floor.start()
         floor_rounds.append(latency(the_bench, FLOOR_TITLE, args.requests, failures,
@@ -337,6 +354,9 @@ def run(args) -> int:
     zelt_list = " ".join(f"{r['median_us']:.1f}" for r in zelt_rounds)
     floor_list = " ".join(f"{r['median_us']:.1f}" for r in floor_rounds)
     print(f"latency rounds, median_us: zelt {zelt_list}; floor {floor_list}")
+    zelt_p99s = " ".join(f"{r['p99_us']:.1f}" for r in zelt_rounds)
+    floor_p99s = " ".join(f"{r['p99_us']:.1f}" for r in floor_rounds)
+    print(f"latency rounds, p99_us: zelt {zelt_p99s}; floor {floor_p99s}")
     if zelt_start is not None:
         print(f"start-up samples: {zelt_start['runs']} of zelt, {floor_start['runs']} of floor")
     print(f"zelt.exe imports: {', '.join(dlls)}; only Windows' own DLLs: {verdict(not foreign)}")
@@ -357,6 +377,9 @@ def main() -> int:
     parser.add_argument("--runs", type=int, default=10, help="start-up runs per program and round")
     parser.add_argument("--flood", type=int, default=10_000, help="requests per flood (even)")
     parser.add_argument("--log", action="store_true", help="run zelt with --log FILE (its event log in a file)")
+    parser.add_argument("--log-window", action="store_true", help="zelt's event log window open while timed")
+    parser.add_argument("--listener", action="store_true",
+                        help="a screen reader's stand-in listening to zelt's value changes while timed")
     parser.add_argument("--latency-only", action="store_true", help="leave out the start-up rounds and the floods")
     args = parser.parse_args()
     # A TERM stops the bench as an interrupt does.

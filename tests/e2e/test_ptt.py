@@ -390,11 +390,13 @@ class EventLog(OperatorTestCase):
         self.assertIn("zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", texts(window["lines"]))
         self.assertEqual(texts(window["lines"])[-1], "host: request 0, state 1: wrote 00 00 00 01 0F")
 
-        # Newest last, as they come, while the window is open.
-        self.assertSent(self.bench.send(0, 0))
+        # Newest last, as they come, while the window is open: a burst of them too, which the
+        # window takes in batches.
+        self.assertSent(self.bench.host("--flood", "40", "--quiet"))
         newest = "host: request 0, state 0: wrote 00 00 00 00 0F"
-        window = self.wait_event_log(lambda w: texts(w["lines"])[-1] == newest,
-                                     "the window did not follow the new event")
+        window = self.wait_event_log(lambda w: texts(w["lines"]).count(newest) == 20,
+                                     "the window did not follow the new events")
+        self.assertEqual(texts(window["lines"])[-1], newest)
         self.assertEqual(log_file.read_text(encoding="utf-8").splitlines(), window["lines"])
 
         self.assertTrue(probe.press_in_event_log(self.bench, "Copy"))
@@ -414,7 +416,7 @@ class EventLog(OperatorTestCase):
         self.wait_log_window_closed()
         self.assertZeltRunning()
         self.assertSent(self.bench.send(0, 1))
-        self.assertRadio(1, PTT_ON + PTT_OFF + PTT_ON)
+        self.assertRadio(1, PTT_ON + (PTT_ON + PTT_OFF) * 20 + PTT_ON)
 
     def wait_log_window_closed(self):
         for _ in bench._deadline_loop(10.0, 0.05):
@@ -433,6 +435,24 @@ class EventLog(OperatorTestCase):
         # The path was not found, in the system's words, then its number.
         self.assertRegex(reports[0], r"CreateFileW: \w.* \(Windows error 3\)$")
         self.assertFalse(missing.parent.exists())
+
+    def test_log_option_repeated_is_reported_and_makes_no_file_named_like_an_option(self):
+        self.bench.start_zelt(args=["--log", "--log"])
+        lines = texts(self.open_event_log()["lines"])
+        self.assertIn('--log "--log" refused: a file name may not start with "--"', lines)
+        self.assertIn("--log without a file name ignored", lines)
+        self.assertFalse((self.bench.run_dir / "--log").exists())
+
+    def test_last_line_cut_short_in_an_earlier_run_is_ended_before_this_run_writes(self):
+        log_file = self.bench.run_dir / "cut.log"
+        log_file.write_bytes(b"2026-04-30 23:59:59.999 host: requ")
+        self.bench.start_zelt(args=["--log", windows_path(log_file)])
+        self.assertSent(self.bench.send(0, 1))
+        self.assertRadio(1, PTT_ON)
+        lines = log_file.read_text(encoding="utf-8").splitlines()
+        self.assertEqual(lines[0], "2026-04-30 23:59:59.999 host: requ")
+        self.assertEqual(texts(lines[1:2]), ["zelt 3.00 starting"])
+        self.assertEqual(texts(lines[-1:]), ["host: request 0, state 1: wrote 00 00 00 01 0F"])
 
 
 # -- documentation screenshot ---------------------------------------------------------------------

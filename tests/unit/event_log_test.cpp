@@ -86,20 +86,23 @@ struct FakeFile : AppendFile {
     std::string text;
     bool openFails = false;
     int appendsLeft = 1000;  // then appends fail
+    int appends = 0;         // tried, failed or not
     void open(const std::string& where) override {
         if (openFails) throw Failure(3, "cannot open " + where);
         path = where;
     }
     void append(std::string_view line) override {
+        ++appends;
         if (appendsLeft-- <= 0) throw Failure(112, "disk full");
         text += line;
     }
+    bool endsMidLine() override { return !text.empty() && text.back() != '\n'; }
 };
 
 TEST_F(EventLogTest, FileGetsTheEventsSoFarThenEachNewOneAsALine) {
     clock.ticks = false;
     FakeFile file;
-    EventLogFile writer(log, file);
+    EventLogFile writer(log, file, clock);
     log.add("before");
     writer.open("zelt.log");
     log.add("after");
@@ -110,7 +113,7 @@ TEST_F(EventLogTest, FileGetsTheEventsSoFarThenEachNewOneAsALine) {
 TEST_F(EventLogTest, FileThatCannotBeOpenedIsReportedOnceAndLeftAlone) {
     FakeFile file;
     file.openFails = true;
-    EventLogFile writer(log, file);
+    EventLogFile writer(log, file, clock);
     writer.open("X:\\nowhere\\zelt.log");
     log.add("later");
     ASSERT_EQ(log.size(), 2U);
@@ -119,18 +122,46 @@ TEST_F(EventLogTest, FileThatCannotBeOpenedIsReportedOnceAndLeftAlone) {
     EXPECT_TRUE(file.text.empty());
 }
 
-TEST_F(EventLogTest, FileThatStopsTakingLinesIsReportedOnceAndLeftAlone) {
+TEST_F(EventLogTest, FileThatStopsTakingLinesIsTriedAgainAtMostOnceAMinute) {
     FakeFile file;
     file.appendsLeft = 1;
-    EventLogFile writer(log, file);
+    EventLogFile writer(log, file, clock);
     writer.open("zelt.log");
     log.add("one");
     log.add("two");
     log.add("three");
     ASSERT_EQ(log.size(), 4U);
-    EXPECT_EQ(log.at(2).text, "log file zelt.log could not be written: disk full");  // right after "two"
+    EXPECT_EQ(log.at(2).text, "log file zelt.log could not be written: disk full; tried again in a minute");
     EXPECT_EQ(file.text, log.at(0).line() + "\r\n");
     EXPECT_EQ(log.at(3).text, "three");
+    EXPECT_EQ(file.appends, 2);  // "three" was not tried
+
+    clock.steady = EventLogFile::kRetryMilliseconds;  // still full: tried once, said nothing
+    log.add("four");
+    log.add("five");
+    EXPECT_EQ(file.appends, 3);
+    EXPECT_EQ(log.size(), 6U);
+
+    file.appendsLeft = 1000;  // space freed
+    clock.steady += EventLogFile::kRetryMilliseconds - 1;
+    log.add("six");
+    EXPECT_EQ(file.appends, 3);
+    clock.steady += 1;
+    log.add("seven");
+    EXPECT_EQ(log.at(log.size() - 1).text,
+              "log file zelt.log written again; 6 events before this one are not in it");
+    EXPECT_EQ(file.text, log.at(0).line() + "\r\n" + log.at(7).line() + "\r\n" + log.at(8).line() + "\r\n");
+}
+
+TEST_F(EventLogTest, FileWhoseLastLineWasCutShortGetsALineEndFirst) {
+    clock.ticks = false;
+    FakeFile file;
+    file.text = "2026-04-30 23:59:59.999 host: requ";
+    EventLogFile writer(log, file, clock);
+    writer.open("zelt.log");
+    log.add("zelt 3.00 starting");
+    EXPECT_EQ(file.text,
+              "2026-04-30 23:59:59.999 host: requ\r\n2026-05-01 14:03:07.250 zelt 3.00 starting\r\n");
 }
 
 }  // namespace

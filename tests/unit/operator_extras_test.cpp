@@ -100,6 +100,19 @@ TEST(CommandLineTest, LogFileQuotedOrNotAndWhatIsNotUnderstood) {
     EXPECT_TRUE(odd.logFile.empty());
     EXPECT_EQ(odd.problems, (std::vector<std::string>{"unknown argument \"/x\" ignored",
                                                       "--log without a file name ignored"}));
+
+    // Repeated or mistyped: reported, and the first file named is the one in force.
+    const CommandLine twice = parseCommandLine("--log --log");
+    EXPECT_TRUE(twice.logFile.empty());
+    EXPECT_EQ(twice.problems,
+              (std::vector<std::string>{"--log \"--log\" refused: a file name may not start with \"--\"",
+                                        "--log without a file name ignored"}));
+    const CommandLine two = parseCommandLine("--log A --log --x --log B");
+    EXPECT_EQ(two.logFile, "A");
+    EXPECT_EQ(two.problems,
+              (std::vector<std::string>{"--log \"--x\" refused: a file name may not start with \"--\"",
+                                        "unknown argument \"--x\" ignored",
+                                        "second --log \"B\" ignored: the events go to \"A\""}));
     EXPECT_EQ(splitArguments(R"(a\\"b c" \"d\ "")"), (std::vector<std::string>{R"(a\b c)", R"("d\)", ""}));
 }
 

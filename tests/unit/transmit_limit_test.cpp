@@ -52,17 +52,35 @@ TEST_F(TransmitLimitTest, RepeatedKeyingDoesNotStartTheCountAgainAndReceiveStops
 }
 
 TEST_F(TransmitLimitTest, OffOrUnreadableLimitNeverStartsATimer) {
-    for (const char* stored : {"0", "abc", "", "-5", "2.5"}) {
+    for (const char* stored : {"0", "", "  "}) {
         SCOPED_TRACE(stored);
         EXPECT_EQ(transmitLimitFromText(stored), 0U);
     }
+    for (const char* stored : {"abc", "-5", "2.5", "60.5", "+60", "\t60", "6 0"}) {
+        SCOPED_TRACE(stored);
+        EXPECT_EQ(transmitLimitFromText(stored), std::nullopt);
+    }
+    EXPECT_EQ(transmitLimitFromText(" 180 "), 180U);
+    EXPECT_EQ(transmitLimitFromText("99999999999"), kLongestTransmitLimit);
+
     startWithLimit("abc");
     form.ptt(0, 1);
     form.ptt(0, 0);
     EXPECT_EQ(form.transmitLimit(), 0U);
     EXPECT_TRUE(timer.starts.empty());
-    EXPECT_EQ(transmitLimitFromText(" 180 "), 180U);
-    EXPECT_EQ(transmitLimitFromText("99999999999"), kLongestTransmitLimit);
+}
+
+TEST_F(TransmitLimitTest, StoredLimitNotUnderstoodIsLoggedOnceAtStartUpAndIsOff) {
+    startWithLimit("60.5");
+    EXPECT_TRUE(logged("stored Win/TxLimit = \"60.5\" not understood: transmit time limit off"));
+    EXPECT_TRUE(logged("zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off"));
+    form.ptt(0, 1);
+    EXPECT_TRUE(timer.starts.empty());
+    const auto texts = eventTexts();
+    EXPECT_EQ(std::count_if(
+                  texts.begin(), texts.end(),
+                  [](const std::string& text) { return text.find("not understood") != std::string::npos; }),
+              1);
 }
 
 TEST_F(TransmitLimitTest, ChosenLimitIsStoredAtOnceAndCountsFromNowWhileTransmitting) {
