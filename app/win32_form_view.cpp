@@ -68,17 +68,10 @@ void show(Indicator& indicator, const ShapeModel& model) {
     indicator.setColor(model.fillColor());
 }
 
-// The dpi the window has as it is first laid out, kept for it from now on.
-int adoptDpi(HWND window) {
-    const int dpi = windowDpi(window);
-    setWindowDpi(window, dpi);
-    return dpi;
-}
-
 }  // namespace
 
 FormView::FormView(HWND parent, MainForm& form)
-    : parent_(parent), form_(form), font_(dialogFont(adoptDpi(parent))), focus_(parent) {
+    : parent_(parent), form_(form), font_(dialogFont(recordWindowDpi(parent))), focus_(parent) {
     const SIZE designed = outerSize(layout::kDesignedClientWidth);
     SetWindowPos(parent_, nullptr, 0, 0, designed.cx, designed.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -196,10 +189,6 @@ void FormView::mirror(const Binding& binding) {
     binding.showState();
     focus_.enable(binding.control, binding.model.enabled());
     place(binding);
-}
-
-int FormView::dpi() const {
-    return windowDpi(parent_);
 }
 
 void FormView::place(const Binding& binding) {

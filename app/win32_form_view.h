@@ -10,6 +10,7 @@
 #include "ui/win32_check_box.h"
 #include "ui/win32_click_target.h"
 #include "ui/win32_combo_box.h"
+#include "ui/win32_dpi.h"
 #include "ui/win32_edit_box.h"
 #include "ui/win32_focus_tracker.h"
 #include "ui/win32_indicator.h"
@@ -66,7 +67,7 @@ class FormView {
     FocusTracker& focus() { return focus_; }
     HWND control(Id id) const;
     // The dpi the window is laid out at.
-    int dpi() const;
+    int dpi() const { return windowDpi(parent_); }
 
   private:
     // One model and the control that shows it.

@@ -46,6 +46,12 @@ int windowDpi(HWND window) {
     return systemDpi();
 }
 
+int recordWindowDpi(HWND window) {
+    const int dpi = windowDpi(window);
+    setWindowDpi(window, dpi);
+    return dpi;
+}
+
 void setWindowDpi(HWND window, int dpi) {
     if (dpi > 0) SetPropW(window, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
 }

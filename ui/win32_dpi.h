@@ -10,9 +10,11 @@ int systemDpi();
 // one the system gives it (GetDpiForWindow on Windows 10, its monitor's on 8.1, the system's on 7).
 // Every size the program gives or reads of a window it lays out is in this dpi.
 int windowDpi(HWND window);
-// Records the dpi the window is laid out at from now on: when it is first laid out, and with each
-// WM_DPICHANGED (whose dpi is always the window's from then on). Windows before 10 1607 have no way
-// to ask for it again. forgetWindowDpi undoes it before the window goes.
+// Records the dpi the window is laid out at from now on: the one it has as it is first laid out
+// (recordWindowDpi, which returns it), and the one each WM_DPICHANGED gives (always the window's
+// from then on). Windows before 10 1607 have no way to ask for it again. forgetWindowDpi undoes it
+// before the window goes.
+int recordWindowDpi(HWND window);
 void setWindowDpi(HWND window, int dpi);
 void forgetWindowDpi(HWND window);
 // The frame a window of this style adds to its client area at the given dpi, in pixels. Before
