@@ -45,7 +45,8 @@ class Apartment {
     std::string refusal() const {
         if (SUCCEEDED(result_)) return {};
         char code[8];
-        const auto end = std::to_chars(std::begin(code), std::end(code), static_cast<std::uint32_t>(result_), 16).ptr;
+        const auto end =
+            std::to_chars(std::begin(code), std::end(code), static_cast<std::uint32_t>(result_), 16).ptr;
         return "COM refused the window's single-threaded apartment (HRESULT 0x" + std::string(code, end) +
                "): screen readers get the standard objects only";
     }
