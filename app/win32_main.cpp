@@ -1,11 +1,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
-#include <charconv>
-#include <cstdint>
-#include <iterator>
 #include <string>
 
 #include "app/command_line.h"
@@ -21,38 +17,13 @@
 #include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
+#include "ui/win32_apartment.h"
 #include "ui/win32_message_dialog.h"
 #include "ui/win32_operator_ui.h"
 #include "ui/win32_timer.h"
 #include "ui/win32_window_system.h"
 
 namespace {
-
-// The window thread's single-threaded apartment, joined before any window exists and left after the
-// last one is gone: the COM objects the windows hand out live in it and are called through the
-// message loop, one at a time like its messages.
-class Apartment {
-  public:
-    Apartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~Apartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    Apartment(const Apartment&) = delete;
-    Apartment& operator=(const Apartment&) = delete;
-
-    // Refused when something loaded into the process put the thread into another apartment first
-    // (RPC_E_CHANGED_MODE): screen readers then get the system's standard objects only.
-    std::string refusal() const {
-        if (SUCCEEDED(result_)) return {};
-        char code[8];
-        const auto end = std::to_chars(std::begin(code), std::end(code), static_cast<std::uint32_t>(result_), 16).ptr;
-        return "COM refused the window's single-threaded apartment (HRESULT 0x" + std::string(code, end) +
-               "): screen readers get the standard objects only";
-    }
-
-  private:
-    HRESULT result_;
-};
 
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is closed before returning, while the objects its shut-down needs (the form and the port) still
@@ -86,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
             zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
         for (const std::string& problem : commandLine.problems) log.add(problem);
         if (!commandLine.logFile.empty()) logFileWriter.open(commandLine.logFile);
-        const Apartment apartment;
+        const zelt::win32::Apartment apartment;
         if (const std::string refusal = apartment.refusal(); !refusal.empty()) log.add(refusal);
 
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -213,9 +213,9 @@ class Overlay final : public IAccessible {
 // Only in start-up's single-threaded apartment do the objects' calls come through the message loop,
 // one at a time like messages; a thread put into the multithreaded one keeps the standard objects.
 bool inSingleThreadedApartment() {
-    APTTYPE type{};
-    APTTYPEQUALIFIER qualifier{};
-    return SUCCEEDED(CoGetApartmentType(&type, &qualifier)) && (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+    APTTYPE kind{};
+    APTTYPEQUALIFIER how{};
+    return SUCCEEDED(CoGetApartmentType(&kind, &how)) && (kind == APTTYPE_STA || kind == APTTYPE_MAINSTA);
 }
 
 // The answer to WM_GETOBJECT, or nothing where the system's own answer stands.

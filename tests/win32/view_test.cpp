@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 #include "hostlink/win32_host_link.h"
 #include "tests/win32/without_optional_functions.h"
 #include "ui/layout.h"
+#include "ui/win32_apartment.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 #include "ui/win32_indicator.h"
@@ -402,6 +404,27 @@ TEST_F(ViewTest, TheIndicatorsAccessibleObjectFollowsTheStateAndOutlivesItsWindo
     EXPECT_NE(accessibleText(object, &IAccessible::get_accName), L"Transmit indicator");
     object->Release();
     CoUninitialize();
+}
+
+// A thread that something put into the multithreaded apartment first refuses the window's
+// single-threaded one; the refusal names its code. A fresh thread joins.
+TEST(ApartmentTest, AThreadAlreadyInTheMultithreadedApartmentRefusesWithItsCode) {
+    std::string joined = "(not run)";
+    std::string refused;
+    std::thread([&] {
+        {
+            const win32::Apartment apartment;
+            joined = apartment.refusal();
+        }
+        if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return;
+        {
+            const win32::Apartment apartment;
+            refused = apartment.refusal();
+        }
+        CoUninitialize();
+    }).join();
+    EXPECT_EQ(joined, "");
+    EXPECT_NE(refused.find("(HRESULT 0x80010106)"), std::string::npos) << refused;
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
