@@ -68,9 +68,9 @@ void EventLogFile::retry(const Event& event) noexcept {
     }
     state_ = State::Writing;
     try {
-        line_.assign("log file ").append(path_).append(" written again; ");
+        line_.assign("log file ").append(path_).append(" written again; it lacks the ");
         line_.append(std::to_string(missed_)).append(missed_ == 1 ? " event" : " events");
-        line_.append(" before this one are not in it");
+        line_.append(" before this one");
         log_.add(line_);
     } catch (...) {
         // Out of memory: the file goes on, unannounced.

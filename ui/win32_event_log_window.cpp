@@ -136,6 +136,7 @@ void EventLogWindow::applyFont(int dpi) {
     }
     // The widths measured in the old font no longer hold; the lines are measured again.
     widestLine_ = 0;
+    longestChars_ = 0;
     const int count = static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
     const WindowDc dc(list_);
     const Selected font(dc.get(), font_.get());
@@ -145,6 +146,7 @@ void EventLogWindow::applyFont(int dpi) {
         SIZE size{};
         if (length > 0 && GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(length), &size)) {
             widestLine_ = std::max<int>(widestLine_, size.cx);
+            longestChars_ = std::max(longestChars_, static_cast<std::size_t>(length));
         }
     }
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
@@ -178,11 +180,7 @@ void EventLogWindow::refresh() {
     const auto kept = static_cast<std::size_t>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
     const std::size_t dropping =
         std::min(kept, (kept + adding) - std::min(kept + adding, EventLog::kCapacity));
-    if (dropping == kept) {
-        SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    } else {
-        for (std::size_t i = 0; i < dropping; ++i) SendMessageW(list_, LB_DELETESTRING, 0, 0);
-    }
+    for (std::size_t i = 0; i < dropping; ++i) SendMessageW(list_, LB_DELETESTRING, 0, 0);
     const WindowDc dc(list_);
     const Selected font(dc.get(), font_.get());
     std::string line;
@@ -191,8 +189,13 @@ void EventLogWindow::refresh() {
         log_.at(i).appendLine(line);
         const std::wstring wide = toUtf16(line);
         SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        // Only a line longer than any measured can widen the list, so only such a line is measured:
+        // under Wine, measuring is most of what adding a line costs. (Lines of one length differ in
+        // their digits, which the dialog font draws all of one width.)
         SIZE size{};
-        if (GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) {
+        if (wide.size() > longestChars_ &&
+            GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) {
+            longestChars_ = wide.size();
             widestLine_ = std::max<int>(widestLine_, size.cx);
         }
     }
@@ -225,6 +228,7 @@ void EventLogWindow::logCleared() noexcept {
     shown_ = log_.added();
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     widestLine_ = 0;
+    longestChars_ = 0;
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
 }
 
@@ -232,6 +236,7 @@ void EventLogWindow::destroyed() noexcept {
     log_.removeListener(*this);
     hwnd_ = list_ = copyButton_ = clearButton_ = nullptr;
     widestLine_ = 0;
+    longestChars_ = 0;
     refreshPending_ = false;  // the timer went with the window
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/event_log.h"
@@ -51,8 +52,9 @@ class EventLogWindow final : public EventListener {
     HWND clearButton_ = nullptr;
     ScopedFont font_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    int widestLine_ = 0;       // pixels, for the list's horizontal scroll range
-    std::uint64_t shown_ = 0;  // the log's count of events added when the list last caught up
+    int widestLine_ = 0;            // pixels, for the list's horizontal scroll range
+    std::size_t longestChars_ = 0;  // characters of the longest line measured
+    std::uint64_t shown_ = 0;       // the log's count of events added when the list last caught up
     bool refreshPending_ = false;
 };
 

@@ -149,7 +149,7 @@ TEST_F(EventLogTest, FileThatStopsTakingLinesIsTriedAgainAtMostOnceAMinute) {
     clock.steady += 1;
     log.add("seven");
     EXPECT_EQ(log.at(log.size() - 1).text,
-              "log file zelt.log written again; 6 events before this one are not in it");
+              "log file zelt.log written again; it lacks the 6 events before this one");
     EXPECT_EQ(file.text, log.at(0).line() + "\r\n" + log.at(7).line() + "\r\n" + log.at(8).line() + "\r\n");
 }
 
