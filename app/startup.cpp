@@ -56,6 +56,8 @@ void MainForm::load() noexcept {
     trap.step([&] { collapse(); });
     trap.step([&] { layClickTargetOverIndicator(); });
 
+    // Optional: nothing stored, or anything but "1", leaves the changes silent.
+    trap.step([&] { cues_.setSoundOn(readSetting(store_, settings::kSound) == "1"); });
     // Optional: nothing stored leaves the transmitter untimed.
     trap.step([&] { limit_.set(transmitLimitFromText(readSetting(store_, settings::kTransmitLimit))); });
 
