@@ -13,6 +13,7 @@
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
+#include "ui/win32_taskbar_button.h"
 #include "ui/win32_timer.h"
 
 namespace zelt::win32 {
@@ -80,6 +81,11 @@ LRESULT CALLBACK FormWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
+    // Registered at run time, so no case of a switch.
+    if (message == Win32TaskbarButton::buttonCreatedMessage() && message != 0 && form_ != nullptr) {
+        form_->taskbarButtonCreated();
+        return 0;
+    }
     std::optional<LRESULT> answer = operatorInput(message, wParam, lParam);
     if (!answer) answer = layout(message, wParam, lParam);
     if (!answer) answer = systemEvent(message, wParam, lParam);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/command_line.h"
 #include "app/main_form.h"
@@ -15,8 +16,10 @@
 #include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
+#include "ui/win32_cue_sound.h"
 #include "ui/win32_message_dialog.h"
 #include "ui/win32_operator_ui.h"
+#include "ui/win32_taskbar_button.h"
 #include "ui/win32_timer.h"
 #include "ui/win32_window_system.h"
 
@@ -44,6 +47,14 @@ int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
+    // The taskbar's objects live in the window thread's single-threaded apartment, joined before
+    // anything else and left after everything else.
+    struct Apartment {
+        HRESULT joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ~Apartment() {
+            if (SUCCEEDED(joined)) CoUninitialize();
+        }
+    } apartment;
     try {
         // The event log comes first, so that it is there for everything that follows, and goes last.
         zelt::win32::Win32Clock clock;
@@ -71,7 +82,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
         zelt::win32::Win32Timer timer(hwnd);
         zelt::win32::Win32OperatorUi operatorUi(hwnd, log);
-        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi});
+        zelt::win32::Win32CueSound sound;
+        zelt::win32::Win32TaskbarButton taskbar(hwnd);
+        zelt::MainForm form(
+            {radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
             form.hostRequest(request, state);
         };

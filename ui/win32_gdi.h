@@ -38,6 +38,7 @@ class GdiObject {
 
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
 
 // Selects an object into a device context for the guard's life, then puts the previous one back.
 class Selected {

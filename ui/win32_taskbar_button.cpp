@@ -12,10 +12,12 @@
 namespace zelt::win32 {
 namespace {
 
+// "what (HRESULT 0x80004001)", the code as COM's documentation writes it.
 [[noreturn]] void throwResult(HRESULT result, const char* what) {
-    char code[16];
-    wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
-    throw Failure(static_cast<std::int32_t>(result), std::string(what) + " (" + code + ")");
+    std::string text = std::string(what) + " (HRESULT 0x";
+    const auto bits = static_cast<std::uint32_t>(result);
+    for (int shift = 28; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[(bits >> shift) & 0xF];
+    throw Failure(static_cast<std::int32_t>(result), text + ")");
 }
 
 // Premultiplied BGRA: red over a darker rim, so that the disc stands out on a red or dark button.
@@ -44,7 +46,9 @@ HICON makeTransmitMark(int size) {
     const double centre = size / 2.0;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const double distance = std::hypot(x + 0.5 - centre, y + 0.5 - centre);
+            const double dx = x + 0.5 - centre;
+            const double dy = y + 0.5 - centre;
+            const double distance = std::sqrt(dx * dx + dy * dy);
             pixels[y * size + x] = markPixel(distance, centre - 0.5);
         }
     }
