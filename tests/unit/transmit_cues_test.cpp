@@ -83,8 +83,8 @@ TEST_F(TransmitCuesTest, EveryChangeOfWhatTheIndicatorShowsSoundsOneCueWhateverM
     form.chooseTransmitLimit(60);
     form.transmitTimerFired();
     form.hostRequest(0, 0);  // ends the limit's hold; no change
-    EXPECT_EQ(sound.played, (std::vector<std::string>{"transmitting", "receiving", "transmitting", "receiving",
-                                                      "transmitting", "receiving"}));
+    EXPECT_EQ(sound.played, (std::vector<std::string>{"transmitting", "receiving", "transmitting",
+                                                      "receiving", "transmitting", "receiving"}));
 
     // An unkey that cannot be delivered leaves the indicator red: nothing to tell until the line's own
     // unkey goes out.
@@ -98,9 +98,9 @@ TEST_F(TransmitCuesTest, EveryChangeOfWhatTheIndicatorShowsSoundsOneCueWhateverM
     EXPECT_EQ(form.line().state(), RadioLine::State::Receiving);
     form.hostRequest(0, 1);
     form.unload();  // the unkey at shut-down
-    EXPECT_EQ(sound.played, (std::vector<std::string>{"transmitting", "receiving", "transmitting", "receiving",
-                                                      "transmitting", "receiving", "transmitting", "receiving",
-                                                      "transmitting", "receiving"}));
+    EXPECT_EQ(sound.played, (std::vector<std::string>{
+                                "transmitting", "receiving", "transmitting", "receiving", "transmitting",
+                                "receiving", "transmitting", "receiving", "transmitting", "receiving"}));
     const auto lines = cueLines();
     EXPECT_EQ(lines.size(), 10U);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "cue: transmitting"), 5);
@@ -162,8 +162,9 @@ TEST_F(TransmitCuesTest, MissingTaskbarIsLoggedOnceAndNothingElseChanges) {
     log.failing.insert("markTransmitting");
     form.taskbarButtonCreated();
     form.hostRequest(0, 0);
-    EXPECT_EQ(cueLines(), std::vector<std::string>{
-                              "taskbar: no transmit mark on the button: connectTaskbar told to fail [code 4242]"});
+    EXPECT_EQ(cueLines(),
+              std::vector<std::string>{
+                  "taskbar: no transmit mark on the button: connectTaskbar told to fail [code 4242]"});
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }

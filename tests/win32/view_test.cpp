@@ -79,9 +79,8 @@ class ViewTest : public ::testing::Test {
         window.setQuitOnDestroy(false);
         windowSystem = std::make_unique<win32::Win32WindowSystem>(hwnd);
         hostLink = std::make_unique<win32::Win32HostLink>(hwnd, hostMessages);
-        form = std::make_unique<MainForm>(
-            MainForm::Platform{port, store, *windowSystem, messages, *hostLink, events, timer, operatorUi,
-                              sound, taskbar});
+        form = std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, *hostLink,
+                                                             events, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [this](std::int32_t request, std::int32_t state) {
             form->ptt(request, state);
         };
