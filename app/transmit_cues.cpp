@@ -52,33 +52,30 @@ void TransmitCues::logTaskbarFailure() noexcept {
     }
 }
 
-// "cue: transmitting"; a cue that cannot be played says why the first time, and only "not played"
-// after that, so that a sound device gone for the day does not fill the log with its reason.
+// "cue: transmitting", for every cue handed to the sound; one that cannot be played says why once,
+// so that a sound device gone for the day does not fill the log.
 void TransmitCues::play() noexcept {
-    const std::string_view what = red_ ? "cue: transmitting" : "cue: receiving";
+    log_.add(red_ ? "cue: transmitting" : "cue: receiving");
     try {
         std::vector<std::uint8_t>& wave = red_ ? transmitWave_ : receiveWave_;
         if (wave.empty()) wave = red_ ? cue_waves::transmitting() : cue_waves::receiving();
         sound_.play(wave);
-        log_.add(what);
     } catch (const std::exception& failure) {
-        logFailure(soundFailureLogged_, what, ": not played", failure);
+        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", failure);
     } catch (...) {
-        logFailure(soundFailureLogged_, what, ": not played", unexpectedFailure());
+        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", unexpectedFailure());
     }
 }
 
-// "what: because", with the reason the first time only.
-void TransmitCues::logFailure(bool& explained, std::string_view what, std::string_view because,
+// "what because: why", logged once.
+void TransmitCues::logFailure(bool& logged, std::string_view what, std::string_view because,
                               const std::exception& failure) noexcept {
+    logged = true;
     try {
         eventText_.assign(what);
         eventText_ += because;
-        if (!explained) {
-            eventText_ += ": ";
-            appendFailure(eventText_, failure);
-        }
-        explained = true;
+        eventText_ += ": ";
+        appendFailure(eventText_, failure);
         log_.add(eventText_);
     } catch (...) {
         // Out of memory: the event is lost and nothing else.

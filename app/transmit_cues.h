@@ -35,7 +35,7 @@ class TransmitCues {
     void mark() noexcept;
     // Inside a catch: the failure in force, logged once.
     void logTaskbarFailure() noexcept;
-    void logFailure(bool& explained, std::string_view what, std::string_view because,
+    void logFailure(bool& logged, std::string_view what, std::string_view because,
                     const std::exception& failure) noexcept;
 
     CueSound& sound_;

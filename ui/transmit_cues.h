@@ -5,8 +5,9 @@
 
 namespace zelt {
 
-// Plays a short sound from a WAV image in memory, without waiting for it to end; a sound still
-// playing is cut off by the next. Throws Failure when the sound cannot be played.
+// Plays a short sound from a WAV image in memory, without waiting for it at all; a sound still
+// playing is cut off by the next. Throws Failure when a cue cannot be played: this one, or, where
+// sounds are played on a thread of their own, the one before.
 class CueSound {
   public:
     virtual ~CueSound() = default;

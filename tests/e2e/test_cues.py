@@ -40,9 +40,10 @@ class TransmitCues(OperatorTestCase):
         self.assertSent(self.bench.send(0, 1))
         self.assertRadio(1, PTT_ON + PTT_OFF + PTT_OFF + PTT_ON + PTT_OFF + PTT_ON)
         lines = texts(log_file.read_text(encoding="utf-8").splitlines())
-        # Where Wine cannot play it, the first cue says why and the others only "not played".
-        cues = [line.split(":")[1].strip() for line in lines if line.startswith("cue: ")]
-        self.assertEqual(cues, ["receiving", "transmitting", "receiving"], lines)
+        cues = [line for line in lines if line.startswith("cue: ")]
+        self.assertEqual([line for line in cues if "not played" not in line],
+                         ["cue: receiving", "cue: transmitting", "cue: receiving"], lines)
+        self.assertLessEqual(len(cues), 4, lines)  # where Wine cannot play them, said once
         self.assertFalse([line for line in lines if line.startswith("taskbar")])  # Wine's stub answers S_OK
         calls = []
         for _ in bench._deadline_loop(10.0, 0.05):

@@ -110,9 +110,9 @@ TEST_F(TransmitCuesTest, CueThatCannotBePlayedSaysWhyOnceAndTheRadioIsServed) {
     log.failing.insert("playCue");
     form.hostRequest(0, 1);
     form.hostRequest(0, 0);
-    EXPECT_EQ(linesStarting("cue: "),
-              (Texts{"cue: transmitting: not played: playCue told to fail [code 4242]",
-                     "cue: receiving: not played"}));
+    EXPECT_EQ(
+        linesStarting("cue"),
+        (Texts{"cue: transmitting", "cue: not played: playCue told to fail [code 4242]", "cue: receiving"}));
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
 }
 
