@@ -27,7 +27,8 @@ MainForm::MainForm(Platform platform)
       hostLink_(platform.hostLink),
       log_(platform.log),
       operatorUi_(platform.operatorUi),
-      limit_(line_, platform.timer, platform.log, platform.operatorUi) {
+      limit_(line_, platform.timer, platform.log, platform.operatorUi),
+      cues_(platform.sound, platform.taskbar, platform.log) {
     indicator.setFillColor(kGreen);
     line_.onStateChanged = [this](RadioLine::State state) { radioStateChanged(state); };
 
@@ -41,10 +42,12 @@ MainForm::MainForm(Platform platform)
 }
 
 // The indicator follows what the radio was last told: red while it is, or may still be, keyed. The
-// time limit counts the same keying.
+// time limit counts the same keying; the cues tell of it wherever the operator is. Every change
+// passes here, whoever made it.
 void MainForm::radioStateChanged(RadioLine::State state) noexcept {
     indicator.setFillColor(state == RadioLine::State::Receiving ? kGreen : kRed);
     limit_.follow(state);
+    cues_.follow(state);
 }
 
 void MainForm::ptt(std::int32_t request, std::int32_t state) {

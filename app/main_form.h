@@ -6,6 +6,7 @@
 
 #include "app/logged_platform.h"
 #include "app/radio_line.h"
+#include "app/transmit_cues.h"
 #include "app/transmit_limit.h"
 #include "common/event_log.h"
 #include "hostlink/host_link.h"
@@ -32,6 +33,8 @@ class MainForm {
         EventLog& log;
         Timer& timer;  // counts the transmit time limit
         OperatorUi& operatorUi;
+        CueSound& sound;         // the transmit cues, when the operator asks for them
+        TaskbarButton& taskbar;  // the transmit mark on the taskbar button
     };
 
     explicit MainForm(Platform platform);
@@ -94,6 +97,13 @@ class MainForm {
     std::uint32_t transmitLimit() const { return limit_.seconds(); }
     // The operator chose a limit (0 for off): stored at once, and in force from now. Never fails.
     void chooseTransmitLimit(std::uint32_t seconds) noexcept;
+    // Whether every change of the transmit state sounds its cue. Read at start-up; off by default.
+    bool soundOn() const { return cues_.soundOn(); }
+    // The operator turned the cues on or off: stored at once, and in force from now. Never fails.
+    void chooseSound(bool on) noexcept;
+    // Windows made the window's taskbar button, or made it again. Never fails.
+    void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(); }
+
     // The window's timer ran out. Never fails.
     void transmitTimerFired() noexcept;
 
@@ -151,6 +161,7 @@ class MainForm {
     EventLog& log_;
     OperatorUi& operatorUi_;
     TransmitLimit limit_;
+    TransmitCues cues_;
     bool loaded_ = false;
     float frameWidth_ = 0;
     std::string requestText_;  // "host: request 0, state 1", reused

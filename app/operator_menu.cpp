@@ -46,4 +46,14 @@ void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
     }
 }
 
+// As with the limit: the choice holds for this run even if the store refuses it.
+void MainForm::chooseSound(bool on) noexcept {
+    cues_.setSoundOn(on);
+    try {
+        saveSetting(store_, settings::kSound, on ? "1" : "0");
+    } catch (...) {
+        // Logged by the store on its way.
+    }
+}
+
 }  // namespace zelt

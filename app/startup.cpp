@@ -59,6 +59,8 @@ void MainForm::load() noexcept {
     trap.step([&] { collapse(); });
     trap.step([&] { layClickTargetOverIndicator(); });
 
+    // Optional: nothing stored, or anything but "1", leaves the changes silent.
+    trap.step([&] { cues_.setSoundOn(readSetting(store_, settings::kSound) == "1"); });
     // Optional: nothing stored leaves the transmitter untimed; so does a value not understood, which
     // is said once, so that an operator who typed "60.5" learns why nothing is timed.
     trap.step([&] {

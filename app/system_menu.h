@@ -9,6 +9,7 @@ namespace zelt {
 // What MainForm adds to its window's system menu, below the system's own items.
 namespace system_menu {
 inline constexpr std::string_view kTransmit = "Transmit";                  // checked while transmitting
+inline constexpr std::string_view kSound = "Sound on transmit change";     // checked while on
 inline constexpr std::string_view kTransmitLimit = "Transmit time limit";  // a submenu of the choices
 inline constexpr std::string_view kEventLog = "Event log...";
 inline constexpr std::string_view kAbout = "About zelt...";

@@ -14,6 +14,7 @@
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
+#include "ui/win32_taskbar_button.h"
 #include "ui/win32_timer.h"
 
 namespace zelt::win32 {
@@ -88,6 +89,11 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         hwnd_ = nullptr;
     }
     if (view_ == nullptr || hwnd_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // Registered at run time, so no case of the switch.
+    if (message == Win32TaskbarButton::buttonCreatedMessage() && message != 0) {
+        form_->taskbarButtonCreated();
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND:
             // A control's notification; from no control, a submenu item of the system menu or Enter.

@@ -18,8 +18,10 @@
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
 #include "ui/win32_apartment.h"
+#include "ui/win32_cue_sound.h"
 #include "ui/win32_message_dialog.h"
 #include "ui/win32_operator_ui.h"
+#include "ui/win32_taskbar_button.h"
 #include "ui/win32_timer.h"
 #include "ui/win32_window_system.h"
 
@@ -76,7 +78,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
         zelt::win32::Win32Timer timer(hwnd);
         zelt::win32::Win32OperatorUi operatorUi(hwnd, log);
-        zelt::MainForm form({radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi});
+        zelt::win32::Win32CueSound sound;
+        zelt::win32::Win32TaskbarButton taskbar(hwnd);
+        zelt::MainForm form(
+            {radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
             form.hostRequest(request, state);
         };

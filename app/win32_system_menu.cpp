@@ -31,6 +31,7 @@ SystemMenu::SystemMenu(HWND window, MainForm& form) : form_(form) {
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     append(menu_, MF_STRING, kTransmit, system_menu::kTransmit);
     // The submenu belongs to the system menu from here on, and goes with the window.
+    append(menu_, MF_STRING, kSound, system_menu::kSound);
     append(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(limits_), system_menu::kTransmitLimit);
     append(menu_, MF_STRING, kEventLog, system_menu::kEventLog);
     append(menu_, MF_STRING, kAbout, system_menu::kAbout);
@@ -40,6 +41,7 @@ void SystemMenu::opening() noexcept {
     if (menu_ == nullptr) return;
     try {
         CheckMenuItem(menu_, kTransmit, MF_BYCOMMAND | (form_.transmitting() ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu_, kSound, MF_BYCOMMAND | (form_.soundOn() ? MF_CHECKED : MF_UNCHECKED));
         showLimits();
     } catch (...) {
         // The menu shows what it showed last time.
@@ -69,6 +71,8 @@ bool SystemMenu::command(WPARAM id) noexcept {
     try {
         if (item == kTransmit) {
             form_.menuTransmit();
+        } else if (item == kSound) {
+            form_.chooseSound(!form_.soundOn());
         } else if (item == kEventLog) {
             form_.showEventLog();
         } else if (item == kAbout) {

@@ -10,15 +10,16 @@ class MainForm;
 
 namespace win32 {
 
-// MainForm's extras in its window's system menu (Alt+Space): "Transmit", the "Transmit time limit"
-// choices, "Event log..." and "About zelt...", below the system's own items. The window hands
-// this class the menu's messages; what each item does is MainForm's.
+// MainForm's extras in its window's system menu (Alt+Space): "Transmit", "Sound on transmit
+// change", the "Transmit time limit" choices, "Event log..." and "About zelt...", below the system's own
+// items. The window hands this class the menu's messages; what each item does is MainForm's.
 class SystemMenu {
   public:
     // Item ids: below 0xF000 and with the low four bits clear, as the system menu requires.
     static constexpr UINT kTransmit = 0x1010;
     static constexpr UINT kEventLog = 0x1020;
     static constexpr UINT kAbout = 0x1030;
+    static constexpr UINT kSound = 0x1040;
     static constexpr UINT kFirstLimit = 0x1100;  // the limit choices follow, kLimitStep apart
     static constexpr UINT kLimitStep = 0x10;
 

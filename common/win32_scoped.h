@@ -42,6 +42,32 @@ class ScopedGdiObj {
 
 using ScopedFont = ScopedGdiObj<HFONT>;
 using ScopedBrush = ScopedGdiObj<HBRUSH>;
+using ScopedPen = ScopedGdiObj<HPEN>;
+using ScopedBitmap = ScopedGdiObj<HBITMAP>;
+
+// Owns an icon made at run time (never a shared one from LoadIcon or LoadImage) and destroys it.
+class ScopedIcon {
+  public:
+    ScopedIcon() = default;
+    explicit ScopedIcon(HICON icon) : icon_(icon) {}
+    ~ScopedIcon() {
+        if (icon_ != nullptr) DestroyIcon(icon_);
+    }
+    ScopedIcon(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(ScopedIcon&& other) noexcept {
+        if (this != &other) {
+            if (icon_ != nullptr) DestroyIcon(icon_);
+            icon_ = std::exchange(other.icon_, nullptr);
+        }
+        return *this;
+    }
+
+    HICON get() const { return icon_; }
+
+  private:
+    HICON icon_ = nullptr;
+};
 
 // A window's device context (the screen's for no window), released again. Null when none was had.
 class ScopedGetDC {

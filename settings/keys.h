@@ -28,6 +28,8 @@ inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
 // Optional: the transmit time limit, a whole number of seconds; "0" or absent is off, and so is
 // anything else, which start-up logs as not understood.
 inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
+// Optional: "1" sounds a cue at every change of the transmit state; anything else or nothing is silent.
+inline constexpr SettingKey kSound{"Win", "Sound", "0"};
 }  // namespace settings
 
 inline std::string readSetting(SettingsStore& store, const SettingKey& key) {

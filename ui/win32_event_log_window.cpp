@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/win32_failure.h"
+#include "common/win32_scoped.h"
 #include "common/win32_text.h"
 #include "ui/win32_clipboard.h"
 #include "ui/win32_dpi.h"
@@ -26,22 +27,6 @@ constexpr SIZE kSmallest{260, 140};
 // this often, so that a flood of requests pays for no drawing of its own.
 constexpr UINT kRefreshMilliseconds = 100;
 constexpr UINT_PTR kRefreshTimer = 1;
-
-// A window's device context, given back at the end of the scope.
-class WindowDc {
-  public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND window_;
-    HDC dc_;
-};
 
 int scaled(int pixels, int dpi) {
     return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI);
@@ -138,8 +123,8 @@ void EventLogWindow::applyFont(int dpi) {
     widestLine_ = 0;
     longestChars_ = 0;
     const int count = static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
-    const WindowDc dc(list_);
-    const Selected font(dc.get(), font_.get());
+    const ScopedGetDC dc(list_);
+    const ScopedSelectObject font(dc.get(), font_.get());
     for (int i = 0; i < count; ++i) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(list_, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
         const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
@@ -181,8 +166,8 @@ void EventLogWindow::refresh() {
     const std::size_t dropping =
         std::min(kept, (kept + adding) - std::min(kept + adding, EventLog::kCapacity));
     for (std::size_t i = 0; i < dropping; ++i) SendMessageW(list_, LB_DELETESTRING, 0, 0);
-    const WindowDc dc(list_);
-    const Selected font(dc.get(), font_.get());
+    const ScopedGetDC dc(list_);
+    const ScopedSelectObject font(dc.get(), font_.get());
     std::string line;
     for (std::size_t i = log_.size() - adding; i < log_.size(); ++i) {
         line.clear();

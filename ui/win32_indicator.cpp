@@ -18,7 +18,10 @@ void paint(HWND window) {
     {
         const ScopedBrush fill{CreateSolidBrush(static_cast<COLORREF>(indicatorColor(window)))};
         const ScopedSelectObject brush(dc, fill.get());
-        const ScopedSelectObject pen(dc, GetStockObject(BLACK_PEN));
+        // The outline in the window-text colour, read at each paint: black in the usual scheme, and
+        // still seen in a dark high-contrast one (the system repaints every window when it changes).
+        const ScopedPen outline{CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT))};
+        const ScopedSelectObject pen(dc, outline.get() != nullptr ? outline.get() : GetStockObject(BLACK_PEN));
         Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
     }
     EndPaint(window, &ps);

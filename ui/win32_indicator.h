@@ -10,7 +10,8 @@
 namespace zelt::win32 {
 
 // The transmit indicator: a solid circle, as wide as the smaller side of its box and centred in it,
-// filled with its colour (0x00BBGGRR) and outlined by a one-pixel black pen.
+// filled with its colour (0x00BBGGRR) and outlined by a one-pixel pen of the system's window-text
+// colour.
 inline constexpr wchar_t kIndicatorClass[] = L"ZeltIndicator";
 
 void registerIndicatorClass(HINSTANCE instance);

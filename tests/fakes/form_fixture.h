@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "common/event_log.h"
 #include "fakes/fake_clock.h"
+#include "fakes/fake_cues.h"
 #include "fakes/fake_operator_ui.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
@@ -25,7 +26,9 @@ class FormFixture : public ::testing::Test {
     EventLog events{clock};
     FakeTimer timer{log};
     FakeOperatorUi operatorUi{log};
-    MainForm form{{port, store, window, messages, hostLink, events, timer, operatorUi}};
+    FakeCueSound sound{log};
+    FakeTaskbarButton taskbar{log};
+    MainForm form{{port, store, window, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
 
     FormFixture() {
         window.onDestroy = [this] { form.windowDestroyed(); };

@@ -25,6 +25,8 @@
 //                            prints one line per event as it comes, the object's value read at that
 //                            moment; first a line "ready" once listening; ends when FILE exists or
 //                            after SECONDS (default 60)
+//   zelt-probe taskbar-created   the taskbar made zelt's button ("TaskbarButtonCreated"), as
+//                            Windows' taskbar tells; Wine's does not
 //   zelt-probe syscommand ID posts WM_SYSCOMMAND ID (decimal or 0x-hex), as a system menu item does
 //   zelt-probe eventlog      the event log window: its place and its lines, oldest first
 //   zelt-probe eventlog-press Copy|Clear   presses that button of the event log window
@@ -570,6 +572,8 @@ int main(int argc, char** argv) {
         result = notify(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     } else if (command == "resume") {
         result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    } else if (command == "taskbar-created") {
+        result = notify(RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
     } else if (command == "syscommand" && argc > 2) {
         result = sysCommand(argv[2]);
     } else if (command == "show" && argc > 2) {
@@ -597,7 +601,7 @@ int main(int argc, char** argv) {
     if (result == 1) {
         std::fprintf(stderr,
                      "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|port-arrived NAME|"
-                     "port-removed NAME|suspend|resume|syscommand ID|"
+                     "port-removed NAME|suspend|resume|taskbar-created|syscommand ID|"
                      "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
                      "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }

@@ -42,7 +42,7 @@ class HostMessagesTest : public FormFixture {
 
 TEST_F(HostMessagesTest, StartUpRegistersTheMessageAndHooksTheWindowFirst) {
     FakeWindowSystem freshWindow{log};
-    MainForm other{{port, store, freshWindow, messages, hostLink, events, timer, operatorUi}};
+    MainForm other{{port, store, freshWindow, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
     log.calls.clear();
     other.load();
     EXPECT_EQ(log.calls.at(0), "registerMessage");

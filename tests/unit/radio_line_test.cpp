@@ -317,7 +317,7 @@ TEST_F(RadioLineFormTest, StalledLineTimeLimitMessageBoxPortChangeAndSessionEndT
 TEST_F(RadioLineFormTest, DeviceEventsBeforeStartUpHasOpenedThePortLeaveItAlone) {
     CallLog early;
     FakeSerialPort fresh{early};
-    MainForm unloaded{{fresh, store, window, messages, hostLink, events, timer, operatorUi}};
+    MainForm unloaded{{fresh, store, window, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
     unloaded.portArrived(1);
     unloaded.devicesChanged();
     unloaded.resumed();

@@ -20,6 +20,7 @@
 #include "common/event_log.h"
 #include "common/win32_text.h"
 #include "fakes/fake_clock.h"
+#include "fakes/fake_cues.h"
 #include "fakes/fake_operator_ui.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
@@ -60,6 +61,8 @@ class ViewTest : public ::testing::Test {
     EventLog events{clock};
     testing::FakeTimer timer{log};
     testing::FakeOperatorUi operatorUi{log};
+    testing::FakeCueSound sound{log};
+    testing::FakeTaskbarButton taskbar{log};
     HostMessages hostMessages;
     std::unique_ptr<win32::Win32HostLink> hostLink;
     win32::FormWindow window;
@@ -78,8 +81,8 @@ class ViewTest : public ::testing::Test {
         window.setQuitOnDestroy(false);
         windowSystem = std::make_unique<win32::Win32WindowSystem>(hwnd);
         hostLink = std::make_unique<win32::Win32HostLink>(hwnd, hostMessages);
-        form = std::make_unique<MainForm>(
-            MainForm::Platform{port, store, *windowSystem, messages, *hostLink, events, timer, operatorUi});
+        form = std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, *hostLink,
+                                                             events, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [this](std::int32_t request, std::int32_t state) {
             form->ptt(request, state);
         };

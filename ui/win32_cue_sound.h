@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "ui/transmit_cues.h"
+
+namespace zelt::win32 {
+
+// The cues through PlaySound, from memory, with no system sound standing in for one that cannot be
+// played. PlaySound is called on a thread of its own: even asynchronous, it waits for a sound still
+// playing to stop (under Wine a fifth of a second while the device opens), and neither the window
+// nor the host may wait for a sound. A failure is reported at the next cue.
+class Win32CueSound final : public CueSound {
+  public:
+    Win32CueSound();
+    ~Win32CueSound() override;
+    Win32CueSound(const Win32CueSound&) = delete;
+    Win32CueSound& operator=(const Win32CueSound&) = delete;
+
+    void play(const std::vector<std::uint8_t>& wave) override;
+
+  private:
+    void run();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<std::uint8_t> next_;  // the image to play next; empty when there is none
+    bool stopping_ = false;
+    std::atomic<DWORD> failed_{0};  // the Windows error of the last cue that failed
+    std::thread player_;
+};
+
+}  // namespace zelt::win32

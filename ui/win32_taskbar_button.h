@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shobjidl.h>
+
+#include <functional>
+
+#include "common/win32_scoped.h"
+#include "ui/transmit_cues.h"
+
+namespace zelt::win32 {
+
+// The transmit mark on the window's taskbar button: a small red disc over the program's icon,
+// described as "Transmitting" for screen readers. The window's own icon and caption never change.
+class Win32TaskbarButton final : public TaskbarButton {
+  public:
+    // Makes the taskbar object; the tests hand in one of their own.
+    using Maker = std::function<HRESULT(ITaskbarList3**)>;
+
+    // The window must be the taskbar button's, and the thread in a single-threaded apartment.
+    explicit Win32TaskbarButton(HWND window, Maker make = makeTaskbarList);
+    ~Win32TaskbarButton() override;
+    Win32TaskbarButton(const Win32TaskbarButton&) = delete;
+    Win32TaskbarButton& operator=(const Win32TaskbarButton&) = delete;
+
+    void connect() override;
+    void markTransmitting(bool transmitting) override;
+
+    // "TaskbarButtonCreated", which Windows sends the window once its button is there (again);
+    // 0 when it cannot be registered.
+    static UINT buttonCreatedMessage();
+    static HRESULT makeTaskbarList(ITaskbarList3** list);
+
+  private:
+    void disconnect() noexcept;
+    HICON mark();
+
+    HWND window_;
+    Maker make_;
+    ITaskbarList3* list_ = nullptr;
+    ScopedIcon mark_;  // drawn at the first use
+};
+
+// A red disc of the given size, drawn at run time, with soft edges; nullptr when it cannot be made.
+// The caller destroys it.
+HICON makeTransmitMark(int size);
+
+}  // namespace zelt::win32
