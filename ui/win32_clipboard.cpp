@@ -30,7 +30,7 @@ void copyToClipboard(HWND owner, const std::wstring& text) {
     CopyMemory(target, text.c_str(), bytes);
     GlobalUnlock(memory.get());
     // The clipboard owns the memory once it took it.
-    if (SetClipboardData(CF_UNICODETEXT, memory.get()) != nullptr) memory.release();
+    if (SetClipboardData(CF_UNICODETEXT, memory.get()) != nullptr) static_cast<void>(memory.release());
 }
 
 }  // namespace zelt::win32
