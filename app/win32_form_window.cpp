@@ -90,7 +90,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (view_ == nullptr || hwnd_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     // Registered at run time, so no case of the switch.
-    if (message == Win32TaskbarButton::buttonCreatedMessage() && message != 0) {
+    if (message == TaskbarButton::buttonCreatedMessage() && message != 0) {
         form_->taskbarButtonCreated();
         return 0;
     }
@@ -110,7 +110,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (systemMenu_ != nullptr) systemMenu_->opening();
             break;
         case WM_TIMER:
-            if (wParam != Win32Timer::kId) break;
+            if (wParam != Timer::kId) break;
             form_->transmitTimerFired();
             return 0;
         case WM_NEXTDLGCTL:
@@ -219,7 +219,7 @@ void FormWindow::deviceChanged(WPARAM event, LPARAM data) {
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
     const std::optional<std::wstring> name = portName(data);
     if (!name) return;  // not a port: a disk, a volume, an interface
-    const std::optional<std::int16_t> number = Win32SerialPort::portNumberOfName(*name);
+    const std::optional<std::int16_t> number = SerialPort::portNumberOfName(*name);
     if (!number) {
         form_->devicesChanged();
     } else if (event == DBT_DEVICEARRIVAL) {

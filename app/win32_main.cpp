@@ -51,9 +51,9 @@ int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
     try {
         // The event log comes first, so that it is there for everything that follows, and goes last.
-        zelt::win32::Win32Clock clock;
+        zelt::win32::Clock clock;
         zelt::EventLog log(clock);
-        zelt::win32::Win32AppendFile logFile;
+        zelt::win32::AppendFile logFile;
         zelt::EventLogFile logFileWriter(log, logFile, clock);
         const zelt::CommandLine commandLine =
             zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
@@ -70,16 +70,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
 
-        zelt::Win32SerialPort radioPort;
-        zelt::Win32RegistryStore store;
-        zelt::win32::Win32WindowSystem windowSystem(hwnd);
-        zelt::win32::Win32MessageDialog messages(hwnd);
+        zelt::win32::SerialPort radioPort;
+        zelt::win32::RegistryStore store;
+        zelt::win32::WindowSystem windowSystem(hwnd);
+        zelt::win32::MessageDialog messages(hwnd);
         zelt::HostMessages hostMessages;
-        zelt::win32::Win32HostLink hostLink(hwnd, hostMessages);
-        zelt::win32::Win32Timer timer(hwnd);
-        zelt::win32::Win32OperatorUi operatorUi(hwnd, log);
-        zelt::win32::Win32CueSound sound;
-        zelt::win32::Win32TaskbarButton taskbar(hwnd);
+        zelt::win32::HostLink hostLink(hwnd, hostMessages);
+        zelt::win32::Timer timer(hwnd);
+        zelt::win32::OperatorUi operatorUi(hwnd, log);
+        zelt::win32::CueSound sound;
+        zelt::win32::TaskbarButton taskbar(hwnd);
         zelt::MainForm form(
             {radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {

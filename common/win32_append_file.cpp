@@ -8,11 +8,11 @@
 
 namespace zelt::win32 {
 
-void Win32AppendFile::HandleCloser::operator()(void* handle) const noexcept {
+void AppendFile::HandleCloser::operator()(void* handle) const noexcept {
     CloseHandle(handle);
 }
 
-void Win32AppendFile::open(const std::string& path) {
+void AppendFile::open(const std::string& path) {
     // Read access only to look at the last byte: every write still goes to the end.
     HANDLE raw =
         CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
@@ -21,7 +21,7 @@ void Win32AppendFile::open(const std::string& path) {
     handle_.reset(raw);
 }
 
-void Win32AppendFile::append(std::string_view text) {
+void AppendFile::append(std::string_view text) {
     if (!handle_) throw Failure(failure_code::kUnexpected, "the file is not open");
     DWORD written = 0;
     if (!WriteFile(handle_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
@@ -30,7 +30,7 @@ void Win32AppendFile::append(std::string_view text) {
     if (written != text.size()) throwError(ERROR_WRITE_FAULT, "WriteFile");
 }
 
-bool Win32AppendFile::endsMidLine() {
+bool AppendFile::endsMidLine() {
     if (!handle_) throw Failure(failure_code::kUnexpected, "the file is not open");
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle_.get(), &size)) throwLastError("GetFileSizeEx");

@@ -4,14 +4,14 @@
 
 namespace zelt::win32 {
 
-LocalTime Win32Clock::now() noexcept {
+LocalTime Clock::now() noexcept {
     SYSTEMTIME time{};
     GetLocalTime(&time);
     return LocalTime{time.wYear,   time.wMonth,  time.wDay,         time.wHour,
                      time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
-std::uint64_t Win32Clock::steadyMilliseconds() noexcept {
+std::uint64_t Clock::steadyMilliseconds() noexcept {
     return GetTickCount64();
 }
 

@@ -6,19 +6,19 @@ namespace zelt::win32 {
 namespace {
 
 // The one link whose window the procedure serves.
-Win32HostLink* g_link = nullptr;
+HostLink* g_link = nullptr;
 
 }  // namespace
 
-Win32HostLink::Win32HostLink(HWND window, HostMessages& messages) : window_(window), messages_(messages) {
+HostLink::HostLink(HWND window, HostMessages& messages) : window_(window), messages_(messages) {
     g_link = this;
 }
 
-Win32HostLink::~Win32HostLink() {
+HostLink::~HostLink() {
     if (g_link == this) g_link = nullptr;
 }
 
-void Win32HostLink::registerMessage() {
+void HostLink::registerMessage() {
     const UINT message = RegisterWindowMessageA(kPttMessageName);
     if (message == 0) throwLastError("RegisterWindowMessageA");
     messages_.setMessage(message);
@@ -27,14 +27,14 @@ void Win32HostLink::registerMessage() {
     ChangeWindowMessageFilterEx(window_, message, MSGFLT_ALLOW, nullptr);
 }
 
-void Win32HostLink::hookWindow() {
+void HostLink::hookWindow() {
     const auto previous = GetWindowLongPtrW(window_, GWLP_WNDPROC);
     previous_ = reinterpret_cast<WNDPROC>(previous);
     windowGone_ = false;
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32HostLink::subclassProc));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostLink::subclassProc));
 }
 
-LRESULT CALLBACK Win32HostLink::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HostLink::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         if (g_link != nullptr) return g_link->handle(window, message, wParam, lParam);
     } catch (...) {
@@ -44,7 +44,7 @@ LRESULT CALLBACK Win32HostLink::subclassProc(HWND window, UINT message, WPARAM w
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Win32HostLink::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HostLink::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const WNDPROC previous = previous_;
     auto forward = [&]() -> std::intptr_t {
         if (previous == nullptr) return DefWindowProcW(window, message, wParam, lParam);

@@ -10,12 +10,12 @@ namespace zelt::win32 {
 // The host link on the main window: RegisterWindowMessageA for the message (the name is ANSI in
 // both programs) and a subclassing procedure installed with the wide calls, so the window stays
 // a Unicode window. There is one per program; it must outlive the window's last message.
-class Win32HostLink final : public HostLink {
+class HostLink final : public zelt::HostLink {
   public:
-    Win32HostLink(HWND window, HostMessages& messages);
-    ~Win32HostLink() override;
-    Win32HostLink(const Win32HostLink&) = delete;
-    Win32HostLink& operator=(const Win32HostLink&) = delete;
+    HostLink(HWND window, HostMessages& messages);
+    ~HostLink() override;
+    HostLink(const HostLink&) = delete;
+    HostLink& operator=(const HostLink&) = delete;
 
     void registerMessage() override;
     void hookWindow() override;

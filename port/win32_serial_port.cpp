@@ -8,11 +8,8 @@
 #include "common/failure.h"
 #include "common/win32_failure.h"
 
-namespace zelt {
+namespace zelt::win32 {
 namespace {
-
-using win32::throwError;
-using win32::throwLastError;
 
 BYTE parityCode(Parity parity) {
     switch (parity) {
@@ -114,13 +111,13 @@ bool stillQueued(HANDLE handle) {
 
 }  // namespace
 
-void Win32SerialPort::HandleCloser::operator()(void* handle) const noexcept {
+void SerialPort::HandleCloser::operator()(void* handle) const noexcept {
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
-Win32SerialPort::~Win32SerialPort() = default;
+SerialPort::~SerialPort() = default;
 
-void Win32SerialPort::open(std::int16_t number, const LineSettings& settings, ControlLines lines) {
+void SerialPort::open(std::int16_t number, const LineSettings& settings, ControlLines lines) {
     if (number < 1 || number > kHighestPort) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
     }
@@ -147,14 +144,14 @@ void Win32SerialPort::open(std::int16_t number, const LineSettings& settings, Co
 
 // The handle of a device that was pulled out, or reset, stays open, but the driver no longer
 // answers for it: asking for the line's state is the cheapest question that reaches the device.
-bool Win32SerialPort::answers() const {
+bool SerialPort::answers() const {
     if (!isOpen()) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
     return GetCommState(handle_.get(), &dcb) != FALSE;
 }
 
-std::size_t Win32SerialPort::write(std::string_view bytes) {
+std::size_t SerialPort::write(std::string_view bytes) {
     if (!isOpen()) throw Failure(failure_code::kPortNotOpen, "the port is not open");
     if (bytes.empty()) return 0;
     if (bytes.size() > std::numeric_limits<DWORD>::max()) {
@@ -184,8 +181,8 @@ std::size_t Win32SerialPort::write(std::string_view bytes) {
 }
 
 // Best effort: a driver that refuses keeps the timeout it has, which is bounded either way.
-void Win32SerialPort::setWriteTimeout(std::uint32_t milliseconds) {
+void SerialPort::setWriteTimeout(std::uint32_t milliseconds) {
     setTimeouts(handle_.get(), milliseconds);
 }
 
-}  // namespace zelt
+}  // namespace zelt::win32

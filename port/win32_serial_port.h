@@ -10,11 +10,11 @@
 
 #include "port/serial_port.h"
 
-namespace zelt {
+namespace zelt::win32 {
 
 // The radio's serial port over the Win32 communications API. The destructor releases an open
 // port, since the program may end without closing it.
-class Win32SerialPort final : public SerialPort {
+class SerialPort final : public zelt::SerialPort {
   public:
     // How long a write may wait for the driver to take its bytes.
     static constexpr std::uint32_t kWriteTimeoutMs = 1000;
@@ -23,10 +23,10 @@ class Win32SerialPort final : public SerialPort {
     // returns with the first write that goes through whole.
     static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
-    Win32SerialPort() = default;
-    ~Win32SerialPort() override;
-    Win32SerialPort(const Win32SerialPort&) = delete;
-    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+    SerialPort() = default;
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
 
     void open(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
     void close() override { handle_.reset(); }
@@ -58,4 +58,4 @@ class Win32SerialPort final : public SerialPort {
     bool stalled_ = false;  // the last write came back short
 };
 
-}  // namespace zelt
+}  // namespace zelt::win32

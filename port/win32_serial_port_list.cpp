@@ -10,10 +10,8 @@
 #include "common/win32_scoped.h"
 
 // Which serial ports the machine has, for the port list, and which port a device's name stands for.
-namespace zelt {
+namespace zelt::win32 {
 namespace {
-
-using win32::throwError;
 
 void sortUnique(std::vector<std::int16_t>& numbers) {
     std::sort(numbers.begin(), numbers.end());
@@ -28,12 +26,12 @@ std::wstring deviceName(const std::vector<wchar_t>& data, DWORD bytes) {
 
 }  // namespace
 
-std::vector<std::int16_t> Win32SerialPort::presentPorts() const {
+std::vector<std::int16_t> SerialPort::presentPorts() const {
     if (auto ports = portsFromCommPortsApi()) return *ports;
     return portsFromDeviceMap();
 }
 
-std::optional<std::vector<std::int16_t>> Win32SerialPort::portsFromCommPortsApi() {
+std::optional<std::vector<std::int16_t>> SerialPort::portsFromCommPortsApi() {
     const auto function = win32::optionalFunctions().getCommPorts;
     if (function == nullptr) return std::nullopt;
     std::vector<ULONG> found(32);
@@ -59,7 +57,7 @@ std::optional<std::vector<std::int16_t>> Win32SerialPort::portsFromCommPortsApi(
     return std::nullopt;
 }
 
-std::vector<std::int16_t> Win32SerialPort::portsFromDeviceMap() {
+std::vector<std::int16_t> SerialPort::portsFromDeviceMap() {
     win32::ScopedHKEY key;
     const LSTATUS opened =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, key.out());
@@ -91,7 +89,7 @@ std::vector<std::int16_t> Win32SerialPort::portsFromDeviceMap() {
     return ports;
 }
 
-std::optional<std::int16_t> Win32SerialPort::portNumberOfName(std::wstring_view name) {
+std::optional<std::int16_t> SerialPort::portNumberOfName(std::wstring_view name) {
     constexpr std::wstring_view prefix = L"COM";
     if (name.size() <= prefix.size() || name.size() > prefix.size() + 3) return std::nullopt;
     if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
@@ -106,4 +104,4 @@ std::optional<std::int16_t> Win32SerialPort::portNumberOfName(std::wstring_view 
     return static_cast<std::int16_t>(number);
 }
 
-}  // namespace zelt
+}  // namespace zelt::win32

@@ -15,7 +15,7 @@
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 
-namespace zelt {
+namespace zelt::win32 {
 namespace {
 
 std::wstring sectionPath(std::string_view application, std::string_view section) {
@@ -55,8 +55,8 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
 
 }  // namespace
 
-std::string Win32RegistryStore::read(std::string_view application, std::string_view section,
-                                     std::string_view key, std::string_view defaultText) {
+std::string RegistryStore::read(std::string_view application, std::string_view section, std::string_view key,
+                                std::string_view defaultText) {
     win32::ScopedHKEY sectionKey;
     const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0,
                                          KEY_QUERY_VALUE, sectionKey.out());
@@ -71,8 +71,8 @@ std::string Win32RegistryStore::read(std::string_view application, std::string_v
     return win32::toUtf8(*value);
 }
 
-void Win32RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
-                              std::string_view text) {
+void RegistryStore::save(std::string_view application, std::string_view section, std::string_view key,
+                         std::string_view text) {
     const std::wstring value = win32::toUtf16(text);
     if (value.size() >= MAXDWORD / sizeof(wchar_t)) {
         win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
@@ -91,4 +91,4 @@ void Win32RegistryStore::save(std::string_view application, std::string_view sec
     if (set != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(set), "RegSetValueExW");
 }
 
-}  // namespace zelt
+}  // namespace zelt::win32

@@ -5,12 +5,12 @@
 
 #include "settings/settings_store.h"
 
-namespace zelt {
+namespace zelt::win32 {
 
 // The settings store in the current user's registry: one REG_SZ value per key, named as the key,
 // under HKEY_CURRENT_USER\Software\<application>\<section>. Texts are UTF-8 in the program and
 // UTF-16 in the registry. Failures carry the Win32 error code.
-class Win32RegistryStore : public SettingsStore {
+class RegistryStore : public SettingsStore {
   public:
     // A missing section or key gives the default; a value of any type but REG_SZ is a failure.
     std::string read(std::string_view application, std::string_view section, std::string_view key,
@@ -19,4 +19,4 @@ class Win32RegistryStore : public SettingsStore {
               std::string_view text) override;
 };
 
-}  // namespace zelt
+}  // namespace zelt::win32

@@ -8,9 +8,9 @@
 
 namespace zelt::win32 {
 
-Win32CueSound::Win32CueSound() : player_([this] { run(); }) {}
+CueSound::CueSound() : player_([this] { run(); }) {}
 
-Win32CueSound::~Win32CueSound() {
+CueSound::~CueSound() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -20,7 +20,7 @@ Win32CueSound::~Win32CueSound() {
 }
 
 // Only the newest cue waiting is played: one that a quicker change made stale is dropped.
-void Win32CueSound::play(const std::vector<std::uint8_t>& wave) {
+void CueSound::play(const std::vector<std::uint8_t>& wave) {
     if (const DWORD error = failed_.exchange(0); error != 0) {
         throwError(error, "the sound could not be played");
     }
@@ -32,7 +32,7 @@ void Win32CueSound::play(const std::vector<std::uint8_t>& wave) {
 }
 
 // The image played stays here until the next one: PlaySound reads it while the sound plays.
-void Win32CueSound::run() {
+void CueSound::run() {
     std::vector<std::uint8_t> playing;
     std::unique_lock lock(mutex_);
     for (;;) {

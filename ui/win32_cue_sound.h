@@ -17,12 +17,12 @@ namespace zelt::win32 {
 // played. PlaySound is called on a thread of its own: even asynchronous, it waits for a sound still
 // playing to stop (under Wine a fifth of a second while the device opens), and neither the window
 // nor the host may wait for a sound. A failure is reported at the next cue.
-class Win32CueSound final : public CueSound {
+class CueSound final : public zelt::CueSound {
   public:
-    Win32CueSound();
-    ~Win32CueSound() override;
-    Win32CueSound(const Win32CueSound&) = delete;
-    Win32CueSound& operator=(const Win32CueSound&) = delete;
+    CueSound();
+    ~CueSound() override;
+    CueSound(const CueSound&) = delete;
+    CueSound& operator=(const CueSound&) = delete;
 
     void play(const std::vector<std::uint8_t>& wave) override;
 

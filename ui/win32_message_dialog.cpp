@@ -4,7 +4,7 @@
 
 namespace zelt::win32 {
 
-void Win32MessageDialog::show(const std::string& text) {
+void MessageDialog::show(const std::string& text) {
     const HWND owner = IsWindow(owner_) ? owner_ : nullptr;
     MessageBoxW(owner, toUtf16(text).c_str(), nullptr, MB_OK);
 }

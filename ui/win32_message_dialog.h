@@ -10,9 +10,9 @@ namespace zelt::win32 {
 
 // The system's message box, owned by MainForm's window: the text, OK only, no icon, the system's
 // default title.
-class Win32MessageDialog : public MessageDialog {
+class MessageDialog : public zelt::MessageDialog {
   public:
-    explicit Win32MessageDialog(HWND owner) : owner_(owner) {}
+    explicit MessageDialog(HWND owner) : owner_(owner) {}
     void show(const std::string& text) override;
 
   private:

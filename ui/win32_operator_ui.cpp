@@ -4,15 +4,15 @@
 
 namespace zelt::win32 {
 
-void Win32OperatorUi::beep() noexcept {
+void OperatorUi::beep() noexcept {
     MessageBeep(MB_ICONWARNING);
 }
 
-void Win32OperatorUi::showEventLog() {
+void OperatorUi::showEventLog() {
     logWindow_.show();
 }
 
-void Win32OperatorUi::showAbout(const std::string& text) {
+void OperatorUi::showAbout(const std::string& text) {
     const HWND owner = IsWindow(owner_) ? owner_ : nullptr;
     MessageBoxW(owner, toUtf16(text).c_str(), L"About zelt", MB_OK | MB_ICONINFORMATION);
 }

@@ -11,9 +11,9 @@
 namespace zelt::win32 {
 
 // The sound, the event log window and the About box, all owned by MainForm's window.
-class Win32OperatorUi final : public OperatorUi {
+class OperatorUi final : public zelt::OperatorUi {
   public:
-    Win32OperatorUi(HWND owner, EventLog& log) : owner_(owner), logWindow_(log, owner) {}
+    OperatorUi(HWND owner, EventLog& log) : owner_(owner), logWindow_(log, owner) {}
 
     void beep() noexcept override;
     void showEventLog() override;

@@ -60,28 +60,28 @@ HICON makeTransmitMark(int size) {
     return CreateIconIndirect(&parts);  // copies both bitmaps
 }
 
-Win32TaskbarButton::Win32TaskbarButton(HWND window, Maker make) : window_(window), make_(std::move(make)) {
+TaskbarButton::TaskbarButton(HWND window, Maker make) : window_(window), make_(std::move(make)) {
     // Run as administrator, the window would not hear from the taskbar, which runs as the user.
     const UINT created = buttonCreatedMessage();
     if (created != 0) ChangeWindowMessageFilterEx(window_, created, MSGFLT_ALLOW, nullptr);
 }
 
-Win32TaskbarButton::~Win32TaskbarButton() {
+TaskbarButton::~TaskbarButton() {
     disconnect();
 }
 
-UINT Win32TaskbarButton::buttonCreatedMessage() {
+UINT TaskbarButton::buttonCreatedMessage() {
     static const UINT message = RegisterWindowMessageW(L"TaskbarButtonCreated");
     return message;
 }
 
-HRESULT Win32TaskbarButton::makeTaskbarList(ITaskbarList3** list) {
+HRESULT TaskbarButton::makeTaskbarList(ITaskbarList3** list) {
     return CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                             reinterpret_cast<void**>(list));
 }
 
 // The taskbar may have restarted: the object of the old one is let go of.
-void Win32TaskbarButton::connect() {
+void TaskbarButton::connect() {
     disconnect();
     ITaskbarList3* list = nullptr;
     const HRESULT made = make_(&list);
@@ -94,20 +94,21 @@ void Win32TaskbarButton::connect() {
     list_ = list;
 }
 
-void Win32TaskbarButton::disconnect() noexcept {
+void TaskbarButton::disconnect() noexcept {
     if (list_ != nullptr) std::exchange(list_, nullptr)->Release();
 }
 
-void Win32TaskbarButton::markTransmitting(bool transmitting) {
+void TaskbarButton::markTransmitting(bool transmitting) {
     if (list_ == nullptr) return;
     HICON icon = transmitting ? mark() : nullptr;
     const HRESULT result = list_->SetOverlayIcon(window_, icon, transmitting ? L"Transmitting" : nullptr);
     if (FAILED(result)) throwResult(result, "the taskbar refused the mark");
 }
 
-HICON Win32TaskbarButton::mark() {
+HICON TaskbarButton::mark() {
     if (mark_.get() == nullptr) mark_ = ScopedIcon(makeTransmitMark(GetSystemMetrics(SM_CXSMICON)));
-    if (mark_.get() == nullptr) throw Failure(failure_code::kUnexpected, "the transmit mark could not be drawn");
+    if (mark_.get() == nullptr)
+        throw Failure(failure_code::kUnexpected, "the transmit mark could not be drawn");
     return mark_.get();
 }
 

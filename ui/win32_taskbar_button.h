@@ -13,16 +13,16 @@ namespace zelt::win32 {
 
 // The transmit mark on the window's taskbar button: a small red disc over the program's icon,
 // described as "Transmitting" for screen readers. The window's own icon and caption never change.
-class Win32TaskbarButton final : public TaskbarButton {
+class TaskbarButton final : public zelt::TaskbarButton {
   public:
     // Makes the taskbar object; the tests hand in one of their own.
     using Maker = std::function<HRESULT(ITaskbarList3**)>;
 
     // The window must be the taskbar button's, and the thread in a single-threaded apartment.
-    explicit Win32TaskbarButton(HWND window, Maker make = makeTaskbarList);
-    ~Win32TaskbarButton() override;
-    Win32TaskbarButton(const Win32TaskbarButton&) = delete;
-    Win32TaskbarButton& operator=(const Win32TaskbarButton&) = delete;
+    explicit TaskbarButton(HWND window, Maker make = makeTaskbarList);
+    ~TaskbarButton() override;
+    TaskbarButton(const TaskbarButton&) = delete;
+    TaskbarButton& operator=(const TaskbarButton&) = delete;
 
     void connect() override;
     void markTransmitting(bool transmitting) override;

@@ -4,12 +4,12 @@
 
 namespace zelt::win32 {
 
-void Win32Timer::start(std::uint32_t milliseconds) {
+void Timer::start(std::uint32_t milliseconds) {
     // The same id replaces a timer already running, so there is only ever one.
     if (SetTimer(window_, kId, milliseconds, nullptr) == 0) throwLastError("SetTimer");
 }
 
-void Win32Timer::stop() noexcept {
+void Timer::stop() noexcept {
     KillTimer(window_, kId);
 }
 

@@ -6,9 +6,9 @@
 
 namespace zelt::win32 {
 
-Win32WindowSystem::Win32WindowSystem(HWND window) : window_(window) {}
+WindowSystem::WindowSystem(HWND window) : window_(window) {}
 
-RECT Win32WindowSystem::normalRect() const {
+RECT WindowSystem::normalRect() const {
     RECT rect{};
     if (IsIconic(window_)) {
         WINDOWPLACEMENT placement{};
@@ -21,7 +21,7 @@ RECT Win32WindowSystem::normalRect() const {
     return rect;
 }
 
-float Win32WindowSystem::clientWidth() {
+float WindowSystem::clientWidth() {
     const int dpi = windowDpi(window_);
     if (IsIconic(window_)) {
         const RECT normal = normalRect();
@@ -32,12 +32,12 @@ float Win32WindowSystem::clientWidth() {
     return layout::pixelsToTwips(client.right - client.left, dpi);
 }
 
-float Win32WindowSystem::outerWidth() {
+float WindowSystem::outerWidth() {
     const RECT normal = normalRect();
     return layout::pixelsToTwips(normal.right - normal.left, windowDpi(window_));
 }
 
-void Win32WindowSystem::setOuterWidth(float twips) {
+void WindowSystem::setOuterWidth(float twips) {
     const int pixels = layout::twipsToPixels(twips, windowDpi(window_));
     if (IsIconic(window_)) {
         WINDOWPLACEMENT placement{};
@@ -56,7 +56,7 @@ void Win32WindowSystem::setOuterWidth(float twips) {
     }
 }
 
-void Win32WindowSystem::setMinimized() {
+void WindowSystem::setMinimized() {
     if (!shown_) {
         startMinimized_ = true;  // taken at the first show
         return;
@@ -64,23 +64,23 @@ void Win32WindowSystem::setMinimized() {
     ShowWindow(window_, SW_MINIMIZE);
 }
 
-void Win32WindowSystem::setOnTop(bool onTop) {
+void WindowSystem::setOnTop(bool onTop) {
     // Place and size stay; the result is ignored, as a window that cannot change band stays put.
     SetWindowPos(window_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void Win32WindowSystem::destroy() {
+void WindowSystem::destroy() {
     if (!DestroyWindow(window_)) throwLastError("DestroyWindow");
 }
 
-void Win32WindowSystem::showFirst(int showCommand) {
+void WindowSystem::showFirst(int showCommand) {
     shown_ = true;
     ShowWindow(window_, startMinimized_ ? SW_SHOWMINNOACTIVE : firstShowCommand(showCommand));
     UpdateWindow(window_);
 }
 
 // A shortcut set to "Maximized" must not blow the fixed-size window up to the whole screen.
-int Win32WindowSystem::firstShowCommand(int launched) {
+int WindowSystem::firstShowCommand(int launched) {
     return launched == SW_SHOWMAXIMIZED || launched == SW_MAXIMIZE ? SW_SHOWNORMAL : launched;
 }
 

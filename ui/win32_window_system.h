@@ -8,9 +8,9 @@ namespace zelt::win32 {
 
 // MainForm's window as the core sees it, over one HWND. Widths are in twips at the window's dpi and
 // always those of the normal (restored) window, also while it is minimized.
-class Win32WindowSystem : public WindowSystem {
+class WindowSystem : public zelt::WindowSystem {
   public:
-    explicit Win32WindowSystem(HWND window);
+    explicit WindowSystem(HWND window);
 
     float clientWidth() override;
     float outerWidth() override;

@@ -23,7 +23,7 @@ class RegistryStoreTest : public ::testing::Test {
   protected:
     const std::string application = "ZELT-test-" + std::to_string(GetCurrentProcessId());
     const std::wstring applicationPath = L"Software\\" + widen(application);
-    Win32RegistryStore store;
+    win32::RegistryStore store;
 
     void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, applicationPath.c_str()); }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, applicationPath.c_str()); }

@@ -102,7 +102,7 @@ wineserver -p
 
 filtered=0
 if [[ $# -eq 0 ]]; then
-    set -- '--gtest_filter=Win32SerialPortTest.*:RadioPortTest.*:VanishingRadioTest.*'
+    set -- '--gtest_filter=SerialPortTest.*:RadioPortTest.*:VanishingRadioTest.*'
     filtered=1
 fi
 

@@ -43,8 +43,8 @@ std::int32_t failureCode(Body&& body) {
 
 // ---- Refusals that need no radio ----
 
-TEST(Win32SerialPortTest, StartsClosedAndRefusesPortNumbersThatNameNoPort) {
-    Win32SerialPort port;
+TEST(SerialPortTest, StartsClosedAndRefusesPortNumbersThatNameNoPort) {
+    win32::SerialPort port;
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.answers());
     for (const std::int16_t number : std::initializer_list<std::int16_t>{0, -1, 256, -32768, 32767}) {
@@ -55,15 +55,15 @@ TEST(Win32SerialPortTest, StartsClosedAndRefusesPortNumbersThatNameNoPort) {
     }
 }
 
-TEST(Win32SerialPortTest, WriteWhileClosedFailsAndClosingAClosedPortSucceeds) {
-    Win32SerialPort port;
+TEST(SerialPortTest, WriteWhileClosedFailsAndClosingAClosedPortSucceeds) {
+    win32::SerialPort port;
     EXPECT_EQ(failureCode([&] { port.write(kPttOn); }), failure_code::kPortNotOpen);
     port.close();
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST(Win32SerialPortTest, OpeningAnAbsentPortFailsWithTheSystemsCodeAndStaysClosed) {
-    Win32SerialPort port;
+TEST(SerialPortTest, OpeningAnAbsentPortFailsWithTheSystemsCodeAndStaysClosed) {
+    win32::SerialPort port;
     const std::int32_t code = failureCode([&] { port.open(200, settingsOf("4800,n,8,2"), {}); });
     EXPECT_GT(code, 0);
     EXPECT_NE(code, failure_code::kPortNotOpen);
@@ -75,25 +75,25 @@ TEST(Win32SerialPortTest, OpeningAnAbsentPortFailsWithTheSystemsCodeAndStaysClos
     EXPECT_NE(highest, failure_code::kInvalidPropertyValue);
 }
 
-TEST(Win32SerialPortTest, OnlyPlainComNamesNamePorts) {
-    EXPECT_EQ(Win32SerialPort::portNumberOfName(L"COM1"), 1);
-    EXPECT_EQ(Win32SerialPort::portNumberOfName(L"COM33"), 33);
-    EXPECT_EQ(Win32SerialPort::portNumberOfName(L"COM255"), 255);
+TEST(SerialPortTest, OnlyPlainComNamesNamePorts) {
+    EXPECT_EQ(win32::SerialPort::portNumberOfName(L"COM1"), 1);
+    EXPECT_EQ(win32::SerialPort::portNumberOfName(L"COM33"), 33);
+    EXPECT_EQ(win32::SerialPort::portNumberOfName(L"COM255"), 255);
     for (const wchar_t* name : {L"", L"COM", L"COM0", L"COM01", L"COM256", L"COM1000", L"COM-1", L"COM+1",
                                 L"COM3 ", L" COM3", L"com3", L"LPT1", L"CNCA0", L"\\Device\\Serial0"}) {
-        EXPECT_EQ(Win32SerialPort::portNumberOfName(name), std::nullopt) << name;
+        EXPECT_EQ(win32::SerialPort::portNumberOfName(name), std::nullopt) << name;
     }
 }
 
-TEST(Win32SerialPortTest, PresentPortsAreAscendingAndAsTheSystemListsThem) {
-    Win32SerialPort port;
+TEST(SerialPortTest, PresentPortsAreAscendingAndAsTheSystemListsThem) {
+    win32::SerialPort port;
     const std::vector<std::int16_t> ports = port.presentPorts();
     EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end()));
     EXPECT_EQ(std::adjacent_find(ports.begin(), ports.end()), ports.end());
     for (const std::int16_t number : ports) EXPECT_TRUE(number >= 1 && number <= 255) << number;
     // The comm-ports API answers where the system has it (not under Wine 8).
-    const auto fromApi = Win32SerialPort::portsFromCommPortsApi();
-    EXPECT_EQ(ports, fromApi ? *fromApi : Win32SerialPort::portsFromDeviceMap());
+    const auto fromApi = win32::SerialPort::portsFromCommPortsApi();
+    EXPECT_EQ(ports, fromApi ? *fromApi : win32::SerialPort::portsFromDeviceMap());
 }
 
 // A comm-ports API that lists 40 ports to 1 in descending order, one twice, and two numbers that
@@ -107,8 +107,8 @@ ULONG WINAPI fortyCommPorts(PULONG ports, ULONG size, PULONG count) {
     return ERROR_SUCCESS;
 }
 
-TEST(Win32SerialPortTest, ThePortsComeFromTheCommPortsApiWhereThereIsOneElseFromTheDeviceMap) {
-    Win32SerialPort port;
+TEST(SerialPortTest, ThePortsComeFromTheCommPortsApiWhereThereIsOneElseFromTheDeviceMap) {
+    win32::SerialPort port;
     {
         win32::OptionalFunctions withApi;
         withApi.getCommPorts = fortyCommPorts;
@@ -118,13 +118,13 @@ TEST(Win32SerialPortTest, ThePortsComeFromTheCommPortsApiWhereThereIsOneElseFrom
         EXPECT_EQ(port.presentPorts(), expected);
     }
     const testing::OptionalFunctionsAs windows7;
-    EXPECT_FALSE(Win32SerialPort::portsFromCommPortsApi());
-    EXPECT_EQ(port.presentPorts(), Win32SerialPort::portsFromDeviceMap());
+    EXPECT_FALSE(win32::SerialPort::portsFromCommPortsApi());
+    EXPECT_EQ(port.presentPorts(), win32::SerialPort::portsFromDeviceMap());
 }
 
 // Adds entries to the machine's serial device map; only where the runner says the map is a
 // throwaway one (a private Wine prefix).
-TEST(Win32SerialPortTest, DeviceMapEntriesCountOnlyForPlainComNames) {
+TEST(SerialPortTest, DeviceMapEntriesCountOnlyForPlainComNames) {
     if (std::getenv("ZELT_TEST_DEVICE_MAP_WRITABLE") == nullptr) {
         GTEST_SKIP() << "the device map is the machine's";
     }
@@ -136,7 +136,7 @@ TEST(Win32SerialPortTest, DeviceMapEntriesCountOnlyForPlainComNames) {
         RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
                        static_cast<DWORD>(data.size() * sizeof(wchar_t)));
     };
-    const std::vector<std::int16_t> before = Win32SerialPort::portsFromDeviceMap();
+    const std::vector<std::int16_t> before = win32::SerialPort::portsFromDeviceMap();
     put(L"zelt-test-1", REG_SZ, std::wstring(L"COM247\0junk", 11));
     put(L"zelt-test-2", REG_SZ, L"COM248");  // no terminator
     put(L"zelt-test-3", REG_SZ, std::wstring(L"COM249\0", 7));
@@ -144,7 +144,7 @@ TEST(Win32SerialPortTest, DeviceMapEntriesCountOnlyForPlainComNames) {
     put(L"zelt-test-5", REG_SZ, std::wstring(L"COM256\0", 7));
     put(L"zelt-test-6", REG_EXPAND_SZ, std::wstring(L"COM251\0", 7));
     put(L"zelt-test-7", REG_SZ, std::wstring(L"\0COM252", 7));
-    const std::vector<std::int16_t> after = Win32SerialPort::portsFromDeviceMap();
+    const std::vector<std::int16_t> after = win32::SerialPort::portsFromDeviceMap();
     for (const wchar_t* name : {L"zelt-test-1", L"zelt-test-2", L"zelt-test-3", L"zelt-test-4",
                                 L"zelt-test-5", L"zelt-test-6", L"zelt-test-7"}) {
         RegDeleteValueW(key, name);
@@ -253,7 +253,7 @@ class RadioPortTest : public ::testing::Test {
     std::optional<std::string> log_;
     std::optional<std::string> pause_;
     std::optional<std::string> vanish_;
-    Win32SerialPort port_;
+    win32::SerialPort port_;
 };
 
 TEST_F(RadioPortTest, OpensAndSendsPttBlocks) {
@@ -347,7 +347,7 @@ TEST_F(RadioPortTest, ClosesAndReopens) {
 
 TEST_F(RadioPortTest, ReleasesThePortWhenDestroyed) {
     {
-        Win32SerialPort first;
+        win32::SerialPort first;
         first.open(number_, settingsOf("4800,n,8,2"), {});
     }
     const std::size_t mark = receivedSoFar();
@@ -445,7 +445,7 @@ class ModemLineTest : public ::testing::Test {
 
     std::string folder_;
     std::int16_t number_ = 0;
-    Win32SerialPort port_;
+    win32::SerialPort port_;
 };
 
 TEST_F(ModemLineTest, BothLinesAreLowFromTheOpenAndAfterReopeningWithNewSettings) {

@@ -64,10 +64,10 @@ class ViewTest : public ::testing::Test {
     testing::FakeCueSound sound{log};
     testing::FakeTaskbarButton taskbar{log};
     HostMessages hostMessages;
-    std::unique_ptr<win32::Win32HostLink> hostLink;
+    std::unique_ptr<win32::HostLink> hostLink;
     win32::FormWindow window;
     HWND hwnd = nullptr;
-    std::unique_ptr<win32::Win32WindowSystem> windowSystem;
+    std::unique_ptr<win32::WindowSystem> windowSystem;
     std::unique_ptr<MainForm> form;
 
     void SetUp() override {
@@ -79,8 +79,8 @@ class ViewTest : public ::testing::Test {
         // Wine without an X display (and no null driver chosen) cannot make windows at all.
         if (hwnd == nullptr) GTEST_SKIP() << "no window can be created here (no display?)";
         window.setQuitOnDestroy(false);
-        windowSystem = std::make_unique<win32::Win32WindowSystem>(hwnd);
-        hostLink = std::make_unique<win32::Win32HostLink>(hwnd, hostMessages);
+        windowSystem = std::make_unique<win32::WindowSystem>(hwnd);
+        hostLink = std::make_unique<win32::HostLink>(hwnd, hostMessages);
         form = std::make_unique<MainForm>(MainForm::Platform{port, store, *windowSystem, messages, *hostLink,
                                                              events, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [this](std::int32_t request, std::int32_t state) {
