@@ -21,7 +21,8 @@ void paint(HWND window) {
         // The outline in the window-text colour, read at each paint: black in the usual scheme, and
         // still seen in a dark high-contrast one (the system repaints every window when it changes).
         const ScopedPen outline{CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT))};
-        const ScopedSelectObject pen(dc, outline.get() != nullptr ? outline.get() : GetStockObject(BLACK_PEN));
+        const ScopedSelectObject pen(dc,
+                                     outline.get() != nullptr ? outline.get() : GetStockObject(BLACK_PEN));
         Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
     }
     EndPaint(window, &ps);
