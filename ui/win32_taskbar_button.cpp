@@ -107,8 +107,9 @@ void TaskbarButton::markTransmitting(bool transmitting) {
 
 HICON TaskbarButton::mark() {
     if (mark_.get() == nullptr) mark_ = ScopedIcon(makeTransmitMark(GetSystemMetrics(SM_CXSMICON)));
-    if (mark_.get() == nullptr)
+    if (mark_.get() == nullptr) {
         throw Failure(failure_code::kUnexpected, "the transmit mark could not be drawn");
+    }
     return mark_.get();
 }
 
