@@ -237,12 +237,11 @@ std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam, Exposed
     Held& kept = clientArea ? exposed.client : exposed.frame;
     if (!kept) {
         IAccessible* standard = nullptr;
-        if (FAILED(CreateStdAccessibleObject(window, id, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&standard))) ||
-            standard == nullptr) {
-            return std::nullopt;
-        }
-        kept.reset(new Overlay(Held(standard), exposed.exposure, clientArea));
+        const HRESULT made =
+            CreateStdAccessibleObject(window, id, __uuidof(IAccessible), reinterpret_cast<void**>(&standard));
+        Held held(standard);
+        if (FAILED(made) || !held) return std::nullopt;
+        kept.reset(new Overlay(std::move(held), exposed.exposure, clientArea));
     }
     const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, kept.get());
     if (result < 0) return std::nullopt;  // the standard object then, without the facts
