@@ -10,9 +10,8 @@
 namespace zelt::win32 {
 namespace {
 
-// What a window exposes, shared by its procedure and by every object handed out for it. An object
-// may outlive its window; once the window is gone the facts are dropped, and the object passes
-// every question on to the standard object, which knows the window is gone.
+// What a window exposes, shared with its objects. An object may outlive its window: the facts are
+// then dropped, and every question goes to the standard object, which knows the window is gone.
 struct Exposure {
     std::function<AccessibleFacts()> facts;
     std::function<void()> act;
@@ -22,10 +21,6 @@ struct Releaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
 using Held = std::unique_ptr<IAccessible, Releaser>;
-
-bool isSelf(const VARIANT& child) {
-    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
-}
 
 HRESULT toBstr(const std::wstring& text, BSTR* out) {
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -173,12 +168,12 @@ class Overlay final : public IAccessible {
 
   private:
     ~Overlay() = default;
+    static bool isSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
     // The facts are asked for in these few functions only, each out of line: every question would
     // otherwise carry its own copy of the code that builds and drops them.
 
-    // One fact of the window's, or its empty value when there are no facts (the window is gone)
-    // or asking failed.
+    // One fact, or its empty value when there are no facts (the window is gone) or asking failed.
     template <class Fact>
     [[gnu::noinline]] Fact fact(Fact AccessibleFacts::*field) const noexcept {
         try {
@@ -218,37 +213,40 @@ bool inSingleThreadedApartment() {
     return SUCCEEDED(CoGetApartmentType(&kind, &how)) && (kind == APTTYPE_STA || kind == APTTYPE_MAINSTA);
 }
 
-// The answer to WM_GETOBJECT, or nothing where the system's own answer stands.
-std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam,
-                              const std::shared_ptr<const Exposure>& exposure) {
-    const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
-    const bool clientArea = id == OBJID_CLIENT;
-    if ((!clientArea && id != OBJID_WINDOW) || !exposure->facts) return std::nullopt;
-    if (!clientArea && !exposure->facts().hidden) return std::nullopt;
-    if (!inSingleThreadedApartment()) return std::nullopt;
-
-    IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, id, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))) ||
-        standard == nullptr) {
-        return std::nullopt;
-    }
-    Held held(standard);
-    const Held overlay(new Overlay(std::move(held), exposure, clientArea));
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, overlay.get());
-    if (result < 0) return std::nullopt;  // the standard object then, without the facts
-    return result;
-}
-
-// The exposed windows of this thread, each with the procedure it had before. A window's procedure
-// is replaced outright rather than chained with SetWindowSubclass, whose bookkeeping lives in a
-// window property: under Wine, reading a property is a round trip to the server, on every message,
-// and the indicator repaints at every request.
+// The exposed windows of this thread, each with the procedure it had before, replaced outright: the
+// bookkeeping of SetWindowSubclass is a window property, which under Wine is read through the server
+// on every message, and the indicator repaints at every request.
 struct Exposed {
     WNDPROC previous = nullptr;
     std::shared_ptr<Exposure> exposure;
+    // The objects of the client area and of the frame, each made at the first question about it and
+    // kept until the window goes: a screen reader asks again after every event, at every change.
+    Held client;
+    Held frame;
 };
 thread_local std::unordered_map<HWND, Exposed> t_exposed;
+
+// The answer to WM_GETOBJECT (a new reference to the kept object), or nothing where the system's stands.
+std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam, Exposed& exposed) {
+    const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
+    const bool clientArea = id == OBJID_CLIENT;
+    if ((!clientArea && id != OBJID_WINDOW) || !exposed.exposure->facts) return std::nullopt;
+    if (!clientArea && !exposed.exposure->facts().hidden) return std::nullopt;
+    if (!inSingleThreadedApartment()) return std::nullopt;
+
+    Held& kept = clientArea ? exposed.client : exposed.frame;
+    if (!kept) {
+        IAccessible* standard = nullptr;
+        const HRESULT made =
+            CreateStdAccessibleObject(window, id, __uuidof(IAccessible), reinterpret_cast<void**>(&standard));
+        Held held(standard);
+        if (FAILED(made) || !held) return std::nullopt;
+        kept.reset(new Overlay(std::move(held), exposed.exposure, clientArea));
+    }
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, kept.get());
+    if (result < 0) return std::nullopt;  // the standard object then, without the facts
+    return result;
+}
 
 LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto found = t_exposed.find(window);
@@ -256,13 +254,11 @@ LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     const WNDPROC previous = found->second.previous;
     try {
         if (message == WM_GETOBJECT) {
-            const std::shared_ptr<const Exposure> exposure = found->second.exposure;
-            if (const std::optional<LRESULT> result = answer(window, wParam, lParam, exposure)) {
+            if (const std::optional<LRESULT> result = answer(window, wParam, lParam, found->second)) {
                 return *result;
             }
         } else if (message == WM_NCDESTROY) {
-            found->second.exposure->facts = nullptr;
-            found->second.exposure->act = nullptr;
+            *found->second.exposure = Exposure{};
             t_exposed.erase(found);
         }
     } catch (...) {

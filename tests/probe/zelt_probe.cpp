@@ -401,8 +401,18 @@ int defaultAction(const std::string& name) {
 
 HWND g_form = nullptr;
 
+// Microseconds since start, on the performance counter.
+double microsecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
 // Out of context, the event arrives in this thread's message loop; the object is asked for its
-// value there and then, as a screen reader announcing the change would.
+// value there and then, as a screen reader announcing the change would. Each step's time is told as
+// well (getting the object, its value, letting it go): each is a call answered on the window's thread.
 void CALLBACK valueChanged(HWINEVENTHOOK /*hook*/, DWORD /*event*/, HWND window, LONG object, LONG child,
                            DWORD /*thread*/, DWORD /*time*/) {
     std::string control = "null";
@@ -415,20 +425,32 @@ void CALLBACK valueChanged(HWINEVENTHOOK /*hook*/, DWORD /*event*/, HWND window,
     IAccessible* accessible = nullptr;
     VARIANT childId;
     VariantInit(&childId);
+    // A client waiting for the window's answer may be handed the next event meanwhile (COM's wait in
+    // a single-threaded apartment dispatches messages): depth says how deep this call is nested.
+    static int nesting = 0;
+    const int depth = ++nesting;
+    double steps[3] = {};
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
     const HRESULT hr = AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
                                                  static_cast<DWORD>(child), &accessible, &childId);
+    steps[0] = microsecondsSince(start);
+    steps[1] = steps[2] = steps[0];
     if (SUCCEEDED(hr) && accessible != nullptr) {
         value = textProperty([&](BSTR* t) { return accessible->get_accValue(childId, t); });
+        steps[1] = microsecondsSince(start);
         accessible->Release();
+        steps[2] = microsecondsSince(start);
     } else {
         value = "{\"error\":" + hresultJson(hr) + "}";
     }
     VariantClear(&childId);
+    --nesting;
     std::printf(
         "{\"event\":\"valuechange\",\"hwnd\":%lld,\"control\":%s,\"idObject\":%ld,\"idChild\":%ld,"
-        "\"value\":%s}\n",
+        "\"value\":%s,\"depth\":%d,\"objectUs\":%.1f,\"valueUs\":%.1f,\"releaseUs\":%.1f}\n",
         static_cast<long long>(reinterpret_cast<INT_PTR>(window)), control.c_str(), static_cast<long>(object),
-        static_cast<long>(child), value.c_str());
+        static_cast<long>(child), value.c_str(), depth, steps[0], steps[1] - steps[0], steps[2] - steps[1]);
     std::fflush(stdout);
 }
 
