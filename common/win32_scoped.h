@@ -69,6 +69,30 @@ class ScopedIcon {
     HICON icon_ = nullptr;
 };
 
+// A kernel object's handle (an event, a thread), closed at the end. Null when none was had.
+class ScopedHandle {
+  public:
+    ScopedHandle() = default;
+    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+    ~ScopedHandle() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+        if (this != &other) {
+            if (handle_ != nullptr) CloseHandle(handle_);
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_ = nullptr;
+};
+
 // A window's device context (the screen's for no window), released again. Null when none was had.
 class ScopedGetDC {
   public:

@@ -8,15 +8,23 @@
 
 namespace zelt::win32 {
 
-CueSound::CueSound() : player_([this] { run(); }) {}
+// A player that could not be started is reported at the first cue, and zelt runs on without sound.
+CueSound::CueSound() {
+    InitializeCriticalSection(&lock_);
+    wake_ = ScopedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (wake_.get() != nullptr) player_ = ScopedHandle(CreateThread(nullptr, 0, runPlayer, this, 0, nullptr));
+    if (player_.get() == nullptr) failed_ = GetLastError() != 0 ? GetLastError() : ERROR_GEN_FAILURE;
+}
 
 CueSound::~CueSound() {
-    {
-        const std::lock_guard lock(mutex_);
+    if (player_.get() != nullptr) {
+        EnterCriticalSection(&lock_);
         stopping_ = true;
+        LeaveCriticalSection(&lock_);
+        SetEvent(wake_.get());
+        WaitForSingleObject(player_.get(), INFINITE);
     }
-    wake_.notify_one();
-    player_.join();
+    DeleteCriticalSection(&lock_);
 }
 
 // Only the newest cue waiting is played: one that a quicker change made stale is dropped.
@@ -24,22 +32,30 @@ void CueSound::play(const std::vector<std::uint8_t>& wave) {
     if (const DWORD error = failed_.exchange(0); error != 0) {
         throwError(error, "the sound could not be played");
     }
-    {
-        const std::lock_guard lock(mutex_);
-        next_ = wave;
-    }
-    wake_.notify_one();
+    if (player_.get() == nullptr) return;
+    std::vector<std::uint8_t> copy = wave;  // made before the lock, which the player holds briefly
+    EnterCriticalSection(&lock_);
+    next_ = std::move(copy);
+    LeaveCriticalSection(&lock_);
+    SetEvent(wake_.get());
+}
+
+DWORD WINAPI CueSound::runPlayer(void* self) {
+    static_cast<CueSound*>(self)->run();
+    return 0;
 }
 
 // The image played stays here until the next one: PlaySound reads it while the sound plays.
 void CueSound::run() {
     std::vector<std::uint8_t> playing;
-    std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !next_.empty(); });
-        if (stopping_) break;
+        WaitForSingleObject(wake_.get(), INFINITE);
+        EnterCriticalSection(&lock_);
+        const bool stopping = stopping_;
         std::vector<std::uint8_t> wave = std::exchange(next_, {});
-        lock.unlock();
+        LeaveCriticalSection(&lock_);
+        if (stopping) break;
+        if (wave.empty()) continue;
         PlaySoundW(nullptr, nullptr, 0);  // the sound still playing stops before its image goes
         playing = std::move(wave);
         if (PlaySoundW(reinterpret_cast<LPCWSTR>(playing.data()), nullptr,
@@ -47,9 +63,7 @@ void CueSound::run() {
             const DWORD error = GetLastError();
             failed_ = error != 0 ? error : ERROR_GEN_FAILURE;
         }
-        lock.lock();
     }
-    lock.unlock();
     PlaySoundW(nullptr, nullptr, 0);
 }
 

@@ -3,12 +3,10 @@
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "common/win32_scoped.h"
 #include "ui/transmit_cues.h"
 
 namespace zelt::win32 {
@@ -16,7 +14,8 @@ namespace zelt::win32 {
 // The cues through PlaySound, from memory, with no system sound standing in for one that cannot be
 // played. PlaySound is called on a thread of its own: even asynchronous, it waits for a sound still
 // playing to stop (under Wine a fifth of a second while the device opens), and neither the window
-// nor the host may wait for a sound. A failure is reported at the next cue.
+// nor the host may wait for a sound. A failure is reported at the next cue. The thread is the
+// system's own (no C++ thread library), which keeps zelt.exe small.
 class CueSound final : public zelt::CueSound {
   public:
     CueSound();
@@ -27,14 +26,15 @@ class CueSound final : public zelt::CueSound {
     void play(const std::vector<std::uint8_t>& wave) override;
 
   private:
+    static DWORD WINAPI runPlayer(void* self);
     void run();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    CRITICAL_SECTION lock_{};
+    ScopedHandle wake_;               // set when a cue waits or the player is to stop
     std::vector<std::uint8_t> next_;  // the image to play next; empty when there is none
     bool stopping_ = false;
     std::atomic<DWORD> failed_{0};  // the Windows error of the last cue that failed
-    std::thread player_;
+    ScopedHandle player_;
 };
 
 }  // namespace zelt::win32
