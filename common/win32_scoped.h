@@ -45,53 +45,36 @@ using ScopedBrush = ScopedGdiObj<HBRUSH>;
 using ScopedPen = ScopedGdiObj<HPEN>;
 using ScopedBitmap = ScopedGdiObj<HBITMAP>;
 
-// Owns an icon made at run time (never a shared one from LoadIcon or LoadImage) and destroys it.
-class ScopedIcon {
+// Owns a handle that one function of the system lets go of, and calls it at the end. Null when none
+// was had; a new handle can be moved in.
+template <class Handle, BOOL(WINAPI* Close)(Handle)>
+class ScopedClosing {
   public:
-    ScopedIcon() = default;
-    explicit ScopedIcon(HICON icon) : icon_(icon) {}
-    ~ScopedIcon() {
-        if (icon_ != nullptr) DestroyIcon(icon_);
+    ScopedClosing() = default;
+    explicit ScopedClosing(Handle handle) : handle_(handle) {}
+    ~ScopedClosing() {
+        if (handle_ != nullptr) Close(handle_);
     }
-    ScopedIcon(const ScopedIcon&) = delete;
-    ScopedIcon& operator=(const ScopedIcon&) = delete;
-    ScopedIcon& operator=(ScopedIcon&& other) noexcept {
+    ScopedClosing(const ScopedClosing&) = delete;
+    ScopedClosing& operator=(const ScopedClosing&) = delete;
+    ScopedClosing& operator=(ScopedClosing&& other) noexcept {
         if (this != &other) {
-            if (icon_ != nullptr) DestroyIcon(icon_);
-            icon_ = std::exchange(other.icon_, nullptr);
-        }
-        return *this;
-    }
-
-    HICON get() const { return icon_; }
-
-  private:
-    HICON icon_ = nullptr;
-};
-
-// A kernel object's handle (an event, a thread), closed at the end. Null when none was had.
-class ScopedHandle {
-  public:
-    ScopedHandle() = default;
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
-        if (this != &other) {
-            if (handle_ != nullptr) CloseHandle(handle_);
+            if (handle_ != nullptr) Close(handle_);
             handle_ = std::exchange(other.handle_, nullptr);
         }
         return *this;
     }
 
-    HANDLE get() const { return handle_; }
+    Handle get() const { return handle_; }
 
   private:
-    HANDLE handle_ = nullptr;
+    Handle handle_ = nullptr;
 };
+
+// An icon made at run time (never a shared one from LoadIcon or LoadImage).
+using ScopedIcon = ScopedClosing<HICON, DestroyIcon>;
+// A kernel object's handle (an event, a thread).
+using ScopedHandle = ScopedClosing<HANDLE, CloseHandle>;
 
 // A window's device context (the screen's for no window), released again. Null when none was had.
 class ScopedGetDC {
