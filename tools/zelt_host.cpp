@@ -378,7 +378,7 @@ HWND visibleWindowOf(const PROCESS_INFORMATION& process, const std::wstring& tit
 }
 
 struct StartupRun {
-    enum class Outcome { Ok, NoWindow, Killed } outcome = Outcome::Ok;
+    enum class Outcome { Ok, Refused, NoWindow, Killed } outcome = Outcome::Ok;
     double showMs = 0;
     double closeMs = 0;
     double workingSetKiB = 0;
@@ -402,7 +402,7 @@ StartupRun startOnce(const std::wstring& program, const std::wstring& title, UIN
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         std::fprintf(stderr, "zelt-host: cannot start the program (error %lu)\n", GetLastError());
-        run.outcome = StartupRun::Outcome::NoWindow;
+        run.outcome = StartupRun::Outcome::Refused;
         return run;
     }
     HWND window = nullptr;
@@ -444,6 +444,19 @@ StartupRun startOnce(const std::wstring& program, const std::wstring& title, UIN
 
 // One uncounted run first: it pays for loading the program and its DLLs from disk once.
 constexpr long kStartupWarmup = 1;
+// Wine now and then fails a start with ERROR_INTERNAL_ERROR when the new process dies while
+// it is set up, before any of the program runs; such a start is tried again, and counted.
+constexpr int kStartAttempts = 3;
+
+StartupRun startAccepted(const std::wstring& program, const std::wstring& title, UINT message, long& refused) {
+    StartupRun run;
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+        run = startOnce(program, title, message);
+        if (run.outcome != StartupRun::Outcome::Refused) break;
+        ++refused;
+    }
+    return run;
+}
 
 int runStartup(const std::wstring& program, const std::wstring& title, long runs, bool quiet) {
     const UINT message = RegisterWindowMessageA(kMessageName);
@@ -451,8 +464,14 @@ int runStartup(const std::wstring& program, const std::wstring& title, long runs
     std::vector<double> close;
     std::vector<double> workingSet;
     long killed = 0;
+    long refused = 0;
     for (long i = 0; i < kStartupWarmup + runs; ++i) {
-        const StartupRun run = startOnce(program, title, message);
+        const StartupRun run = startAccepted(program, title, message, refused);
+        if (run.outcome == StartupRun::Outcome::Refused) {
+            std::fprintf(stderr, "zelt-host: run %ld: the system refused to start the program %d times\n", i + 1,
+                         kStartAttempts);
+            return kExitNoWindow;
+        }
         if (run.outcome == StartupRun::Outcome::NoWindow) {
             std::fprintf(stderr,
                          "zelt-host: run %ld: no visible window \"%ls\" after %.0f ms (exit code %lu)\n",
@@ -475,9 +494,9 @@ int runStartup(const std::wstring& program, const std::wstring& title, long runs
     if (!quiet) {
         std::printf(
             "startup: runs=%ld warmup=%ld median_ms=%.1f p90_ms=%.1f min_ms=%.1f max_ms=%.1f "
-            "close_median_ms=%.1f ws_median_kib=%.0f killed=%ld samples_ms=",
+            "close_median_ms=%.1f ws_median_kib=%.0f killed=%ld refused=%ld samples_ms=",
             runs, kStartupWarmup, s.median, s.p90, s.min, s.max, summarize(close).median,
-            summarize(workingSet).median, killed);
+            summarize(workingSet).median, killed, refused);
         // Every sample too, in run order, so that runs from several calls can be pooled.
         for (std::size_t i = 0; i < show.size(); ++i) std::printf(i == 0 ? "%.1f" : ",%.1f", show[i]);
         std::printf("\n");
