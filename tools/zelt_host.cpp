@@ -448,7 +448,8 @@ constexpr long kStartupWarmup = 1;
 // it is set up, before any of the program runs; such a start is tried again, and counted.
 constexpr int kStartAttempts = 3;
 
-StartupRun startAccepted(const std::wstring& program, const std::wstring& title, UINT message, long& refused) {
+StartupRun startAccepted(const std::wstring& program, const std::wstring& title, UINT message,
+                         long& refused) {
     StartupRun run;
     for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
         run = startOnce(program, title, message);
@@ -468,8 +469,8 @@ int runStartup(const std::wstring& program, const std::wstring& title, long runs
     for (long i = 0; i < kStartupWarmup + runs; ++i) {
         const StartupRun run = startAccepted(program, title, message, refused);
         if (run.outcome == StartupRun::Outcome::Refused) {
-            std::fprintf(stderr, "zelt-host: run %ld: the system refused to start the program %d times\n", i + 1,
-                         kStartAttempts);
+            std::fprintf(stderr, "zelt-host: run %ld: the system refused to start the program %d times\n",
+                         i + 1, kStartAttempts);
             return kExitNoWindow;
         }
         if (run.outcome == StartupRun::Outcome::NoWindow) {
