@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ googletest python3 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
-    xvfb xdotool imagemagick)
+    fonts-liberation xvfb xdotool imagemagick)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
