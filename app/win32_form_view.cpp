@@ -71,7 +71,7 @@ void show(Indicator& indicator, const ShapeModel& model) {
 }  // namespace
 
 FormView::FormView(HWND parent, MainForm& form)
-    : parent_(parent), form_(form), font_(dialogFont(recordWindowDpi(parent))), focus_(parent) {
+    : parent_(parent), form_(form), dpi_(recordWindowDpi(parent)), font_(dialogFont(dpi_)), focus_(parent) {
     const SIZE designed = outerSize(layout::kDesignedClientWidth);
     SetWindowPos(parent_, nullptr, 0, 0, designed.cx, designed.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -245,6 +245,7 @@ void FormView::dpiChanged(int dpi, const RECT& suggested) noexcept {
     try {
         const float clientTwips = normalClientTwips();  // at the old dpi
         setWindowDpi(parent_, dpi);
+        dpi_ = dpi;
 
         // The old font goes once no control uses it any more.
         const ScopedFont old = std::exchange(font_, dialogFont(dpi));

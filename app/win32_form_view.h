@@ -66,8 +66,9 @@ class FormView {
 
     FocusTracker& focus() { return focus_; }
     HWND control(Id id) const;
-    // The dpi the window is laid out at.
-    int dpi() const { return windowDpi(parent_); }
+    // The dpi the window is laid out at. Kept here as well as on the window: reading a window's
+    // property is a trip to the window server under Wine, and every change of a control asks.
+    int dpi() const { return dpi_; }
 
   private:
     // One model and the control that shows it.
@@ -94,6 +95,7 @@ class FormView {
 
     HWND parent_;
     MainForm& form_;
+    int dpi_;
     ScopedFont font_;
     FocusTracker focus_;
     Tooltips tooltips_;
