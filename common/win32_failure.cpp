@@ -34,4 +34,11 @@ void throwLastError(const std::string& what) {
     throwError(GetLastError(), what);
 }
 
+std::string hresultText(HRESULT result) {
+    std::string text = "HRESULT 0x";
+    const auto bits = static_cast<std::uint32_t>(result);
+    for (int shift = 28; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[(bits >> shift) & 0xF];
+    return text;
+}
+
 }  // namespace zelt::win32

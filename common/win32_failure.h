@@ -10,5 +10,7 @@ namespace zelt::win32 {
 // number still fails with a nonzero code). Its text is "what: the system's message (Windows error N)".
 [[noreturn]] void throwError(DWORD error, const std::string& what);
 [[noreturn]] void throwLastError(const std::string& what);
+// A COM result as its documentation writes it: "HRESULT 0x8001010E".
+std::string hresultText(HRESULT result);
 
 }  // namespace zelt::win32

@@ -3,10 +3,9 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include <charconv>
-#include <cstdint>
-#include <iterator>
 #include <string>
+
+#include "common/win32_failure.h"
 
 namespace zelt::win32 {
 
@@ -26,10 +25,7 @@ class Apartment {
     // (RPC_E_CHANGED_MODE): screen readers then get the system's standard objects only.
     std::string refusal() const {
         if (SUCCEEDED(result_)) return {};
-        char code[8];
-        const auto end =
-            std::to_chars(std::begin(code), std::end(code), static_cast<std::uint32_t>(result_), 16).ptr;
-        return "COM refused the window's single-threaded apartment (HRESULT 0x" + std::string(code, end) +
+        return "COM refused the window's single-threaded apartment (" + hresultText(result_) +
                "): screen readers get the standard objects only";
     }
 

@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "common/win32_failure.h"
 
 namespace zelt::win32 {
 namespace {
 
-// "what (HRESULT 0x80004001)", the code as COM's documentation writes it.
+// "what (HRESULT 0x80004001)".
 [[noreturn]] void throwResult(HRESULT result, const char* what) {
-    std::string text = std::string(what) + " (HRESULT 0x";
-    const auto bits = static_cast<std::uint32_t>(result);
-    for (int shift = 28; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[(bits >> shift) & 0xF];
-    throw Failure(static_cast<std::int32_t>(result), text + ")");
+    throw Failure(static_cast<std::int32_t>(result), std::string(what) + " (" + hresultText(result) + ")");
 }
 
 // Premultiplied BGRA: red over a darker rim, so that the disc stands out on a red or dark button.

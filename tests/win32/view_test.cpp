@@ -428,6 +428,9 @@ TEST(ApartmentTest, AThreadAlreadyInTheMultithreadedApartmentRefusesWithItsCode)
     }).join();
     EXPECT_EQ(joined, "");
     EXPECT_NE(refused.find("(HRESULT 0x80010106)"), std::string::npos) << refused;
+    // Every COM code is written alike, eight digits in capitals, as Microsoft's pages list them.
+    EXPECT_EQ(win32::hresultText(static_cast<HRESULT>(0x8000FFFFU)), "HRESULT 0x8000FFFF");
+    EXPECT_EQ(win32::hresultText(S_FALSE), "HRESULT 0x00000001");
 }
 
 TEST_F(ViewTest, AFailedWriteOnAClickStaysInsideTheWindow) {
