@@ -118,8 +118,12 @@ void MainForm::windowDestroyed() noexcept {
     line_.release();
 }
 
+void MainForm::windowGone() noexcept {
+    line_.finishRelease(RadioLine::kEndingWaitMs);
+}
+
 void MainForm::sessionEnding() noexcept {
-    line_.sessionEnding();
+    line_.sessionEnding(RadioLine::kEndingWaitMs);
 }
 
 }  // namespace zelt

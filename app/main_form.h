@@ -109,8 +109,11 @@ class MainForm {
 
     // The window is going away: a radio left keyed is unkeyed, then the port is released. Never fails.
     void windowDestroyed() noexcept;
+    // The window is gone: an unkey owed to a port still opening gets a few seconds to go out, and
+    // the port is let go of. Never fails.
+    void windowGone() noexcept;
     // Windows is ending the session and may end the process without destroying the window: a
-    // radio left keyed is unkeyed now. Never fails.
+    // radio left keyed is unkeyed now, and no key goes out afterwards. Never fails.
     void sessionEnding() noexcept;
 
     // A serial port was removed or arrived (Windows names it), or devices changed without a name:
@@ -118,9 +121,10 @@ class MainForm {
     void portRemoved(std::int16_t number) noexcept;
     void portArrived(std::int16_t number) noexcept;
     void devicesChanged() noexcept;
-    // The machine goes to sleep, or woke up. Never fail.
+    // The machine goes to sleep, or woke up (byUser: the second message of a wake a user made).
+    // Never fail.
     void suspending() noexcept;
-    void resumed() noexcept;
+    void resumed(bool byUser) noexcept;
 
     // The window moved to a screen of another dpi: the frame is measured again, so that the panel
     // toggle keeps the exact widths. Never fails.
@@ -146,6 +150,7 @@ class MainForm {
     void onTopClicked();
     void applyTopmost();
     void portChange() noexcept;
+    void portError() noexcept;
     void settingsChange() noexcept;
     void settingsCheck() noexcept;
 

@@ -37,9 +37,21 @@ void MainForm::portChange() noexcept {
     trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(portList.listIndex() + 1)); });
     // The number stored is the one in force, so a refused choice stores the number in force again.
     trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(line_.portNumber())); });
-    // Opened whatever its state before, so a port that failed to open earlier is tried again.
-    trap.step([&] { line_.open(); });
+    // Opened whatever its state before, so a port that failed to open earlier is tried again. An
+    // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
+    if (trap.failed()) {
+        trap.step([&] { line_.open(); });
+        trap.step([&] { messages_.show("Com port error"); });
+        return;
+    }
+    trap.step([&] { line_.open([this] { portError(); }); });
     if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
+}
+
+// The port change's open failed, after the change itself returned.
+void MainForm::portError() noexcept {
+    Trap trap;
+    trap.step([&] { messages_.show("Com port error"); });
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
@@ -54,7 +66,8 @@ void MainForm::settingsChange() noexcept {
 
 // Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
 // stored yet means the settings start-up uses, which are valid. The box holds the port closed;
-// the last request that came meanwhile is carried out once the port is open again.
+// the last request that came meanwhile is carried out once the port is open again. A port still
+// opening is left to finish.
 void MainForm::settingsCheck() noexcept {
     Trap trap;
     closeIfOpen(trap, line_);
@@ -64,8 +77,8 @@ void MainForm::settingsCheck() noexcept {
     }
     // A close request may have come while the box was open; the port then stays released.
     if (line_.released()) return;
-    trap.stepIf([&] { return !line_.isOpen(); }, [&] { line_.open(); });
-    trap.step([&] { line_.carryOutHeldRequest(); });
+    trap.stepIf([&] { return !line_.isOpen() && !line_.isOpening(); }, [&] { line_.open(); });
+    line_.carryOutHeldRequest();
 }
 
 // COM1 up to the highest port present or in force, without gaps, so that a list position + 1 is
@@ -104,11 +117,11 @@ void MainForm::devicesChanged() noexcept {
 }
 
 void MainForm::suspending() noexcept {
-    line_.suspending();
+    line_.suspending(RadioLine::kSleepWaitMs);
 }
 
-void MainForm::resumed() noexcept {
-    if (loaded_) line_.resumed();
+void MainForm::resumed(bool byUser) noexcept {
+    if (loaded_) line_.resumed(byUser);
 }
 
 }  // namespace zelt

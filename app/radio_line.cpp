@@ -11,7 +11,16 @@
 namespace zelt {
 
 RadioLine::RadioLine(SerialPort& port, EventLog& log)
-    : port_(port), log_(log), settings_(*parseLineSettings(settingsText_)) {}
+    : port_(port), log_(log), settings_(*parseLineSettings(settingsText_)) {
+    port_.onOpenEnded = [this](const std::exception* failure) { openEnded(failure); };
+    port_.onAnswered = [this](bool answers) { answered(answers); };
+}
+
+// The port may outlive the line: nothing it tells afterwards reaches a line that is gone.
+RadioLine::~RadioLine() {
+    port_.onOpenEnded = nullptr;
+    port_.onAnswered = nullptr;
+}
 
 RadioLine::State RadioLine::state() const {
     if (!keyed_) return State::Receiving;
@@ -42,45 +51,132 @@ std::vector<std::int16_t> RadioLine::presentPorts() const {
     return port_.presentPorts();
 }
 
-void RadioLine::open() {
-    try {
-        port_.open(number_, settings_, lines_);
-    } catch (const std::exception& failure) {
-        logPort(" could not be opened: ", &failure);
-        throw;
-    }
-    logPort(" opened (" + settingsText_ + ")");
+// A port already open (only a close that failed leaves one) refuses the open, which then fails as
+// any other.
+void RadioLine::open(std::function<void()> onFailed) {
+    wantOpen_ = true;
+    onOpenFailed_ = std::move(onFailed);
+    if (!opening_) startOpen();
 }
 
 void RadioLine::close() {
-    try {
-        port_.close();
-    } catch (const std::exception& failure) {
-        logPort(" could not be closed: ", &failure);
-        throw;
-    }
-    logPort(" closed");
+    wantOpen_ = false;
+    onOpenFailed_ = nullptr;
+    const std::int16_t number = openOn_ ? openOn_->number : number_;
+    port_.close();
+    openOn_.reset();
+    logPort(number, " closed");
 }
 
-// A port that will not close is logged; its handle dies with the program at the latest.
 void RadioLine::closeIfOpen() noexcept {
     try {
         if (port_.isOpen()) close();
     } catch (...) {
-        // Logged by close().
+        // A port that will not close is dropped with the program at the latest.
     }
 }
 
+// The target is recorded before the port is asked, since an open may end before the call returns.
+// A port that cannot even start an open has failed it.
+void RadioLine::startOpen() noexcept {
+    opening_ = target();
+    waitedOut_ = false;
+    try {
+        port_.startOpen(number_, settings_, lines_);
+    } catch (const std::exception& failure) {
+        if (opening_) openEnded(&failure);
+    } catch (...) {
+        if (opening_) openEnded(&unexpectedFailure());
+    }
+}
+
+// An open ended. One on the target in force takes the unkey the radio is owed and a request a
+// message box held up; one that a later change made pointless is closed at once, and the open
+// wanted now follows it.
+void RadioLine::openEnded(const std::exception* failure) noexcept {
+    if (!opening_) return;
+    const Target ended = *std::exchange(opening_, std::nullopt);
+    const bool current = ended == target();
+    if (failure != nullptr) {
+        logPort(ended.number, " could not be opened: ", failure);
+        if (current) {
+            heldRequest_.reset();
+            heldAwaitsOpen_ = false;
+            if (!owedOccasion_.empty() && mayBeKeyed())
+                logOutcome(log_, eventText_, owedOccasion_, {}, failure);
+            owedOccasion_.clear();
+            if (auto react = std::exchange(onOpenFailed_, nullptr); react && wantOpen_) react();
+        } else if (wantOpen_ && !released_) {
+            startOpen();
+        }
+        return;
+    }
+    if (!current) {
+        logOpened(ended, ") and closed again: no longer wanted");
+        port_.close();
+        if (wantOpen_ && !released_) startOpen();
+        return;
+    }
+    ++opens_;
+    openOn_ = ended;
+    onOpenFailed_ = nullptr;
+    logOpened(ended, ")");
+    // Only an unkey owed: a radio keyed as asked stays keyed when its port is merely reopened.
+    if (mayBeKeyed() && (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
+        // Moved out first: the unkey's own letGo finds no open to wait for.
+        const std::string occasion = std::exchange(owedOccasion_, {});
+        letGo(occasion.empty() ? std::string_view("unkey that could not be delivered before") : occasion);
+    }
+    owedOccasion_.clear();
+    if (heldAwaitsOpen_) carryOutHeldRequest();
+    if (!wantOpen_ || released_) closeIfOpen();
+}
+
 // "COM1 opened (4800,n,8,2)", "COM1 could not be opened: why".
-void RadioLine::logPort(std::string_view what, const std::exception* failure) noexcept {
+void RadioLine::logPort(std::int16_t number, std::string_view what, const std::exception* failure) noexcept {
     try {
         eventText_.assign("COM");
-        appendNumber(eventText_, number_);
+        appendNumber(eventText_, number);
         eventText_ += what;
         if (failure != nullptr) appendFailure(eventText_, *failure);
         log_.add(eventText_);
     } catch (...) {
         // Out of memory: the event is lost, the port's state is not.
+    }
+}
+
+// "COM1 opened (4800,n,8,2)", and what became of it.
+void RadioLine::logOpened(const Target& opened, std::string_view tail) noexcept {
+    try {
+        eventText_.assign("COM");
+        appendNumber(eventText_, opened.number);
+        eventText_.append(" opened (").append(opened.settings).append(tail);
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost, the port's state is not.
+    }
+}
+
+// Waits a bounded time for the open under way to take the unkey owed; says so when it does not.
+void RadioLine::waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept {
+    bool ended = false;
+    try {
+        ended = port_.waitForOpen(milliseconds);
+    } catch (...) {
+        // As an open that did not end in time.
+    }
+    if (ended || !mayBeKeyed()) return;
+    waitedOut_ = true;
+    try {
+        std::string why = "COM";
+        appendNumber(why, number_);
+        why += " did not open within ";
+        appendNumber(why, milliseconds);
+        why += " ms";
+        const Failure late(failure_code::kPortNotOpen, why);
+        logOutcome(log_, eventText_, occasion, {}, &late);
+    } catch (...) {
+        // Out of memory: the event is lost.
     }
 }
 
@@ -95,9 +191,23 @@ void RadioLine::request(bool transmit) {
             heldRequest_ = transmit;
             throw Failure(failure_code::kPortNotOpen, "the port is held closed while a message box is shown");
         }
+        // A newer request makes the one a message box held up stale.
+        heldRequest_.reset();
+        heldAwaitsOpen_ = false;
         if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
-        // A port that was absent, or whose device went away, gets one open attempt per request.
-        if (!port_.isOpen()) open();
+        if (transmit && sessionEnded_) {
+            throw Failure(failure_code::kRefused, "refused: the session is ending");
+        }
+        // Never carried out later: a key that went out seconds after it was asked for is worse than
+        // one that failed at once.
+        if (opening_) throw Failure(failure_code::kPortNotOpen, "the port is still opening");
+        if (!port_.isOpen()) {
+            // A port that was absent, or whose device went away, is tried again for the next request.
+            wantOpen_ = true;
+            onOpenFailed_ = nullptr;
+            startOpen();
+            throw Failure(failure_code::kPortNotOpen, "the port is not open; it is being opened again");
+        }
         if (transmit) {
             key();
         } else {
@@ -196,34 +306,55 @@ void RadioLine::holdClosedWhile(const std::function<void()>& show) {
     show();
 }
 
-// The held request goes out (bytes, then state) once the port is open again. A port that did not
-// reopen drops it: the host was told it failed, and it must not key the radio later.
-void RadioLine::carryOutHeldRequest() {
+// The held request goes out (bytes, then state) once the port is open again, waiting for an open
+// under way to end. A port that did not reopen drops it: the host was told it failed, and it must
+// not key the radio later.
+void RadioLine::carryOutHeldRequest() noexcept {
     constexpr std::string_view kWhat = "request held by the message box";
-    const std::optional<bool> held = std::exchange(heldRequest_, std::nullopt);
-    if (!held || !port_.isOpen()) return;
+    if (!heldRequest_) return;
+    if (opening_) {
+        heldAwaitsOpen_ = true;
+        return;
+    }
+    heldAwaitsOpen_ = false;
+    const bool held = *std::exchange(heldRequest_, std::nullopt);
+    if (!port_.isOpen()) return;
     try {
-        request(*held);
+        request(held);
+        logOutcome(log_, eventText_, kWhat, written_, nullptr);
     } catch (const std::exception& failure) {
         logOutcome(log_, eventText_, kWhat, written_, &failure);
-        throw;
+    } catch (...) {
+        logOutcome(log_, eventText_, kWhat, written_, &unexpectedFailure());
     }
-    logOutcome(log_, eventText_, kWhat, written_, nullptr);
 }
 
 // ---- Letting go of the radio ----
 
+// A closed port is opened for the unkey, which then goes out as the open ends; said once.
 bool RadioLine::letGo(std::string_view occasion) noexcept {
     heldRequest_.reset();
+    heldAwaitsOpen_ = false;
     if (!mayBeKeyed()) return true;
     written_.clear();
     owed_ = keyed_;
-    bool opened = false;
-    try {
-        if (!port_.isOpen()) {
-            open();
-            opened = true;
+    if (!port_.isOpen()) {
+        const bool first = owedOccasion_.empty();
+        try {
+            owedOccasion_.assign(occasion);
+        } catch (...) {
+            owedOccasion_.clear();
         }
+        if (!opening_) {
+            wantOpen_ = true;
+            onOpenFailed_ = nullptr;
+            startOpen();
+        }
+        if (opening_ && first) logWaiting(occasion);
+        changed();
+        return !mayBeKeyed();
+    }
+    try {
         unkey(Unkey::IfKeyed);
         logOutcome(log_, eventText_, occasion, written_, nullptr);
     } catch (const std::exception& failure) {
@@ -232,15 +363,31 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
         logOutcome(log_, eventText_, occasion, written_, &unexpectedFailure());
     }
     changed();
-    // A port the program has let go of for good is not kept open for the unkey's sake.
-    if (opened && released_) closeIfOpen();
     return !mayBeKeyed();
+}
+
+// "unkey at shut-down: waits for COM1 to open".
+void RadioLine::logWaiting(std::string_view occasion) noexcept {
+    try {
+        eventText_.assign(occasion).append(": waits for COM");
+        appendNumber(eventText_, number_);
+        eventText_ += " to open";
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost.
+    }
 }
 
 void RadioLine::release() noexcept {
     if (released_) return;
-    letGo("unkey at shut-down");
+    if (owedOccasion_.empty() || !opening_) letGo("unkey at shut-down");
     released_ = true;
+    wantOpen_ = false;
+    if (!(opening_ && mayBeKeyed())) closeIfOpen();
+}
+
+void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
+    if (opening_ && mayBeKeyed() && !waitedOut_) waitForOpen(milliseconds, "unkey at shut-down");
     closeIfOpen();
 }
 

@@ -14,10 +14,15 @@
 namespace zelt {
 
 // Everything between a request and the bytes on the wire, for the one radio the program talks to:
-// its serial port (number, line settings, open or closed), the stream of command blocks on the
-// line, what the radio was last told, a request held up while a message box holds the port, and
+// its serial port (number, line settings, open, opening or closed), the stream of command blocks on
+// the line, what the radio was last told, a request held up while a message box holds the port, and
 // every way of letting go of the radio. Port opens and closes, and every unkey that nobody asked
 // for at that moment, are written to the event log.
+//
+// Threads: the line and everything it holds belong to the window's thread, which calls every
+// member and hears every callback. The port opens, closes and asks its device on a thread of its
+// own, and tells the outcomes back on the window's thread; the line never waits for them, but for
+// the program's end, the session's end and sleep, which wait a bounded time for an owed unkey.
 class RadioLine {
   public:
     enum class State : std::uint8_t {
@@ -26,7 +31,14 @@ class RadioLine {
         MayBeTransmitting,  // keyed, and an unkey asked for has not reached it whole
     };
 
+    // How long the end of the program or of the session waits for a port still opening to take an
+    // owed unkey, and how long sleep does: Windows allows a sleep notification about two seconds,
+    // and the unkey's own write may take the rest.
+    static constexpr std::uint32_t kEndingWaitMs = 3000;
+    static constexpr std::uint32_t kSleepWaitMs = 800;
+
     RadioLine(SerialPort& port, EventLog& log);
+    ~RadioLine();
     RadioLine(const RadioLine&) = delete;
     RadioLine& operator=(const RadioLine&) = delete;
 
@@ -48,43 +60,62 @@ class RadioLine {
     void setControlLines(ControlLines lines) { lines_ = lines; }
 
     bool isOpen() const;
-    // Opens the port on the number and settings in force. Fails when the port cannot be opened, and
-    // for a port already open (only a close that failed leaves one).
-    void open();
+    // An open is under way: requests fail at once until it ends.
+    bool isOpening() const { return opening_.has_value(); }
+    // Wants the port open on the number and settings in force, and starts that open unless one is
+    // under way (an open that a later change made pointless is closed as it ends, and the newest
+    // wanted one follows). Never fails itself: `onFailed` runs if this open is the one that fails,
+    // not one that a later open replaced, at once or when it has failed.
+    void open(std::function<void()> onFailed = {});
+    // The port is let go of at once, and one still opening is closed as soon as it is open.
     void close();
     std::vector<std::int16_t> presentPorts() const;
 
     // ---- Requests ----
 
-    // Keys (true) or unkeys the radio: a closed port gets one open attempt, a torn block on the
-    // line is completed as an unkey first, then the block goes out. Fails when the port cannot be
-    // opened or the write fails (a write cut short included), while a message box holds the port
-    // (the request is then held up), and once the program has let go of the radio.
+    // Keys (true) or unkeys the radio: a torn block on the line is completed as an unkey first, then
+    // the block goes out. Fails at once, writing nothing, while the port is closed (an open is then
+    // started, for the next request) or still opening; an unkey that failed is owed, and goes out as
+    // soon as the port is open. Fails too when the write fails (a write cut short included), while a
+    // message box holds the port (the request is then held up), for a key once the session ended,
+    // and once the program has let go of the radio.
     void request(bool transmit);
     // The bytes the last request, or the last unkey nobody asked for, put on the line.
     const std::string& written() const { return written_; }
 
     // Shows a message box with the port held closed: requests meanwhile fail, and the last of them
-    // is carried out by carryOutHeldRequest once the box is gone and the port is open again.
+    // is carried out by carryOutHeldRequest once the box is gone: at once on an open port, or as
+    // the open under way ends. Any request or unkey that comes first drops it.
     void holdClosedWhile(const std::function<void()>& show);
-    void carryOutHeldRequest();
+    void carryOutHeldRequest() noexcept;
 
     // ---- Letting go of the radio ----
 
     // The one way a radio that may be keyed is unkeyed when nobody asked for it at that moment:
     // closing, the end of the session, another port, sleep, the transmit time limit, an unkey that
-    // was owed. A closed port (absent, lost, or held by a message box) is opened for it. Whatever
-    // comes of it is logged as `occasion`; returns whether the radio is unkeyed. A request that a
-    // message box held up is dropped, so that it cannot key the radio afterwards.
+    // was owed. A closed port (absent, lost, or held by a message box) is opened for it, and the
+    // unkey is owed until the open ends. Whatever comes of it is logged as `occasion`; returns
+    // whether the radio is unkeyed now. A request that a message box held up is dropped, so that it
+    // cannot key the radio afterwards.
     bool letGo(std::string_view occasion) noexcept;
-    // The window is going away: unkeyed, and the port is released for good.
+    // The window is going away: unkeyed, and the port is released for good. An unkey owed to a port
+    // still opening is left to finishRelease, once the window is gone.
     void release() noexcept;
     bool released() const { return released_; }
-    void sessionEnding() noexcept;
-    // The machine goes to sleep: unkeyed and closed before the message returns. After it wakes, the
-    // port is opened again, and an unkey still owed goes out.
-    void suspending() noexcept;
-    void resumed() noexcept;
+    // Waits at most `milliseconds` for an open under way to deliver the unkey the radio is owed,
+    // then lets go of the port. Returns at once when nothing is owed.
+    void finishRelease(std::uint32_t milliseconds) noexcept;
+    // The session ends and the process may end any moment after: unkeyed now, waiting at most
+    // `milliseconds` for a port still opening, and no key request is carried out from now on.
+    void sessionEnding(std::uint32_t milliseconds) noexcept;
+    bool sessionEnded() const { return sessionEnded_; }
+    // The machine goes to sleep: unkeyed and closed before the message returns, waiting at most
+    // `milliseconds` for a port still opening. After it wakes, the port is opened again once, however
+    // many wake messages come, and an unkey still owed goes out.
+    void suspending(std::uint32_t milliseconds) noexcept;
+    // Windows tells of a wake that a user made twice: that the machine woke, then that a user woke
+    // it (byUser); the second opens nothing when the first came.
+    void resumed(bool byUser) noexcept;
 
     // ---- Devices ----
 
@@ -104,10 +135,25 @@ class RadioLine {
         std::string partial;    // the bytes of the block in progress
         bool torn = false;      // a realignment is owed before anything else goes out
     };
+    // What an open is asked for; an open that ends on anything but the target in force is stale.
+    struct Target {
+        std::int16_t number = 0;
+        std::string settings;
+        ControlLines lines;
+        bool operator==(const Target&) const = default;
+    };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
 
+    Target target() const { return {number_, settingsText_, lines_}; }
+    void startOpen() noexcept;
+    void openEnded(const std::exception* failure) noexcept;
+    void answered(bool answers) noexcept;
+    void waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept;
     void closeIfOpen() noexcept;
-    void logPort(std::string_view what, const std::exception* failure = nullptr) noexcept;
+    void logOpened(const Target& opened, std::string_view tail) noexcept;
+    void logWaiting(std::string_view occasion) noexcept;
+    void logPort(std::int16_t number, std::string_view what,
+                 const std::exception* failure = nullptr) noexcept;
     void key();
     void unkey(Unkey when);
     void write(const std::string& bytes);
@@ -127,9 +173,21 @@ class RadioLine {
     bool keyed_ = false;  // the last whole block on the line was a key
     bool owed_ = false;   // keyed, and an unkey meant for it did not reach the radio whole
     State reported_ = State::Receiving;
-    bool held_ = false;  // a message box holds the port closed
+    std::optional<Target> opening_;       // the open under way
+    std::optional<Target> openOn_;        // what the open port was opened on
+    bool wantOpen_ = false;               // the port is to be open on the target in force
+    std::function<void()> onOpenFailed_;  // the reaction of the open wanted, should it fail
+    std::string owedOccasion_;            // why an unkey owed to an open under way is sent, for the log
+    bool asking_ = false;                 // a question to the device is under way
+    bool held_ = false;                   // a message box holds the port closed
     std::optional<bool> heldRequest_;
+    bool heldAwaitsOpen_ = false;  // the held request goes out as the open under way ends
     bool released_ = false;
+    bool sessionEnded_ = false;
+    bool woken_ = false;       // the wake since the last sleep was followed: a user's wake opens nothing more
+    bool waitedOut_ = false;   // a bounded wait ran out on the open under way: no other waits for it
+    std::uint32_t opens_ = 0;  // opens that succeeded, so that an answer about an earlier handle is stale
+    std::uint32_t askedOf_ = 0;  // the open whose device was asked
     std::string written_;
     std::string eventText_;  // each event's text is made here, reusing its room
 };

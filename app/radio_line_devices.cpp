@@ -1,24 +1,35 @@
 #include "app/radio_line.h"
 
 // The radio line through the session's end, sleep and the devices coming and going: each lets go
-// of the radio or takes it up again through the line's own open, close and unkey.
+// of the radio or takes it up again through the line's own open, close and unkey. None of them
+// waits for a device, but for the bounded waits of the session's end and of sleep for an unkey that
+// an open under way owes the radio.
 
 namespace zelt {
 
-void RadioLine::sessionEnding() noexcept {
+// No key goes out from now on: Windows may end the process at any moment once the message returns.
+void RadioLine::sessionEnding(std::uint32_t milliseconds) noexcept {
+    sessionEnded_ = true;
     letGo("unkey at session end");
+    if (opening_ && mayBeKeyed()) waitForOpen(milliseconds, "unkey at session end");
 }
 
-// The device may be reset or removed while the machine sleeps: its handle is let go of now.
-void RadioLine::suspending() noexcept {
+// The device may be reset or removed while the machine sleeps: its handle is let go of now, and an
+// open still under way is closed as it ends (after taking the unkey, if one is owed).
+void RadioLine::suspending(std::uint32_t milliseconds) noexcept {
     log_.add("the machine is going to sleep");
+    woken_ = false;
     letGo("unkey before sleep");
+    if (opening_ && mayBeKeyed()) waitForOpen(milliseconds, "unkey before sleep");
     closeIfOpen();
+    wantOpen_ = false;
 }
 
-// A handle kept through sleep may reach a device that was reset meanwhile, so it is opened afresh.
-// A port that a message box holds is left to the box.
-void RadioLine::resumed() noexcept {
+// A handle kept through sleep may reach a device that was reset meanwhile, so it is opened afresh,
+// once a wake. A port that a message box holds is left to the box.
+void RadioLine::resumed(bool byUser) noexcept {
+    if (byUser && woken_) return;
+    woken_ = true;
     log_.add("the machine woke up");
     if (held_) return;
     closeIfOpen();
@@ -29,7 +40,7 @@ void RadioLine::resumed() noexcept {
 
 void RadioLine::portRemoved(std::int16_t number) noexcept {
     if (number != number_) return;
-    logPort(" went away");
+    logPort(number_, " went away");
     closeIfOpen();
 }
 
@@ -38,30 +49,44 @@ void RadioLine::portArrived(std::int16_t number) noexcept {
 }
 
 // The handle of an adapter pulled out stays open without a write to tell; asking it is the one way
-// to know before the next request fails on it.
+// to know before the next request fails on it. A closed port is opened.
 void RadioLine::devicesChanged() noexcept {
-    bool gone = false;
-    try {
-        gone = port_.isOpen() && !port_.answers();
-    } catch (...) {
-        gone = true;
+    if (!port_.isOpen()) {
+        reconnect();
+        return;
     }
-    if (gone) portRemoved(number_);
+    if (asking_) return;
+    asking_ = true;
+    askedOf_ = opens_;
+    try {
+        port_.startAsking();
+    } catch (...) {
+        answered(false);
+    }
+}
+
+// An answer about a handle that has been closed since says nothing of the port open now.
+void RadioLine::answered(bool answers) noexcept {
+    asking_ = false;
+    if (!answers && askedOf_ == opens_ && port_.isOpen()) portRemoved(number_);
     reconnect();
 }
 
 // The port may be back: a closed port is opened (unless a message box holds it, or the program let
-// go of the radio), and an unkey that could not be delivered goes out at once. Nothing is reported
-// but in the log: nobody asked for it.
+// go of the radio), and an unkey that could not be delivered goes out at once, or as the open ends.
+// Nothing is reported but in the log: nobody asked for it.
 void RadioLine::reconnect() noexcept {
-    bool reachable = held_;
-    try {
-        if (!held_ && !released_ && !port_.isOpen()) open();
-        reachable = reachable || port_.isOpen();
-    } catch (...) {
-        // Logged; the next request or device change tries again.
+    // An open under way (one that sleep no longer wanted, say) is wanted again.
+    if (opening_ && !released_) wantOpen_ = true;
+    if (!held_ && !released_ && !port_.isOpen() && !opening_) {
+        wantOpen_ = true;
+        onOpenFailed_ = nullptr;
+        startOpen();
+        return;
     }
-    if (reachable && state() == State::MayBeTransmitting) letGo("unkey that could not be delivered before");
+    if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting) {
+        letGo("unkey that could not be delivered before");
+    }
 }
 
 }  // namespace zelt

@@ -151,8 +151,11 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             close();
             return 0;
         case WM_ENDSESSION:
-            // The process may end right after this message without the window being destroyed.
-            if (wParam != FALSE) form_->sessionEnding();
+            // The process may end right after this message without the window being destroyed. The
+            // Restart Manager (ENDSESSION_CLOSEAPP) wants the program itself gone, as a close does.
+            if (wParam == FALSE) return 0;
+            form_->sessionEnding();
+            if ((lParam & ENDSESSION_CLOSEAPP) != 0) close();
             return 0;
         case WM_DEVICECHANGE:
             deviceChanged(wParam, lParam);
@@ -230,10 +233,12 @@ void FormWindow::deviceChanged(WPARAM event, LPARAM data) {
 }
 
 // The radio is unkeyed and the port let go of before the machine sleeps (Windows waits about two
-// seconds for this); after it wakes, the port is opened afresh.
+// seconds for this); after it wakes, the port is opened afresh. Every wake brings
+// PBT_APMRESUMEAUTOMATIC; one that a user made brings PBT_APMRESUMESUSPEND after it.
 void FormWindow::powerChanged(WPARAM event) {
     if (event == PBT_APMSUSPEND) form_->suspending();
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) form_->resumed();
+    if (event == PBT_APMRESUMEAUTOMATIC) form_->resumed(false);
+    if (event == PBT_APMRESUMESUSPEND) form_->resumed(true);
 }
 
 void FormWindow::close() {

@@ -93,6 +93,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         form.load();
         windowSystem.showFirst(showCommand);
         const int result = runMessageLoop(hwnd, operatorUi.logWindow());
+        // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.
+        form.windowGone();
         window.setSystemMenu(nullptr);
         return result;
     } catch (...) {

@@ -66,6 +66,8 @@ class ScopedClosing {
     }
 
     Handle get() const { return handle_; }
+    // Hands the handle over to whoever closes it now (the serial port's thread, for a device).
+    Handle release() { return std::exchange(handle_, nullptr); }
 
   private:
     Handle handle_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -17,23 +19,40 @@ inline constexpr std::int16_t kHighestPort = 255;
 struct ControlLines {
     bool dtrHigh = false;
     bool rtsHigh = false;
+    bool operator==(const ControlLines&) const = default;
 };
 
 // The radio's serial port in its own words: opened on a number with line settings, written to,
-// closed. Every operation either succeeds or throws Failure with a nonzero code; the callers decide
-// what a failure means.
+// closed. A driver may take seconds to open or close a port (a Bluetooth port whose far end is
+// off), or to answer for a dying device, so those run elsewhere and return at once; their outcomes
+// come back on the caller's thread. A write stays on the caller's thread, bounded by its timeout.
+// Every operation that fails throws Failure with a nonzero code; the callers decide what it means.
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
 
-    // Opens COMn (1 is COM1) with the settings and control lines. Fails for a port that is absent,
-    // in use or refuses the settings, and for a port already open; the port is closed afterwards.
-    virtual void open(std::int16_t number, const LineSettings& settings, ControlLines lines) = 0;
+    // Starts opening COMn (1 is COM1) with the settings and control lines, and returns. One open at
+    // a time: the next may start once onOpenEnded has told this one's end, which comes on the
+    // caller's thread, later or (for an open that ends at once) before this returns. An open fails
+    // for a port that is absent, in use or refuses the settings; the port is closed afterwards.
+    virtual void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) = 0;
+    // How the open under way ended: nullptr, the port is open; otherwise why it failed.
+    std::function<void(const std::exception* failure)> onOpenEnded;
+    // Waits at most this long, on the caller's thread, for the open under way to end, and tells its
+    // end through onOpenEnded before returning. False when it has not ended in time (it goes on).
+    // Only for the moments when nothing else can be waited for: the program's end, the session's
+    // end and sleep.
+    virtual bool waitForOpen(std::uint32_t milliseconds) = 0;
+
+    // Closed for the caller at once; the device is let go of elsewhere.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
-    // Whether the device behind the open port still answers: the handle of an adapter that was
-    // pulled out, or reset, stays open but reaches nothing. False for a closed port.
-    virtual bool answers() const = 0;
+
+    // Starts asking whether the device behind the open port still answers: the handle of an
+    // adapter that was pulled out, or reset, stays open but reaches nothing. The answer comes
+    // through onAnswered on the caller's thread, as an open's end does.
+    virtual void startAsking() = 0;
+    std::function<void(bool answers)> onAnswered;
 
     // Sends the bytes, in order, in a single write, and returns how many the port took: fewer than
     // all means the write ran out of time, and the bytes taken stay on their way (nothing handed

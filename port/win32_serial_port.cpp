@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/failure.h"
 #include "common/win32_failure.h"
+#include "port/win32_open_device.h"
 
 namespace zelt::win32 {
 namespace {
@@ -109,46 +112,99 @@ bool stillQueued(HANDLE handle) {
     return ClearCommError(handle, &errors, &status) != FALSE && status.cbOutQue > 0;
 }
 
-}  // namespace
+// What an open found, handed from the port's thread to the window's.
+struct OpenOutcome {
+    HANDLE handle = nullptr;
+    std::optional<Failure> failure;
+};
 
-void SerialPort::HandleCloser::operator()(void* handle) const noexcept {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+// On the port's thread: the device opened and set up, or why not. A port that cannot be set up is
+// closed again here.
+void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLines lines,
+                  OpenOutcome& outcome) {
+    try {
+        ScopedHandle handle(openDevice(number));
+        if (handle.get() == INVALID_HANDLE_VALUE) {
+            handle.release();
+            throwLastError("cannot open COM" + std::to_string(number));
+        }
+        if (!applyState(handle.get(), settings, lines)) throwLastError("the port refuses its line settings");
+        if (!setTimeouts(handle.get(), SerialPort::kWriteTimeoutMs))
+            throwLastError("cannot set the port's timeouts");
+        // A line error left pending from before would otherwise be reported against our own writes.
+        // Drivers that keep no such state may refuse the call; nothing is lost then.
+        DWORD errors = 0;
+        ClearCommError(handle.get(), &errors, nullptr);
+        outcome.handle = handle.release();
+    } catch (const Failure& failure) {
+        outcome.failure = failure;
+    } catch (...) {
+        outcome.failure = Failure(failure_code::kUnexpected, "cannot open COM" + std::to_string(number));
+    }
 }
 
-SerialPort::~SerialPort() = default;
+}  // namespace
 
-void SerialPort::open(std::int16_t number, const LineSettings& settings, ControlLines lines) {
+SerialPort::~SerialPort() {
+    closeOnThread();
+}
+
+void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) {
     if (number < 1 || number > kHighestPort) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
     }
-    if (isOpen()) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
-    // Prefix the device name so that ports above COM9 open too.
-    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(number);
-    HANDLE raw =
-        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) throwLastError("cannot open COM" + std::to_string(number));
-    // Owned from here on, so that a port that cannot be configured is closed again.
-    Handle handle(raw);
+    if (isOpen() || openUnderWay_ != 0) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
+    auto outcome = std::make_shared<OpenOutcome>();
+    openUnderWay_ = thread_.run([=] { openAndSetUp(number, settings, lines, *outcome); },
+                                [this, outcome] {
+                                    openUnderWay_ = 0;
+                                    if (outcome->handle != nullptr) {
+                                        handle_ = ScopedHandle(outcome->handle);
+                                        stalled_ = false;
+                                    }
+                                    if (onOpenEnded)
+                                        onOpenEnded(outcome->failure ? &*outcome->failure : nullptr);
+                                });
+}
 
-    if (!applyState(raw, settings, lines)) throwLastError("the port refuses its line settings");
-    if (!setTimeouts(raw, kWriteTimeoutMs)) throwLastError("cannot set the port's timeouts");
-    stalled_ = false;
+bool SerialPort::waitForOpen(std::uint32_t milliseconds) {
+    return openUnderWay_ == 0 || thread_.waitFor(openUnderWay_, milliseconds);
+}
 
-    // A line error left pending from before would otherwise be reported against our own writes.
-    // Drivers that keep no such state may refuse the call; nothing is lost then.
-    DWORD errors = 0;
-    ClearCommError(raw, &errors, nullptr);
+void SerialPort::close() {
+    closeOnThread();
+}
 
-    handle_ = std::move(handle);
+// CloseHandle can wait in the driver of a dying device as long as an open can.
+void SerialPort::closeOnThread() noexcept {
+    if (!isOpen()) return;
+    HANDLE handle = handle_.release();
+    try {
+        thread_.run([handle] { CloseHandle(handle); });
+    } catch (...) {
+        CloseHandle(handle);  // out of memory: closed here rather than never
+    }
 }
 
 // The handle of a device that was pulled out, or reset, stays open, but the driver no longer
-// answers for it: asking for the line's state is the cheapest question that reaches the device.
-bool SerialPort::answers() const {
-    if (!isOpen()) return false;
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    return GetCommState(handle_.get(), &dcb) != FALSE;
+// answers for it: asking for the line's state is the cheapest question that reaches the device. The
+// question is queued before any close of the handle, which therefore outlives it.
+void SerialPort::startAsking() {
+    if (!isOpen()) {
+        if (onAnswered) onAnswered(false);
+        return;
+    }
+    HANDLE handle = handle_.get();
+    auto answered = std::make_shared<bool>(false);
+    thread_.run(
+        [handle, answered] {
+            DCB dcb{};
+            dcb.DCBlength = sizeof(dcb);
+            *answered = GetCommState(handle, &dcb) != FALSE;
+        },
+        [this, answered] {
+            if (onAnswered) onAnswered(*answered);
+        });
 }
 
 std::size_t SerialPort::write(std::string_view bytes) {
@@ -176,7 +232,7 @@ std::size_t SerialPort::write(std::string_view bytes) {
     const DWORD error = GetLastError();
     // Anything else means the device is gone (an unplugged adapter): the handle is dead, and only a
     // new open can find the device again.
-    handle_.reset();
+    closeOnThread();
     throwError(error, "cannot write to the port");
 }
 

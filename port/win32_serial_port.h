@@ -2,18 +2,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/win32_scoped.h"
 #include "port/serial_port.h"
+#include "port/win32_port_thread.h"
 
 namespace zelt::win32 {
 
-// The radio's serial port over the Win32 communications API. The destructor releases an open
-// port, since the program may end without closing it.
+// The radio's serial port over the Win32 communications API.
+//
+// Threads: made, used and destroyed on the window's thread. Opening (CreateFileW and the line's
+// set-up), closing (CloseHandle) and asking a device (GetCommState) run on the port's own thread,
+// which a driver may hold for seconds; writes run on the window's thread, bounded by the write
+// timeout, since a thread hop per request would cost latency. The open handle is the window
+// thread's; a handle being opened is the port thread's until its outcome comes back, and a handle
+// handed over for closing is the port thread's from then on.
 class SerialPort final : public zelt::SerialPort {
   public:
     // How long a write may wait for the driver to take its bytes.
@@ -24,14 +31,16 @@ class SerialPort final : public zelt::SerialPort {
     static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
     SerialPort() = default;
+    // An open port is handed to the port's thread to be closed.
     ~SerialPort() override;
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    void open(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
-    void close() override { handle_.reset(); }
-    bool isOpen() const override { return handle_ != nullptr; }
-    bool answers() const override;
+    void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
+    bool waitForOpen(std::uint32_t milliseconds) override;
+    void close() override;
+    bool isOpen() const override { return handle_.get() != nullptr; }
+    void startAsking() override;
     std::size_t write(std::string_view bytes) override;
 
     // From the comm-ports API where the system has it, otherwise from the serial device map.
@@ -46,16 +55,13 @@ class SerialPort final : public zelt::SerialPort {
     static std::optional<std::int16_t> portNumberOfName(std::wstring_view name);
 
   private:
-    // HANDLE is a void*; keeping it as one spares every includer <windows.h>.
-    struct HandleCloser {
-        void operator()(void* handle) const noexcept;
-    };
-    using Handle = std::unique_ptr<void, HandleCloser>;
-
+    void closeOnThread() noexcept;
     void setWriteTimeout(std::uint32_t milliseconds);
 
-    Handle handle_;
-    bool stalled_ = false;  // the last write came back short
+    ScopedHandle handle_;
+    bool stalled_ = false;            // the last write came back short
+    std::uint64_t openUnderWay_ = 0;  // the port thread's job of the open under way; 0 for none
+    PortThread thread_;               // last, so that it goes first, with its jobs' second parts
 };
 
 }  // namespace zelt::win32

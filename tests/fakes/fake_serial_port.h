@@ -17,7 +17,9 @@ namespace zelt::testing {
 
 // A serial port that behaves like the real one (opens only ports present, writes only while open)
 // and records what the radio on each port would have received. Tests can make the next write run
-// out of time part-way, find the device gone, or pull the adapter out under an open handle.
+// out of time part-way, find the device gone, or pull the adapter out under an open handle. An
+// open ends at once, unless the test holds opens: then each ends only when the test says so, so
+// that every interleaving of requests, changes and the end of an open can be played.
 class FakeSerialPort : public SerialPort {
   public:
     explicit FakeSerialPort(CallLog& log) : log_(log) {}
@@ -32,16 +34,49 @@ class FakeSerialPort : public SerialPort {
     bool deviceDiesOnNextWrite = false;
     std::function<void()> onWrite;  // runs as each write begins
 
-    void open(std::int16_t number, const LineSettings& settings, ControlLines lines) override {
+    // Opens wait for endOpen() or failOpen(); a bounded wait ends the open under way only if told.
+    bool holdOpens = false;
+    bool openEndsWhileWaited = false;
+    std::vector<std::uint32_t> waits;  // every bounded wait asked for, in milliseconds
+
+    void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) override {
         log_.call("open", std::to_string(number));
-        if (open_) throw Failure(failure_code::kPortAlreadyOpen, "port open");
-        if (present.count(number) == 0) throw Failure(2, "no such port");
+        if (open_ || pending_) throw Failure(failure_code::kPortAlreadyOpen, "port open");
+        pending_ = true;
+        pendingNumber_ = number;
+        pendingSettings_ = settings;
+        pendingLines_ = lines;
+        if (!holdOpens) endOpen();
+    }
+    bool opening() const { return pending_; }
+    std::int16_t openingNumber() const { return pendingNumber_; }
+    // The open under way ends as the device makes it: open when the port is present.
+    void endOpen() {
+        if (present.count(pendingNumber_) == 0) {
+            failOpen(2, "no such port");
+            return;
+        }
+        pending_ = false;
         open_ = true;
         dead_ = false;
-        number_ = number;
-        openedWith_ = settings;
-        lines_ = lines;
+        number_ = pendingNumber_;
+        openedWith_ = pendingSettings_;
+        lines_ = pendingLines_;
         ++opens;
+        if (onOpenEnded) onOpenEnded(nullptr);
+    }
+    // The open under way fails, however long it took: a Bluetooth port out of range does so.
+    void failOpen(std::int32_t code = 121,
+                  const std::string& why = "the semaphore timeout period has expired") {
+        pending_ = false;
+        const Failure failure(code, why);
+        if (onOpenEnded) onOpenEnded(&failure);
+    }
+    bool waitForOpen(std::uint32_t milliseconds) override {
+        log_.call("waitForOpen", std::to_string(milliseconds));
+        waits.push_back(milliseconds);
+        if (pending_ && openEndsWhileWaited) endOpen();
+        return !pending_;
     }
     void close() override {
         log_.call("close");
@@ -51,9 +86,9 @@ class FakeSerialPort : public SerialPort {
         log_.call("isOpen");
         return open_;
     }
-    bool answers() const override {
+    void startAsking() override {
         log_.call("answers");
-        return open_ && !dead_;
+        if (onAnswered) onAnswered(open_ && !dead_);
     }
     std::size_t write(std::string_view bytes) override {
         log_.call("write");
@@ -95,6 +130,10 @@ class FakeSerialPort : public SerialPort {
     ControlLines lines_;
     bool open_ = false;
     bool dead_ = false;
+    bool pending_ = false;  // an open is under way
+    std::int16_t pendingNumber_ = 0;
+    LineSettings pendingSettings_;
+    ControlLines pendingLines_;
 };
 
 // The settings a text stands for, to compare with what a port was opened with.

@@ -141,7 +141,7 @@ TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndWakingOpensItAfres
     form.devicesChanged();
     EXPECT_TRUE(port.isOpenNow());
     log.calls.clear();
-    form.resumed();
+    form.resumed(false);
     EXPECT_LT(log.indexOf("close"), log.indexOf("open(1)"));
     EXPECT_TRUE(port.isOpenNow());
     form.ptt(0, 1);

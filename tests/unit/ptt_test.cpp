@@ -106,28 +106,50 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
 }
 
 TEST_F(PttTest, SessionEndingUnkeysOnceEvenOnAClosedPortAndTheLaterCloseSendsNothingMore) {
-    form.sessionEnding();  // green: nothing to tell the radio
     request(0, 1);
     port.forceOpen(false);
+    form.sessionEnding();
     form.sessionEnding();
     form.windowDestroyed();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
 }
 
+// Windows may end the process any moment after the session's end: a key then would stay on the air.
+TEST_F(PttTest, AfterTheSessionEndsKeysAreRefusedAndUnkeysStillGoOut) {
+    form.sessionEnding();  // green: nothing to tell the radio
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(failureOf(0, 1), failure_code::kRefused);
+    EXPECT_THROW(form.hostRequest(0, 1), Failure);
+    EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    request(0, 0);
+    EXPECT_EQ(lineOf(1), kOffBlock);
+    const auto texts = eventTexts();
+    EXPECT_NE(
+        std::find(texts.begin(), texts.end(),
+                  "indicator click: request 0, state 1: failed: refused: the session is ending [code 70]"),
+        texts.end());
+}
+
 // --- a port that comes back ---
 
-TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainByTheNextRequest) {
+// A request never waits for an open: it fails at once, and the open it starts serves the next one.
+TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainForTheNextRequest) {
     port.forceOpen(false);
     port.present.erase(1);
-    EXPECT_EQ(failureOf(0, 1), 2);
-    EXPECT_EQ(failureOf(0, 1), 2);
+    EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
+    EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
     EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "open(1)"), 2);  // one attempt each
     port.present.insert(1);
+    EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
+    EXPECT_TRUE(port.written.empty());
     request(0, 1);
     port.deviceDiesOnNextWrite = true;
     EXPECT_EQ(failureOf(0, 0), 22);
     EXPECT_FALSE(port.isOpenNow());
-    request(0, 0);
+    // The unkey is owed: it goes out as the port it reopens is open.
+    EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(form.indicator.fillColor(), kGreen);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "tests/win32/port_calls.h"
 #include "tests/win32/without_optional_functions.h"
 
 namespace zelt {
@@ -46,9 +47,9 @@ std::int32_t failureCode(Body&& body) {
 TEST(SerialPortTest, StartsClosedAndRefusesPortNumbersThatNameNoPort) {
     win32::SerialPort port;
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(port.answers());
+    EXPECT_FALSE(testing::answersNow(port));
     for (const std::int16_t number : std::initializer_list<std::int16_t>{0, -1, 256, -32768, 32767}) {
-        EXPECT_EQ(failureCode([&] { port.open(number, settingsOf("4800,n,8,2"), {}); }),
+        EXPECT_EQ(failureCode([&] { testing::openNow(port, number, settingsOf("4800,n,8,2"), {}); }),
                   failure_code::kInvalidPropertyValue)
             << number;
         EXPECT_FALSE(port.isOpen()) << number;
@@ -64,13 +65,14 @@ TEST(SerialPortTest, WriteWhileClosedFailsAndClosingAClosedPortSucceeds) {
 
 TEST(SerialPortTest, OpeningAnAbsentPortFailsWithTheSystemsCodeAndStaysClosed) {
     win32::SerialPort port;
-    const std::int32_t code = failureCode([&] { port.open(200, settingsOf("4800,n,8,2"), {}); });
+    const std::int32_t code = failureCode([&] { testing::openNow(port, 200, settingsOf("4800,n,8,2"), {}); });
     EXPECT_GT(code, 0);
     EXPECT_NE(code, failure_code::kPortNotOpen);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(failureCode([&] { port.write(kPttOn); }), failure_code::kPortNotOpen);
     // The highest number a port can have is taken, and fails only as absent.
-    const std::int32_t highest = failureCode([&] { port.open(255, settingsOf("4800,n,8,2"), {}); });
+    const std::int32_t highest =
+        failureCode([&] { testing::openNow(port, 255, settingsOf("4800,n,8,2"), {}); });
     EXPECT_GT(highest, 0);
     EXPECT_NE(highest, failure_code::kInvalidPropertyValue);
 }
@@ -203,7 +205,9 @@ class RadioPortTest : public ::testing::Test {
         vanish_ = environment("ZELT_TEST_RADIO_VANISH");
     }
 
-    void open(const char* settings = "4800,n,8,2") { port_.open(number_, settingsOf(settings), {}); }
+    void open(const char* settings = "4800,n,8,2") {
+        testing::openNow(port_, number_, settingsOf(settings), {});
+    }
 
     // Waits until the radio has read `expected` after everything it had read before `mark`.
     void expectReceivedSince(std::size_t mark, const std::string& expected) {
@@ -260,7 +264,7 @@ TEST_F(RadioPortTest, OpensAndSendsPttBlocks) {
     const std::size_t mark = receivedSoFar();
     open();
     ASSERT_TRUE(port_.isOpen());
-    EXPECT_TRUE(port_.answers());
+    EXPECT_TRUE(testing::answersNow(port_));
     EXPECT_EQ(port_.write(kPttOn), 5u);
     EXPECT_EQ(port_.write(kPttOff), 5u);
     expectReceivedSince(mark, kPttOn + kPttOff);
@@ -320,7 +324,8 @@ TEST_F(RadioPortTest, ReopenedWithOtherSettingsTheLineTakesThem) {
 const LineSettings kSettingsDriversRefuse{9600, Parity::None, 4, StopBits::One};
 
 TEST_F(RadioPortTest, OpenWithSettingsTheDriverRefusesFailsAndStaysClosed) {
-    const std::int32_t code = failureCode([&] { port_.open(number_, kSettingsDriversRefuse, {}); });
+    const std::int32_t code =
+        failureCode([&] { testing::openNow(port_, number_, kSettingsDriversRefuse, {}); });
     if (code == 0) GTEST_SKIP() << "this driver takes 4 data bits";
     EXPECT_FALSE(port_.isOpen());
     EXPECT_EQ(failureCode([&] { port_.write(kPttOn); }), failure_code::kPortNotOpen);
@@ -335,7 +340,7 @@ TEST_F(RadioPortTest, ClosesAndReopens) {
     open();
     port_.close();
     EXPECT_FALSE(port_.isOpen());
-    EXPECT_FALSE(port_.answers());
+    EXPECT_FALSE(testing::answersNow(port_));
     EXPECT_EQ(failureCode([&] { port_.write(kPttOn); }), failure_code::kPortNotOpen);
     const std::size_t mark = receivedSoFar();
     open();
@@ -348,7 +353,7 @@ TEST_F(RadioPortTest, ClosesAndReopens) {
 TEST_F(RadioPortTest, ReleasesThePortWhenDestroyed) {
     {
         win32::SerialPort first;
-        first.open(number_, settingsOf("4800,n,8,2"), {});
+        testing::openNow(first, number_, settingsOf("4800,n,8,2"), {});
     }
     const std::size_t mark = receivedSoFar();
     open();
@@ -370,7 +375,7 @@ TEST_F(VanishingRadioTest, VanishedDeviceStopsAnsweringAndOpensAgainWhenItIsBack
 
     ASSERT_TRUE(request(*vanish_, true)) << "the radio's device did not go away";
     EXPECT_TRUE(port_.isOpen());
-    EXPECT_FALSE(port_.answers());
+    EXPECT_FALSE(testing::answersNow(port_));
     const std::int32_t code = failureCode([&] { port_.write(kPttOn); });
     EXPECT_NE(code, 0);
     EXPECT_NE(code, failure_code::kPortNotOpen);
@@ -382,7 +387,7 @@ TEST_F(VanishingRadioTest, VanishedDeviceStopsAnsweringAndOpensAgainWhenItIsBack
     ASSERT_TRUE(request(*vanish_, false)) << "the radio's device did not come back";
     mark = receivedSoFar();
     open();
-    EXPECT_TRUE(port_.answers());
+    EXPECT_TRUE(testing::answersNow(port_));
     EXPECT_EQ(port_.write(kPttOff), 5u);
     expectReceivedSince(mark, kPttOff);
 }
@@ -404,7 +409,7 @@ TEST_F(RadioPortTest, ZzFullLineTakesPartOfAWriteAndDeliversAllItTook) {
     EXPECT_LT(elapsed, 4s);
     EXPECT_GE(elapsed, 500ms) << "gave up before the radio had a fair chance to read";
     EXPECT_TRUE(port_.isOpen());
-    EXPECT_TRUE(port_.answers()) << "a line that is only full is still there";
+    EXPECT_TRUE(testing::answersNow(port_)) << "a line that is only full is still there";
 
     // While the line stays stalled, a write gives up at once rather than hold the window again.
     const auto again = std::chrono::steady_clock::now();
@@ -450,19 +455,19 @@ class ModemLineTest : public ::testing::Test {
 
 TEST_F(ModemLineTest, BothLinesAreLowFromTheOpenAndAfterReopeningWithNewSettings) {
     ASSERT_EQ(linesSeen("raised", "raise"), "DTR=1 RTS=1");
-    port_.open(number_, settingsOf("4800,n,8,2"), {});
+    testing::openNow(port_, number_, settingsOf("4800,n,8,2"), {});
     EXPECT_EQ(linesSeen("opened"), "DTR=0 RTS=0");
     port_.close();
-    port_.open(number_, settingsOf("9600,e,7,1"), {});
+    testing::openNow(port_, number_, settingsOf("9600,e,7,1"), {});
     EXPECT_EQ(linesSeen("new-settings"), "DTR=0 RTS=0");
 }
 
 TEST_F(ModemLineTest, ChosenLevelsHoldFromTheOpenThroughWrites) {
-    port_.open(number_, settingsOf("4800,n,8,2"), {true, false});
+    testing::openNow(port_, number_, settingsOf("4800,n,8,2"), {true, false});
     EXPECT_EQ(linesSeen("dtr-high"), "DTR=1 RTS=0");
     port_.close();
     ASSERT_EQ(linesSeen("raised-again", "raise"), "DTR=1 RTS=1");
-    port_.open(number_, settingsOf("19200,n,8,2"), {false, true});
+    testing::openNow(port_, number_, settingsOf("19200,n,8,2"), {false, true});
     EXPECT_EQ(linesSeen("reopened-rts-high"), "DTR=0 RTS=1");
     // Nothing the line carries changes them either.
     port_.write(kPttOn);
