@@ -6,6 +6,11 @@
 //   zelt-probe dialogs   the message boxes zelt's thread shows: title, text, buttons, icon
 //   zelt-probe ok        presses OK on zelt's message box
 //   zelt-probe end-session   Windows ending the session: WM_QUERYENDSESSION, then WM_ENDSESSION
+//   zelt-probe end-session-closeapp
+//                            the Restart Manager wanting zelt gone: both with ENDSESSION_CLOSEAPP
+//   zelt-probe end-session-cancelled
+//                            an end of the session that another program refused:
+//                            WM_QUERYENDSESSION, then WM_ENDSESSION with wParam FALSE
 //   zelt-probe quit          posts WM_QUIT to the thread of zelt's window (its loop ends)
 //   zelt-probe device-change devices came or went (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED)
 //   zelt-probe port-arrived NAME | port-removed NAME
@@ -14,6 +19,8 @@
 //                            a DEV_BROADCAST_PORT
 //   zelt-probe suspend       the machine goes to sleep (WM_POWERBROADCAST, PBT_APMSUSPEND)
 //   zelt-probe resume        the machine resumed from sleep (WM_POWERBROADCAST)
+//   zelt-probe wake-by-user  a wake that a user made, as Windows tells it: PBT_APMRESUMEAUTOMATIC,
+//                            then PBT_APMRESUMESUSPEND
 //   zelt-probe accessible    what Microsoft Active Accessibility tells of every control: the
 //                            IAccessible of its client area (AccessibleObjectFromWindow), and the
 //                            object found at the indicator's centre (AccessibleObjectFromPoint)
@@ -32,6 +39,9 @@
 //   zelt-probe eventlog-press Copy|Clear   presses that button of the event log window
 //   zelt-probe eventlog-close               closes the event log window (WM_CLOSE)
 //   zelt-probe clipboard     the clipboard's text
+//
+// Each message that a system notification sends prints a line: the window's reply and the
+// milliseconds that the SendMessage took.
 //
 // Exit codes: 0 found, 2 no zelt window (or no message box for "ok"), 3 not delivered, 1 usage.
 #include <windows.h>
@@ -244,13 +254,23 @@ int pressOk() {
     return 0;
 }
 
-// Delivers a system notification as Windows would; prints the window's reply.
+// Delivers a system notification as Windows would; prints the window's reply and how long the
+// window took to give it.
 int notify(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND form = FindWindowW(nullptr, kTitle);
     if (form == nullptr) return 2;
     DWORD_PTR reply = 0;
-    if (!SendMessageTimeoutW(form, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &reply)) return 3;
-    std::printf("%lld\n", static_cast<long long>(reply));
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&start);
+    const bool answered = SendMessageTimeoutW(form, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &reply);
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    if (!answered) return 3;
+    std::printf(
+        "%lld %.1f\n", static_cast<long long>(reply),
+        static_cast<double>(end.QuadPart - start.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart));
     return 0;
 }
 
@@ -267,10 +287,15 @@ int portEvent(WPARAM event, const char* name) {
     return notify(WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(port));
 }
 
-int endSession() {
-    const int query = notify(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+int endSession(BOOL ending, LPARAM why) {
+    const int query = notify(WM_QUERYENDSESSION, 0, why);
     if (query != 0) return query;
-    return notify(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    return notify(WM_ENDSESSION, ending, why);
+}
+
+// Windows tells of a sleep and of a wake with WM_POWERBROADCAST; a user's wake comes as two.
+int power(WPARAM event) {
+    return notify(WM_POWERBROADCAST, event, 0);
 }
 
 int quit() {
@@ -583,7 +608,11 @@ int main(int argc, char** argv) {
     } else if (command == "ok") {
         result = pressOk();
     } else if (command == "end-session") {
-        result = endSession();
+        result = endSession(TRUE, ENDSESSION_LOGOFF);
+    } else if (command == "end-session-closeapp") {
+        result = endSession(TRUE, ENDSESSION_CLOSEAPP);
+    } else if (command == "end-session-cancelled") {
+        result = endSession(FALSE, ENDSESSION_LOGOFF);
     } else if (command == "quit") {
         result = quit();
     } else if (command == "device-change") {
@@ -591,9 +620,12 @@ int main(int argc, char** argv) {
     } else if ((command == "port-arrived" || command == "port-removed") && argc > 2) {
         result = portEvent(command == "port-arrived" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, argv[2]);
     } else if (command == "suspend") {
-        result = notify(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        result = power(PBT_APMSUSPEND);
     } else if (command == "resume") {
-        result = notify(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        result = power(PBT_APMRESUMEAUTOMATIC);
+    } else if (command == "wake-by-user") {
+        result = power(PBT_APMRESUMEAUTOMATIC);
+        if (result == 0) result = power(PBT_APMRESUMESUSPEND);
     } else if (command == "taskbar-created") {
         result = notify(RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
     } else if (command == "syscommand" && argc > 2) {
@@ -621,11 +653,13 @@ int main(int argc, char** argv) {
         CoUninitialize();
     }
     if (result == 1) {
-        std::fprintf(stderr,
-                     "usage: zelt-probe window|dialogs|ok|end-session|quit|device-change|port-arrived NAME|"
-                     "port-removed NAME|suspend|resume|taskbar-created|syscommand ID|"
-                     "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
-                     "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
+        std::fprintf(
+            stderr,
+            "usage: zelt-probe window|dialogs|ok|end-session|end-session-closeapp|end-session-cancelled|"
+            "quit|device-change|port-arrived NAME|port-removed NAME|suspend|resume|wake-by-user|"
+            "taskbar-created|syscommand ID|"
+            "eventlog|eventlog-press Copy|Clear|eventlog-close|clipboard|accessible|"
+            "default-action CONTROL|events [--until FILE] [--for SECONDS]\n");
     }
     std::fflush(stdout);
     return result;
