@@ -138,22 +138,21 @@ class RadioLine {
     // What an open is asked for; an open that ends on anything but the target in force is stale.
     struct Target {
         std::int16_t number = 0;
-        std::string settings;
+        LineSettings settings;
         ControlLines lines;
         bool operator==(const Target&) const = default;
     };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
 
-    Target target() const { return {number_, settingsText_, lines_}; }
+    Target target() const { return {number_, settings_, lines_}; }
     void startOpen() noexcept;
     void openEnded(const std::exception* failure) noexcept;
     void answered(bool answers) noexcept;
     void waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept;
     void closeIfOpen() noexcept;
-    void logOpened(const Target& opened, std::string_view tail) noexcept;
     void logWaiting(std::string_view occasion) noexcept;
-    void logPort(std::int16_t number, std::string_view what,
-                 const std::exception* failure = nullptr) noexcept;
+    void logPort(std::int16_t number, std::string_view what, const std::exception* failure = nullptr,
+                 std::string_view settings = {}) noexcept;
     void key();
     void unkey(Unkey when);
     void write(const std::string& bytes);

@@ -109,7 +109,7 @@ DWORD WINAPI PortThread::runThread(void* parameter) {
         Job job;
         if (!idle) {
             job = std::move(shared->queued.front());
-            shared->queued.pop_front();
+            shared->queued.erase(shared->queued.begin());
         }
         LeaveCriticalSection(&shared->lock);
         if (idle && stopping) return 0;
@@ -143,7 +143,7 @@ void PortThread::deliver() {
             return;
         }
         Job job = std::move(shared_->ended_jobs.front());
-        shared_->ended_jobs.pop_front();
+        shared_->ended_jobs.erase(shared_->ended_jobs.begin());
         LeaveCriticalSection(&shared_->lock);
         delivered_ = job.number;
         runCaught(job.then);

@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <memory>
+#include <vector>
 
 #include "common/win32_scoped.h"
 
@@ -45,11 +44,11 @@ class PortThread {
     // What both threads share; left behind with a thread that does not stop in time.
     struct Shared {
         CRITICAL_SECTION lock{};
-        ScopedHandle wake;      // a job waits, or the thread is to stop
-        ScopedHandle ended;     // a job ended
-        HWND notify = nullptr;  // the window thread's message-only window
-        std::deque<Job> queued;
-        std::deque<Job> ended_jobs;
+        ScopedHandle wake;        // a job waits, or the thread is to stop
+        ScopedHandle ended;       // a job ended
+        HWND notify = nullptr;    // the window thread's message-only window
+        std::vector<Job> queued;  // a few at a time
+        std::vector<Job> ended_jobs;
         bool stopping = false;
         Shared();
         ~Shared();
