@@ -174,6 +174,38 @@ class OwnRadio:
 
 
 class FaultTestCase(probe.WindowWaits, ZeltTestCase):
+    def start_logging_zelt(self, name: str, **start):
+        """Starts zelt writing its event log to a file of this test's own, read by logged()."""
+        self.log_file = self.bench.run_dir / f"{name}.log"
+        self.log_file.unlink(missing_ok=True)
+        self.bench.start_zelt(args=["--log", bench.windows_path(self.log_file)], **start)
+        self.wait_started()
+
+    def logged(self) -> list[str]:
+        """The event log's lines so far, without their time stamps."""
+        if not self.log_file.exists():
+            return []
+        return [line[24:] for line in self.log_file.read_text(errors="replace").splitlines()]
+
+    def wait_logged(self, line: str, count: int = 1, timeout: float = bench.RADIO_DEADLINE) -> list[str]:
+        """Waits until the event log holds the line count times; returns the log."""
+        for _ in bench._deadline_loop(timeout, 0.05):
+            lines = self.logged()
+            if lines.count(line) >= count:
+                return lines
+        self.fail(f"the event log never held {line!r} {count} times; it ends {self.logged()[-8:]}")
+
+    def request_reopens_the_port(self, state: int, number: int = 1):
+        """A request to a port that is closed fails at once, writing nothing, and has the port
+        opened again in the background, for the next request; returns once it is open. (An unkey
+        owed goes out as it opens: the caller checks the radio's bytes.)"""
+        opened = f"COM{number} opened (4800,n,8,2)"
+        failed = f"host: request 0, state {state}: failed: the port is not open; it is being opened again [code 8018]"
+        before = self.logged()
+        self.send_in_time(0, state)
+        self.assertEqual(self.logged().count(failed), before.count(failed) + 1, "the request did not fail so")
+        self.wait_logged(opened, before.count(opened) + 1)
+
     def wine_in_time(self, exe, *args, deadline: float, what: str):
         """Runs a Windows program that must come back within the deadline; returns (rc, out, seconds)."""
         started = time.monotonic()
@@ -249,8 +281,7 @@ class RadioVanishes(FaultTestCase):
         self.bench.reg_set("Com", "Settings", DEFAULT_SETTINGS)
         self.own = OwnRadio(self.bench.radio(1).link)
         self.addCleanup(self.own.hang_up)
-        self.bench.start_zelt()
-        self.wait_started()
+        self.start_logging_zelt("vanishes")
         self.stored = store_values(self.bench)
         # Requests work on the radio that is about to go.
         self.send_in_time(0, 1)
@@ -274,6 +305,13 @@ class RadioVanishes(FaultTestCase):
         self.assertNoMessageBox()
 
     def requests_work_again(self):
+        # The unkeys that failed while the radio was gone are owed: the first goes out as the port
+        # opens again, nothing else does, and then requests work.
+        self.wait_logged("COM1 opened (4800,n,8,2)", 2)
+        self.assertRadio(1, PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.assertIn("unkey that could not be delivered before: wrote 00 00 00 00 0F", self.logged())
+        self.bench.radio(1).clear()
         self.assertRequestsWork(0, 1)
 
     def test_choosing_com1_again_reopens_the_returned_radio(self):
@@ -299,6 +337,8 @@ class RadioVanishes(FaultTestCase):
     def test_the_next_request_finds_the_returned_radio(self):
         self.vanish_and_fail()
         self.bench.radio(1).present()
+        # That request, a key, fails and has the port opened; it never goes out later.
+        self.request_reopens_the_port(1)
         self.requests_work_again()
         self.assertStore(self.stored)
 
@@ -345,12 +385,9 @@ class AdapterGoesAndComesBack(FaultTestCase):
 
     def setUp(self):
         super().setUp()
-        self.log_file = self.bench.run_dir / "adapter.log"
-        self.log_file.unlink(missing_ok=True)
         self.own = OwnRadio(self.bench.radio(1).link)
         self.addCleanup(lambda: self.own.hang_up())
-        self.bench.start_zelt(args=["--log", bench.windows_path(self.log_file)])
-        self.wait_started()
+        self.start_logging_zelt("adapter")
 
     def tell(self, *event: str):
         """Delivers a device or power event as Windows would; it has been handled on return."""
@@ -369,9 +406,6 @@ class AdapterGoesAndComesBack(FaultTestCase):
         got = self.own.read(len(PTT_ON))
         self.assertEqual(got, PTT_ON, f"the radio got {got.hex(' ')}")
         self.assertIndicator(RED)
-
-    def logged(self) -> list[str]:
-        return [line[24:] for line in self.log_file.read_text(errors="replace").splitlines()]
 
     def test_unkey_that_failed_while_the_adapter_was_out_goes_out_when_it_is_back(self):
         # RF resets the adapter while the radio is keyed: the host's unkey fails on the dead port.
@@ -539,8 +573,7 @@ class PortComesBack(FaultTestCase):
     def setUp(self):
         super().setUp()
         self.bench.radio(1).absent()
-        self.bench.start_zelt()
-        self.wait_started()
+        self.start_logging_zelt("comes-back")
 
     def test_a_request_to_an_absent_port_costs_one_failed_open(self):
         times = [self.send_in_time(0, 1) for _ in range(5)]
@@ -551,7 +584,10 @@ class PortComesBack(FaultTestCase):
         self.assertSent(absent)
         self.assertRadioQuiet()
         self.assertIndicatorStays(GREEN)
+        # Each failed at once; the opens they started, in the background, failed too.
+        self.assertIn("COM1 could not be opened", " ".join(self.logged()))
         self.bench.radio(1).present()
+        self.request_reopens_the_port(1)
         self.assertRequestsWork(1, 0)
         present = self.bench.host("--bench", "200")
         self.assertSent(present)
@@ -565,17 +601,20 @@ class PortComesBack(FaultTestCase):
         rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "device-change", deadline=RESPONSIVE_DEADLINE,
                                      what="a device change")
         self.assertEqual(rc, 0)
+        self.wait_logged("COM1 opened (4800,n,8,2)")
         self.assertEqual(line_settings(self.bench, 1), (4800, "n", 8, 2), "the port was not opened")
         self.assertRadioQuiet()
         self.assertRequestsWork(1, 0)
 
     def test_after_resume_from_sleep_the_port_is_opened_afresh(self):
         self.bench.radio(1).present()
+        self.request_reopens_the_port(0)
         self.assertRequestsWork(1)
         scramble_line(self, self.bench, 1)
         rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "resume", deadline=RESPONSIVE_DEADLINE, what="a resume")
         self.assertEqual(rc, 0)
-        # The handle was let go; the next request opens the port again, with zelt's settings.
+        # The handle was let go and the port is opened again, with zelt's settings.
+        self.wait_logged("COM1 opened (4800,n,8,2)", 2)
         self.bench.radio(1).clear()
         self.assertRequestsWork(0)
         self.assertEqual(line_settings(self.bench, 1), (4800, "n", 8, 2))
