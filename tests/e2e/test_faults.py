@@ -625,23 +625,50 @@ class SessionEnds(FaultTestCase):
 
     def setUp(self):
         super().setUp()
-        self.bench.start_zelt()
-        self.wait_started()
+        self.start_logging_zelt("session")
         self.send_in_time(0, 1)
         self.assertRadio(1, PTT_ON)
         self.assertIndicator(RED)
 
+    def end_session(self, how: str = "end-session"):
+        rc, out, _ = self.wine_in_time(probe.PROBE_EXE, how, deadline=RESPONSIVE_DEADLINE,
+                                       what="the end of the session")
+        self.assertEqual(rc, 0, out)
+
     def test_end_of_session_unkeys_once(self):
-        rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "end-session", deadline=RESPONSIVE_DEADLINE,
-                                     what="the end of the session")
-        self.assertEqual(rc, 0)
+        self.end_session()
         # The unkey is out by the time the message returns: no wait.
         self.assertEqual(self.bench.radio(1).bytes(), PTT_ON + PTT_OFF)
         self.assertIndicator(GREEN)
+        # The process may end at any moment now: no key goes out, by the host or a click; unkeys do.
+        self.send_in_time(0, 1)
+        self.assertIn("host: request 0, state 1: failed: refused: the session is ending [code 70]", self.logged())
+        self.bench.click_twips(*SHAPE1_CENTRE)
+        self.assertResponsive()
+        self.assertRadio(1, PTT_ON + PTT_OFF)
+        self.assertIndicatorStays(GREEN)
+        self.send_in_time(0, 0)
+        self.assertRadio(1, PTT_ON + PTT_OFF * 2)
         self.assertSent(self.bench.send(1, 0))
         self.assertEqual(self.bench.wait_zelt_exit(EXIT_DEADLINE), 0)
+        self.assertRadio(1, PTT_ON + PTT_OFF * 2)
+        self.assertRadioQuiet(2, 3, 4)
+
+    def test_the_restart_manager_closes_zelt_unkeyed(self):
+        self.end_session("end-session-closeapp")
+        self.assertEqual(self.bench.wait_zelt_exit(EXIT_DEADLINE), 0, self.bench.zelt_output()[-2000:])
         self.assertRadio(1, PTT_ON + PTT_OFF)
         self.assertRadioQuiet(2, 3, 4)
+
+    def test_an_end_of_session_called_off_changes_nothing(self):
+        self.end_session("end-session-cancelled")
+        self.assertRadio(1, PTT_ON)
+        self.assertIndicatorStays(RED)
+        self.assertZeltRunning()
+        self.send_in_time(0, 1)
+        self.assertRadio(1, PTT_ON * 2)
+        self.bench.radio(1).clear()
+        self.assertRequestsWork(0, 1, 0)
 
     def test_a_quit_message_from_outside_unkeys_on_the_way_out(self):
         rc, _, _ = self.wine_in_time(probe.PROBE_EXE, "quit", deadline=RESPONSIVE_DEADLINE, what="the quit")
