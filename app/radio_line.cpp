@@ -102,8 +102,9 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         if (current) {
             heldRequest_.reset();
             heldAwaitsOpen_ = false;
-            if (!owedOccasion_.empty() && mayBeKeyed())
+            if (!owedOccasion_.empty() && mayBeKeyed()) {
                 logOutcome(log_, eventText_, owedOccasion_, {}, failure);
+            }
             owedOccasion_.clear();
             if (auto react = std::exchange(onOpenFailed_, nullptr); react && wantOpen_) react();
         } else if (wantOpen_ && !released_) {

@@ -43,8 +43,9 @@ PortThread::PortThread() : shared_(new Shared) {
     RegisterClassExW(&wc);  // fails harmlessly for a second port: the class is there
     shared_->notify =
         CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (shared_->notify != nullptr)
+    if (shared_->notify != nullptr) {
         SetWindowLongPtrW(shared_->notify, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
     if (shared_->wake.get() != nullptr && shared_->ended.get() != nullptr && shared_->notify != nullptr) {
         thread_ = ScopedHandle(CreateThread(nullptr, 0, runThread, shared_, 0, nullptr));
     }

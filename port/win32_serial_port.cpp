@@ -129,8 +129,9 @@ void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLine
             throwLastError("cannot open COM" + std::to_string(number));
         }
         if (!applyState(handle.get(), settings, lines)) throwLastError("the port refuses its line settings");
-        if (!setTimeouts(handle.get(), SerialPort::kWriteTimeoutMs))
+        if (!setTimeouts(handle.get(), SerialPort::kWriteTimeoutMs)) {
             throwLastError("cannot set the port's timeouts");
+        }
         // A line error left pending from before would otherwise be reported against our own writes.
         // Drivers that keep no such state may refuse the call; nothing is lost then.
         DWORD errors = 0;
@@ -162,8 +163,9 @@ void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, Co
                                         handle_ = ScopedHandle(outcome->handle);
                                         stalled_ = false;
                                     }
-                                    if (onOpenEnded)
+                                    if (onOpenEnded) {
                                         onOpenEnded(outcome->failure ? &*outcome->failure : nullptr);
+                                    }
                                 });
 }
 
