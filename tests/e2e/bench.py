@@ -46,6 +46,9 @@ REPO = Path(__file__).resolve().parents[2]
 MINGW_DIR = Path(os.environ.get("ZELT_MINGW_DIR", REPO / "build" / "mingw")).resolve()
 ZELT_EXE = Path(os.environ.get("ZELT_EXE", MINGW_DIR / "zelt.exe")).resolve()
 HOST_EXE = Path(os.environ.get("ZELT_HOST_EXE", MINGW_DIR / "zelt-host.exe")).resolve()
+# zelt's test build whose opens of a COM port wait as long as the file named by the variable
+# ZELT_OPEN_DELAY_FILE says (milliseconds, and "fail" to fail them then), inside zelt's process.
+SLOW_OPEN_EXE = Path(os.environ.get("ZELT_SLOW_OPEN_EXE", MINGW_DIR / "zelt-slow-open.exe")).resolve()
 WIN32_TESTS_EXE = Path(os.environ.get("ZELT_WIN32_TESTS_EXE", MINGW_DIR / "zelt_win32_tests.exe")).resolve()
 WORK_ROOT = Path(os.environ.get("ZELT_E2E_DIR", REPO / "build" / "e2e")).resolve()
 OTHER_MINGW_DIR = Path(os.environ["ZELT_OTHER_MINGW_DIR"]).resolve() if os.environ.get("ZELT_OTHER_MINGW_DIR") \
