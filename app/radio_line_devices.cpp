@@ -1,11 +1,80 @@
 #include "app/radio_line.h"
 
-// The radio line through the session's end, sleep and the devices coming and going: each lets go
-// of the radio or takes it up again through the line's own open, close and unkey. None of them
-// waits for a device, but for the bounded waits of the session's end and of sleep for an unkey that
-// an open under way owes the radio.
+#include <exception>
+#include <string>
+
+#include "app/event_text.h"
+
+// Letting go of the radio, and the radio line through the session's end, sleep and the devices
+// coming and going: each lets go of the radio or takes it up again through the line's own open,
+// close and unkey. None of them waits for a device, but for the bounded waits of the program's end,
+// the session's end and sleep for an unkey that an open under way owes the radio.
 
 namespace zelt {
+
+// ---- Letting go of the radio ----
+
+// A closed port is opened for the unkey, which then goes out as the open ends; said once.
+bool RadioLine::letGo(std::string_view occasion) noexcept {
+    heldRequest_.reset();
+    heldAwaitsOpen_ = false;
+    if (!mayBeKeyed()) return true;
+    written_.clear();
+    owed_ = keyed_;
+    if (!port_.isOpen()) {
+        const bool first = owedOccasion_.empty();
+        try {
+            owedOccasion_.assign(occasion);
+        } catch (...) {
+            owedOccasion_.clear();
+        }
+        if (!opening_) {
+            wantOpen_ = true;
+            onOpenFailed_ = nullptr;
+            startOpen();
+        }
+        if (opening_ && first) logWaiting(occasion);
+        changed();
+        return !mayBeKeyed();
+    }
+    try {
+        unkey(Unkey::IfKeyed);
+        logOutcome(log_, eventText_, occasion, written_, nullptr);
+    } catch (const std::exception& failure) {
+        logOutcome(log_, eventText_, occasion, written_, &failure);
+    } catch (...) {
+        logOutcome(log_, eventText_, occasion, written_, &unexpectedFailure());
+    }
+    changed();
+    return !mayBeKeyed();
+}
+
+// "unkey at shut-down: waits for COM1 to open".
+void RadioLine::logWaiting(std::string_view occasion) noexcept {
+    try {
+        eventText_.assign(occasion).append(": waits for COM");
+        appendNumber(eventText_, number_);
+        eventText_ += " to open";
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost.
+    }
+}
+
+void RadioLine::release() noexcept {
+    if (released_) return;
+    if (owedOccasion_.empty() || !opening_) letGo("unkey at shut-down");
+    released_ = true;
+    wantOpen_ = false;
+    if (!(opening_ && mayBeKeyed())) closeIfOpen();
+}
+
+void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
+    if (opening_ && mayBeKeyed() && !waitedOut_) waitForOpen(milliseconds, "unkey at shut-down");
+    closeIfOpen();
+}
+
+// ---- The session, sleep ----
 
 // No key goes out from now on: Windows may end the process at any moment once the message returns.
 void RadioLine::sessionEnding(std::uint32_t milliseconds) noexcept {

@@ -1,0 +1,143 @@
+#include "app/radio_line.h"
+
+#include <exception>
+#include <utility>
+
+#include "app/event_text.h"
+#include "common/failure.h"
+
+// The radio line's port: the opens it starts and what comes of each, and its closes. An open runs
+// on the port's own thread; its end is told here, on the window's thread, where it takes up what
+// waited for it: an unkey owed, a request a message box held up, the open wanted since.
+
+namespace zelt {
+
+bool RadioLine::isOpen() const {
+    return port_.isOpen();
+}
+
+std::vector<std::int16_t> RadioLine::presentPorts() const {
+    return port_.presentPorts();
+}
+
+// A port already open (only a close that failed leaves one) refuses the open, which then fails as
+// any other.
+void RadioLine::open(std::function<void()> onFailed) {
+    wantOpen_ = true;
+    onOpenFailed_ = std::move(onFailed);
+    if (!opening_) startOpen();
+}
+
+void RadioLine::close() {
+    wantOpen_ = false;
+    onOpenFailed_ = nullptr;
+    const std::int16_t number = openOn_ ? openOn_->number : number_;
+    port_.close();
+    openOn_.reset();
+    logPort(number, " closed");
+}
+
+void RadioLine::closeIfOpen() noexcept {
+    try {
+        if (port_.isOpen()) close();
+    } catch (...) {
+        // A port that will not close is dropped with the program at the latest.
+    }
+}
+
+// The target is recorded before the port is asked, since an open may end before the call returns.
+// A port that cannot even start an open has failed it.
+void RadioLine::startOpen() noexcept {
+    opening_ = target();
+    waitedOut_ = false;
+    try {
+        port_.startOpen(number_, settings_, lines_);
+    } catch (const std::exception& failure) {
+        if (opening_) openEnded(&failure);
+    } catch (...) {
+        if (opening_) openEnded(&unexpectedFailure());
+    }
+}
+
+// An open ended. One on the target in force takes the unkey the radio is owed and a request a
+// message box held up; one that a later change made pointless is closed at once, and the open
+// wanted now follows it.
+void RadioLine::openEnded(const std::exception* failure) noexcept {
+    if (!opening_) return;
+    const Target ended = *std::exchange(opening_, std::nullopt);
+    const bool current = ended == target();
+    if (failure != nullptr) {
+        logPort(ended.number, " could not be opened: ", failure);
+        if (current) {
+            heldRequest_.reset();
+            heldAwaitsOpen_ = false;
+            if (!owedOccasion_.empty() && mayBeKeyed()) {
+                logOutcome(log_, eventText_, owedOccasion_, {}, failure);
+            }
+            owedOccasion_.clear();
+            if (auto react = std::exchange(onOpenFailed_, nullptr); react && wantOpen_) react();
+        } else if (wantOpen_ && !released_) {
+            startOpen();
+        }
+        return;
+    }
+    if (!current) {
+        logPort(ended.number, " opened and closed again: no longer wanted");
+        port_.close();
+        if (wantOpen_ && !released_) startOpen();
+        return;
+    }
+    ++opens_;
+    openOn_ = ended;
+    onOpenFailed_ = nullptr;
+    logPort(ended.number, " opened (", nullptr, settingsText_);
+    // Only an unkey owed: a radio keyed as asked stays keyed when its port is merely reopened.
+    if (mayBeKeyed() && (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
+        // Moved out first: the unkey's own letGo finds no open to wait for.
+        const std::string occasion = std::exchange(owedOccasion_, {});
+        letGo(occasion.empty() ? std::string_view("unkey that could not be delivered before") : occasion);
+    }
+    owedOccasion_.clear();
+    if (heldAwaitsOpen_) carryOutHeldRequest();
+    if (!wantOpen_ || released_) closeIfOpen();
+}
+
+// "COM1 opened (4800,n,8,2)", "COM1 could not be opened: why".
+void RadioLine::logPort(std::int16_t number, std::string_view what, const std::exception* failure,
+                        std::string_view settings) noexcept {
+    try {
+        eventText_.assign("COM");
+        appendNumber(eventText_, number);
+        eventText_ += what;
+        if (failure != nullptr) appendFailure(eventText_, *failure);
+        if (!settings.empty()) eventText_.append(settings).append(")");
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the event is lost, the port's state is not.
+    }
+}
+
+// Waits a bounded time for the open under way to take the unkey owed; says so when it does not.
+void RadioLine::waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept {
+    bool ended = false;
+    try {
+        ended = port_.waitForOpen(milliseconds);
+    } catch (...) {
+        // As an open that did not end in time.
+    }
+    if (ended || !mayBeKeyed()) return;
+    waitedOut_ = true;
+    try {
+        std::string why = "COM";
+        appendNumber(why, number_);
+        why += " did not open within ";
+        appendNumber(why, milliseconds);
+        why += " ms";
+        const Failure late(failure_code::kPortNotOpen, why);
+        logOutcome(log_, eventText_, occasion, {}, &late);
+    } catch (...) {
+        // Out of memory: the event is lost.
+    }
+}
+
+}  // namespace zelt
