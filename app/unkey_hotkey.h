@@ -16,10 +16,10 @@ namespace zelt {
 // and RegisterHotKey's MOD_ flags, in Windows' numbers, spelled here so that the core can map one
 // to the other.
 namespace hotkey_flags {
-inline constexpr std::uint8_t kShift = 0x01;     // HOTKEYF_SHIFT
-inline constexpr std::uint8_t kControl = 0x02;   // HOTKEYF_CONTROL
-inline constexpr std::uint8_t kAlt = 0x04;       // HOTKEYF_ALT
-inline constexpr std::uint8_t kExtended = 0x08;  // HOTKEYF_EXT: the key's extended form, no modifier
+inline constexpr std::uint8_t kShift = 0x01;           // HOTKEYF_SHIFT
+inline constexpr std::uint8_t kControl = 0x02;         // HOTKEYF_CONTROL
+inline constexpr std::uint8_t kAlt = 0x04;             // HOTKEYF_ALT
+inline constexpr std::uint8_t kExtended = 0x08;        // HOTKEYF_EXT: the key's extended form, no modifier
 inline constexpr std::uint32_t kModAlt = 0x0001;       // MOD_ALT
 inline constexpr std::uint32_t kModControl = 0x0002;   // MOD_CONTROL
 inline constexpr std::uint32_t kModShift = 0x0004;     // MOD_SHIFT

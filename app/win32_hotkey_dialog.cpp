@@ -49,8 +49,8 @@ void HotkeyDialog::chosen(HWND dialog, UnkeyHotkey& hotkey) {
         EndDialog(dialog, IDOK);
         return;
     }
-    const std::string text = "Not registered, another program may hold it: " + problem +
-                             " zelt goes on without a hotkey.";
+    const std::string text =
+        "Not registered, another program may hold it: " + problem + " zelt goes on without a hotkey.";
     SetDlgItemTextW(dialog, ZELT_UNKEY_HOTKEY_STATUS, toUtf16(text).c_str());
     MessageBeep(MB_OK);
 }

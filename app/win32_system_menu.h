@@ -12,8 +12,9 @@ class UnkeyHotkey;
 namespace win32 {
 
 // MainForm's extras in its window's system menu (Alt+Space): "Transmit", "Sound on transmit
-// change", "Unkey hotkey...", the "Transmit time limit" choices, "Event log..." and "About zelt...", below the system's own
-// items. The window hands this class the menu's messages; what each item does is MainForm's.
+// change", "Unkey hotkey...", the "Transmit time limit" choices, "Event log..." and "About
+// zelt...", below the system's own items. The window hands this class the menu's messages; what
+// each item does is MainForm's (the hotkey's dialog sets UnkeyHotkey).
 class SystemMenu {
   public:
     // Item ids: below 0xF000 and with the low four bits clear, as the system menu requires.

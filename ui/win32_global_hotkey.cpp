@@ -7,7 +7,9 @@ namespace zelt::win32 {
 // A second registration under the same id would not replace the first: the old one goes first.
 void GlobalHotkey::registerKey(HotkeyRegistration key) {
     unregisterKey();
-    if (RegisterHotKey(window_, kId, key.modifiers, key.virtualKey) == FALSE) throwLastError("RegisterHotKey");
+    if (RegisterHotKey(window_, kId, key.modifiers, key.virtualKey) == FALSE) {
+        throwLastError("RegisterHotKey");
+    }
     registered_ = true;
 }
 
