@@ -86,15 +86,7 @@ class UnkeyHotkey(HotkeyBench):
         self.wait_logged("unkey hotkey Ctrl+Shift+F9: registered")
         self.assertEqual(probe.dialogs(self.bench), [])
 
-        # Cancel changes nothing; an emptied control is no hotkey.
-        self.choose(probe.MENU_UNKEY_HOTKEY)
-        probe.wait_dialog(self.bench)
-        self.press_in(self.x_window(f"^{DIALOG_TITLE}$"), "BackSpace")
-        self.bench._run_logged(["xdotool", "key", "Escape"], "xdotool-key")
-        for _ in bench._deadline_loop(10.0, 0.05):
-            if not probe.dialogs(self.bench):
-                break
-        self.assertEqual(self.bench.reg_get("Win", "UnkeyKey"), str(CTRL_SHIFT_F9))
+        # An emptied control is no hotkey.
         self.choose(probe.MENU_UNKEY_HOTKEY)
         probe.wait_dialog(self.bench)
         self.press_in(self.x_window(f"^{DIALOG_TITLE}$"), "BackSpace")
@@ -125,15 +117,6 @@ class UnkeyHotkey(HotkeyBench):
         self.assertEqual(lines.count("host: request 0, state 1: failed: refused while the hotkey's unkey holds "
                                      "[code 70]"), 3, lines)
         self.assertEqual(sum(line.startswith("hotkey: the host's key requests are refused") for line in lines), 1)
-
-    def test_stored_value_not_understood_is_logged_and_no_key_unkeys(self):
-        self.start_logged("bad.log", UnkeyKey="ctrl+F9")
-        self.wait_logged('stored Win/UnkeyKey = "ctrl+F9" not understood: no unkey hotkey')
-        self.assertSent(self.bench.send(0, 1))
-        self.press_elsewhere("ctrl+shift+F9")
-        self.assertSent(self.bench.send(0, 1))  # nothing holds the host off
-        self.assertRadio(1, PTT_ON + PTT_ON)
-        self.assertEqual(self.bench.reg_get("Win", "UnkeyKey"), "ctrl+F9")
 
 
 class OneZeltPerDesktop(HotkeyBench):
@@ -171,16 +154,11 @@ class ReleaseChecksums(unittest.TestCase):
             self.skipTest(f"no package in {bench.MINGW_DIR}: build the package target first")
         for package in zips:
             with self.subTest(package.name):
-                checksum = package.with_name(package.name + ".sha256")
-                self.assertTrue(checksum.is_file(), f"{checksum.name} is missing")
-                computed = subprocess.run(["sha256sum", str(package)], capture_output=True, text=True,
-                                          check=True).stdout.split()[0]
-                self.assertEqual(checksum.read_text(), f"{computed} *{package.name}\n")
-                # sha256sum reads the file as it is written, in the folder of the download.
-                check = subprocess.run(["sha256sum", "-c", checksum.name], cwd=package.parent,
+                line = package.with_name(package.name + ".sha256").read_text()
+                self.assertRegex(line, rf"^[0-9a-f]{{64}} \*{package.name}\n$")
+                check = subprocess.run(["sha256sum", "-c", package.name + ".sha256"], cwd=package.parent,
                                        capture_output=True, text=True, check=False)
                 self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
-
 
 if __name__ == "__main__":
     unittest.main()
