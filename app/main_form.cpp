@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <exception>
+#include <string>
 
 #include "app/event_text.h"
 #include "common/failure.h"
@@ -68,7 +69,7 @@ void MainForm::unload() {
 void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
     if (request == 0 && state == 0) limit_.release();
     if (request == 0 && state == 1 && limit_.refusesHostKey()) {
-        const Failure refused(failure_code::kRefused, "refused while the transmit time limit holds");
+        const Failure refused(failure_code::kRefused, std::string(limit_.holdCause().refusal));
         logOutcome(log_, eventText_, "host: request 0, state 1", {}, &refused);
         throw refused;
     }
@@ -107,6 +108,16 @@ void MainForm::loggedRequest(std::string_view source, std::int32_t request, std:
         throw;
     }
     logOutcome(log_, eventText_, requestText_, line_.written(), nullptr);
+}
+
+// The operator's own emergency unkey, from whatever program is in front: the line lets go as for
+// every unkey nobody asked for, and the host is held off as after the time limit, so that a host
+// that keeps keying cannot undo it. A press while receiving still drops a held-up key request.
+void MainForm::unkeyByHotkey() noexcept {
+    limit_.hold(kHotkeyHold);
+    const bool keyed = transmitting();
+    line_.letGo("unkeyed by the hotkey");
+    if (!keyed) log_.add("unkeyed by the hotkey: the radio was receiving");
 }
 
 void MainForm::transmitTimerFired() noexcept {

@@ -104,6 +104,12 @@ class MainForm {
     // Windows made the window's taskbar button, or made it again. Never fails.
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(); }
 
+    // The operator pressed the unkey hotkey: the radio is unkeyed, and the host's key requests are
+    // refused until it unkeys or the operator keys by hand. Never fails.
+    void unkeyByHotkey() noexcept;
+    // Another zelt was started in this session and handed over to this one. Never fails.
+    void secondStartTurnedAway() noexcept;
+
     // The window's timer ran out. Never fails.
     void transmitTimerFired() noexcept;
 

@@ -56,4 +56,10 @@ void MainForm::chooseSound(bool on) noexcept {
     }
 }
 
+// The second copy could not open the port anyway; a host finding it by its caption would have
+// talked to the copy without the radio.
+void MainForm::secondStartTurnedAway() noexcept {
+    log_.add("a second start of zelt was turned away: one zelt per desktop");
+}
+
 }  // namespace zelt

@@ -10,6 +10,7 @@ namespace zelt {
 namespace system_menu {
 inline constexpr std::string_view kTransmit = "Transmit";                  // checked while transmitting
 inline constexpr std::string_view kSound = "Sound on transmit change";     // checked while on
+inline constexpr std::string_view kUnkeyHotkey = "Unkey hotkey...";        // opens its dialog
 inline constexpr std::string_view kTransmitLimit = "Transmit time limit";  // a submenu of the choices
 inline constexpr std::string_view kEventLog = "Event log...";
 inline constexpr std::string_view kAbout = "About zelt...";

@@ -44,7 +44,7 @@ TransmitLimit::TransmitLimit(RadioLine& line, Timer& timer, EventLog& log, Opera
 
 void TransmitLimit::set(std::uint32_t seconds) noexcept {
     seconds_ = std::min(seconds, kLongestTransmitLimit);
-    if (seconds_ == 0) holding_ = false;
+    if (seconds_ == 0 && cause_ == &kLimitHold) holding_ = false;
     if (!keyed_) return;
     stop();
     if (seconds_ > 0) start(seconds_ * kMillisecondsPerSecond);
@@ -64,10 +64,7 @@ void TransmitLimit::follow(RadioLine::State state) noexcept {
 void TransmitLimit::expired() noexcept {
     stop();
     if (!keyed_) return;  // a tick already on its way when the radio was unkeyed
-    if (!holding_) {
-        holding_ = true;
-        refusalLogged_ = false;
-    }
+    if (!holding_) hold(kLimitHold);
     std::string what = "transmit time limit (";
     appendNumber(what, seconds_);
     what += " s) reached";
@@ -76,13 +73,23 @@ void TransmitLimit::expired() noexcept {
     operatorUi_.beep();
 }
 
+void TransmitLimit::hold(const HoldCause& cause) noexcept {
+    holding_ = true;
+    refusalLogged_ = false;
+    cause_ = &cause;
+}
+
 bool TransmitLimit::refusesHostKey() noexcept {
     if (!holding_) return false;
     if (!refusalLogged_) {
         refusalLogged_ = true;
-        log_.add(
-            "transmit time limit: the host's key requests are refused until it unkeys, or the operator "
-            "keys by hand");
+        try {
+            std::string text(cause_->name);
+            text += ": the host's key requests are refused until it unkeys, or the operator keys by hand";
+            log_.add(text);
+        } catch (...) {
+            // Out of memory: the refusal stands, unexplained.
+        }
     }
     return true;
 }

@@ -25,6 +25,14 @@ std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored);
 // limit that is none of them, "2 seconds".
 std::string transmitLimitText(std::uint32_t seconds);
 
+// What holds the host's key requests off: its name in the log, and the refusal's text.
+struct HoldCause {
+    std::string_view name;
+    std::string_view refusal;
+};
+inline constexpr HoldCause kLimitHold{"transmit time limit", "refused while the transmit time limit holds"};
+inline constexpr HoldCause kHotkeyHold{"hotkey", "refused while the hotkey's unkey holds"};
+
 // The transmit time limit: once the radio has been keyed continuously for the limit, it is
 // unkeyed, the operator hears and can read of it, and from then on the host's key requests are
 // refused until the host unkeys or the operator keys by hand. That is how a transceiver's own
@@ -38,7 +46,8 @@ class TransmitLimit {
 
     // In seconds; 0 is off.
     std::uint32_t seconds() const { return seconds_; }
-    // In force from now: a transmission under way counts it from now. Off ends a hold too.
+    // In force from now: a transmission under way counts it from now. Off ends a hold of the limit
+    // too, but not one the operator started.
     void set(std::uint32_t seconds) noexcept;
 
     // The count runs from the moment the radio is keyed until it is unkeyed; a repeated key
@@ -53,6 +62,10 @@ class TransmitLimit {
     bool refusesHostKey() noexcept;
     // The host unkeyed, or the operator keyed or unkeyed by hand: the hold ends.
     void release() noexcept { holding_ = false; }
+    // Holds the host off from now as the limit does, for another cause (the operator's hotkey).
+    void hold(const HoldCause& cause) noexcept;
+    // Why the host is held off, while it is.
+    const HoldCause& holdCause() const { return *cause_; }
 
   private:
     void start(std::uint32_t milliseconds) noexcept;
@@ -66,6 +79,7 @@ class TransmitLimit {
     bool running_ = false;
     bool holding_ = false;
     bool refusalLogged_ = false;
+    const HoldCause* cause_ = &kLimitHold;
 };
 
 }  // namespace zelt

@@ -8,11 +8,13 @@
 #include <string_view>
 
 #include "app/main_form.h"
+#include "app/win32_single_instance.h"
 #include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "port/win32_serial_port.h"
 #include "ui/layout.h"
 #include "ui/win32_dpi.h"
+#include "ui/win32_global_hotkey.h"
 #include "ui/win32_owned_window.h"
 #include "ui/win32_taskbar_button.h"
 #include "ui/win32_timer.h"
@@ -20,7 +22,6 @@
 namespace zelt::win32 {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"ZeltMainForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
@@ -60,14 +61,14 @@ void FormWindow::registerClass(HINSTANCE instance) {
                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
+    wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);
     FormView::registerClasses(instance);
 }
 
 HWND FormWindow::create(HINSTANCE instance) {
     // The size is set once the window knows its dpi (FormView).
-    return CreateWindowExW(kExStyle, kWindowClass, toUtf16(layout::kCaption).c_str(), kStyle, CW_USEDEFAULT,
+    return CreateWindowExW(kExStyle, kClassName, toUtf16(layout::kCaption).c_str(), kStyle, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
 }
 
@@ -94,6 +95,11 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         form_->taskbarButtonCreated();
         return 0;
     }
+    if (message == SingleInstance::handOverMessage() && message != 0) {
+        SingleInstance::comeToFront(hwnd);
+        form_->secondStartTurnedAway();
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND:
             // A control's notification; from no control, a submenu item of the system menu or Enter.
@@ -109,6 +115,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_INITMENUPOPUP:
             if (systemMenu_ != nullptr) systemMenu_->opening();
             break;
+        case WM_HOTKEY:
+            if (wParam != static_cast<WPARAM>(GlobalHotkey::kId)) break;
+            form_->unkeyByHotkey();
+            return 0;
         case WM_TIMER:
             if (wParam != Timer::kId) break;
             form_->transmitTimerFired();

@@ -20,6 +20,8 @@ class SystemMenu;
 // would, and keeps the size the program gives it: no show command maximizes it.
 class FormWindow {
   public:
+    static constexpr const wchar_t* kClassName = L"ZeltMainForm";
+
     FormWindow() = default;
     ~FormWindow();
     FormWindow(const FormWindow&) = delete;

@@ -6,7 +6,9 @@
 
 #include "app/command_line.h"
 #include "app/main_form.h"
+#include "app/unkey_hotkey.h"
 #include "app/win32_form_window.h"
+#include "app/win32_single_instance.h"
 #include "app/win32_system_menu.h"
 #include "common/event_log.h"
 #include "common/event_log_file.h"
@@ -19,6 +21,7 @@
 #include "settings/win32_registry_store.h"
 #include "ui/win32_apartment.h"
 #include "ui/win32_cue_sound.h"
+#include "ui/win32_global_hotkey.h"
 #include "ui/win32_message_dialog.h"
 #include "ui/win32_operator_ui.h"
 #include "ui/win32_taskbar_button.h"
@@ -50,6 +53,13 @@ int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
     try {
+        // A second zelt in this session hands over to the first before it touches anything: no
+        // log file, no port, no store.
+        const zelt::win32::SingleInstance oneZelt;
+        if (oneZelt.another()) {
+            oneZelt.handOver();
+            return 0;
+        }
         // The event log comes first, so that it is there for everything that follows, and goes last.
         zelt::win32::Clock clock;
         zelt::EventLog log(clock);
@@ -69,6 +79,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::win32::FormWindow window;
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
+        zelt::win32::SingleInstance::allowHandOver(hwnd);
 
         zelt::win32::SerialPort radioPort;
         zelt::win32::RegistryStore store;
@@ -80,6 +91,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::win32::OperatorUi operatorUi(hwnd, log);
         zelt::win32::CueSound sound;
         zelt::win32::TaskbarButton taskbar(hwnd);
+        zelt::win32::GlobalHotkey globalHotkey(hwnd);
+        zelt::UnkeyHotkey unkeyHotkey(store, log, globalHotkey);
         zelt::MainForm form(
             {radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi, sound, taskbar});
         hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
@@ -87,10 +100,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         };
 
         window.attach(form);
-        zelt::win32::SystemMenu systemMenu(hwnd, form);
+        zelt::win32::SystemMenu systemMenu(hwnd, form, unkeyHotkey);
         window.setSystemMenu(&systemMenu);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
+        unkeyHotkey.load();
         windowSystem.showFirst(showCommand);
         const int result = runMessageLoop(hwnd, operatorUi.logWindow());
         // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.

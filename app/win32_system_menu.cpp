@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "app/system_menu.h"
 #include "app/transmit_limit.h"
+#include "app/win32_hotkey_dialog.h"
 #include "common/win32_text.h"
 
 namespace zelt::win32 {
@@ -21,7 +22,8 @@ void append(HMENU menu, UINT flags, UINT_PTR id, std::string_view text) {
 
 }  // namespace
 
-SystemMenu::SystemMenu(HWND window, MainForm& form) : form_(form) {
+SystemMenu::SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey)
+    : window_(window), form_(form), hotkey_(hotkey) {
     menu_ = GetSystemMenu(window, FALSE);
     if (menu_ == nullptr) return;
     limits_ = CreatePopupMenu();
@@ -30,8 +32,9 @@ SystemMenu::SystemMenu(HWND window, MainForm& form) : form_(form) {
     }
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     append(menu_, MF_STRING, kTransmit, system_menu::kTransmit);
-    // The submenu belongs to the system menu from here on, and goes with the window.
     append(menu_, MF_STRING, kSound, system_menu::kSound);
+    append(menu_, MF_STRING, kUnkeyHotkey, system_menu::kUnkeyHotkey);
+    // The submenu belongs to the system menu from here on, and goes with the window.
     append(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(limits_), system_menu::kTransmitLimit);
     append(menu_, MF_STRING, kEventLog, system_menu::kEventLog);
     append(menu_, MF_STRING, kAbout, system_menu::kAbout);
@@ -73,6 +76,8 @@ bool SystemMenu::command(WPARAM id) noexcept {
             form_.menuTransmit();
         } else if (item == kSound) {
             form_.chooseSound(!form_.soundOn());
+        } else if (item == kUnkeyHotkey) {
+            HotkeyDialog::show(window_, hotkey_);
         } else if (item == kEventLog) {
             form_.showEventLog();
         } else if (item == kAbout) {

@@ -7,12 +7,14 @@
 namespace zelt {
 
 class MainForm;
+class UnkeyHotkey;
 
 namespace win32 {
 
 // MainForm's extras in its window's system menu (Alt+Space): "Transmit", "Sound on transmit
-// change", the "Transmit time limit" choices, "Event log..." and "About zelt...", below the system's own
-// items. The window hands this class the menu's messages; what each item does is MainForm's.
+// change", "Unkey hotkey...", the "Transmit time limit" choices, "Event log..." and "About
+// zelt...", below the system's own items. The window hands this class the menu's messages; what
+// each item does is MainForm's (the hotkey's dialog sets UnkeyHotkey).
 class SystemMenu {
   public:
     // Item ids: below 0xF000 and with the low four bits clear, as the system menu requires.
@@ -20,10 +22,11 @@ class SystemMenu {
     static constexpr UINT kEventLog = 0x1020;
     static constexpr UINT kAbout = 0x1030;
     static constexpr UINT kSound = 0x1040;
+    static constexpr UINT kUnkeyHotkey = 0x1050;
     static constexpr UINT kFirstLimit = 0x1100;  // the limit choices follow, kLimitStep apart
     static constexpr UINT kLimitStep = 0x10;
 
-    SystemMenu(HWND window, MainForm& form);
+    SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey);
     SystemMenu(const SystemMenu&) = delete;
     SystemMenu& operator=(const SystemMenu&) = delete;
 
@@ -37,7 +40,9 @@ class SystemMenu {
     void showLimits();
     static UINT limitId(std::size_t index) { return kFirstLimit + static_cast<UINT>(index) * kLimitStep; }
 
+    HWND window_;
     MainForm& form_;
+    UnkeyHotkey& hotkey_;
     HMENU menu_ = nullptr;
     HMENU limits_ = nullptr;
 };

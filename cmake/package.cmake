@@ -1,6 +1,6 @@
 # `cmake --build --preset mingw --target package` makes zelt-3.00-win64.zip (the mingw32 preset
 # zelt-3.00-win32.zip): the program, the host tool, the README and the licence, side by side at the
-# top of the archive.
+# top of the archive. Beside each zip goes its checksum, zelt-3.00-win64.zip.sha256.
 install(TARGETS zelt zelt-host RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 
@@ -15,4 +15,5 @@ else()
 endif()
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/package_checksum.cmake)
 include(CPack)

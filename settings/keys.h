@@ -30,6 +30,9 @@ inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
 inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
 // Optional: "1" sounds a cue at every change of the transmit state; anything else or nothing is silent.
 inline constexpr SettingKey kSound{"Win", "Sound", "0"};
+// Optional: the unkey hotkey, the hot-key control's word in decimal; "0", absent or anything not
+// understood is no hotkey.
+inline constexpr SettingKey kUnkeyKey{"Win", "UnkeyKey", "0"};
 }  // namespace settings
 
 inline std::string readSetting(SettingsStore& store, const SettingKey& key) {

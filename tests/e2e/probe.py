@@ -161,6 +161,7 @@ MENU_TRANSMIT = 0x1010
 MENU_EVENT_LOG = 0x1020
 MENU_ABOUT = 0x1030
 MENU_SOUND = 0x1040
+MENU_UNKEY_HOTKEY = 0x1050
 MENU_LIMITS = {0: 0x1100, 60: 0x1110, 180: 0x1120, 300: 0x1130, 600: 0x1140}  # seconds: id
 
 EVENT_STAMP = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} "  # what starts every line of the log

@@ -1,0 +1,161 @@
+#include "app/unkey_hotkey.h"
+
+#include <array>
+#include <exception>
+
+#include "app/event_text.h"
+#include "settings/keys.h"
+
+namespace zelt {
+namespace {
+
+using namespace hotkey_flags;
+
+constexpr std::uint16_t kFlagsKnown = kShift | kControl | kAlt | kExtended;
+constexpr std::uint32_t kFirstFunctionKey = 0x70;  // VK_F1, up to VK_F24
+constexpr std::uint32_t kLastFunctionKey = 0x87;
+
+struct NamedKey {
+    std::uint32_t virtualKey;
+    std::string_view name;
+};
+constexpr std::array<NamedKey, 11> kNamedKeys{{{0x13, "Pause"},
+                                               {0x20, "Space"},
+                                               {0x21, "Page Up"},
+                                               {0x22, "Page Down"},
+                                               {0x23, "End"},
+                                               {0x24, "Home"},
+                                               {0x2D, "Insert"},
+                                               {0x2E, "Delete"},
+                                               {0x91, "Scroll Lock"},
+                                               {0x08, "Backspace"},
+                                               {0x1B, "Esc"}}};
+
+void appendKeyName(std::string& out, std::uint32_t key) {
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+        out += static_cast<char>(key);
+        return;
+    }
+    if (key >= kFirstFunctionKey && key <= kLastFunctionKey) {
+        out += 'F';
+        appendNumber(out, key - kFirstFunctionKey + 1);
+        return;
+    }
+    for (const NamedKey& named : kNamedKeys) {
+        if (named.virtualKey == key) {
+            out += named.name;
+            return;
+        }
+    }
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    out += "key 0x";
+    out += kDigits[(key >> 4) & 0xF];
+    out += kDigits[key & 0xF];
+}
+
+}  // namespace
+
+std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored) {
+    const auto first = stored.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    stored = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
+    std::uint32_t word = 0;
+    for (const char c : stored) {
+        if (c < '0' || c > '9') return std::nullopt;
+        word = word * 10 + static_cast<std::uint32_t>(c - '0');
+        if (word > 0xFFFF) return std::nullopt;
+    }
+    const std::uint32_t flags = word >> 8;
+    if ((flags & ~std::uint32_t{kFlagsKnown}) != 0) return std::nullopt;
+    if (flags != 0 && (word & 0xFF) == 0) return std::nullopt;
+    return static_cast<std::uint16_t>(word);
+}
+
+HotkeyRegistration registrationOf(std::uint16_t word) {
+    const std::uint32_t flags = word >> 8;
+    HotkeyRegistration key;
+    key.virtualKey = word & 0xFFU;
+    key.modifiers = kModNoRepeat;
+    if ((flags & kShift) != 0) key.modifiers |= kModShift;
+    if ((flags & kControl) != 0) key.modifiers |= kModControl;
+    if ((flags & kAlt) != 0) key.modifiers |= kModAlt;
+    return key;
+}
+
+std::string unkeyKeyText(std::uint16_t word) {
+    const std::uint32_t flags = word >> 8;
+    std::string text;
+    if ((flags & kControl) != 0) text += "Ctrl+";
+    if ((flags & kShift) != 0) text += "Shift+";
+    if ((flags & kAlt) != 0) text += "Alt+";
+    appendKeyName(text, word & 0xFFU);
+    return text;
+}
+
+UnkeyHotkey::UnkeyHotkey(SettingsStore& store, EventLog& log, GlobalHotkey& system)
+    : store_(store, log), log_(log), system_(system) {}
+
+// Optional, as the time limit is: a value not understood is said once, so that an operator who
+// typed one by hand learns why no key unkeys.
+void UnkeyHotkey::load() noexcept {
+    try {
+        const std::string stored = readSetting(store_, settings::kUnkeyKey);
+        const std::optional<std::uint16_t> word = unkeyKeyFromText(stored);
+        if (!word) {
+            eventText_.assign("stored ").append(settings::kUnkeyKey.section).append("/");
+            eventText_.append(settings::kUnkeyKey.key).append(" = \"").append(stored);
+            eventText_.append("\" not understood: no unkey hotkey");
+            log_.add(eventText_);
+        }
+        word_ = word.value_or(0);
+    } catch (const std::exception& failure) {
+        eventText_.assign("unkey hotkey not read: ");
+        appendFailure(eventText_, failure);
+        log_.add(eventText_);
+        return;
+    } catch (...) {
+        return;
+    }
+    if (word_ != 0) apply();
+}
+
+// The choice holds for this run even if the store refuses it; the refusal is in the log.
+std::string UnkeyHotkey::choose(std::uint16_t word) noexcept {
+    word_ = word;
+    try {
+        std::string text;
+        appendNumber(text, word);
+        saveSetting(store_, settings::kUnkeyKey, text);
+    } catch (...) {
+        // Logged by the store on its way.
+    }
+    return apply();
+}
+
+std::string UnkeyHotkey::apply() noexcept {
+    system_.unregisterKey();
+    if (word_ == 0) {
+        log_.add("unkey hotkey: none");
+        return {};
+    }
+    std::string problem;
+    try {
+        eventText_.assign("unkey hotkey ").append(unkeyKeyText(word_));
+        try {
+            system_.registerKey(registrationOf(word_));
+            eventText_ += ": registered";
+        } catch (const std::exception& failure) {
+            appendFailure(problem, failure);
+            eventText_.append(": not registered, zelt goes on without it: ").append(problem);
+        } catch (...) {
+            problem = "not registered";
+            eventText_ += ": not registered, zelt goes on without it";
+        }
+        log_.add(eventText_);
+    } catch (...) {
+        // Out of memory: the key is as the system left it.
+    }
+    return problem;
+}
+
+}  // namespace zelt
