@@ -140,11 +140,14 @@ class RadioLine {
         std::int16_t number = 0;
         LineSettings settings;
         ControlLines lines;
-        bool operator==(const Target&) const = default;
+        std::string text;  // the settings as typed, for the log; two spellings of one are one target
+        bool operator==(const Target& other) const {
+            return number == other.number && settings == other.settings && lines == other.lines;
+        }
     };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
 
-    Target target() const { return {number_, settings_, lines_}; }
+    Target target() const { return {number_, settings_, lines_, settingsText_}; }
     void startOpen() noexcept;
     void openEnded(const std::exception* failure) noexcept;
     void answered(bool answers) noexcept;
@@ -152,7 +155,7 @@ class RadioLine {
     void closeIfOpen() noexcept;
     void logWaiting(std::string_view occasion) noexcept;
     void logPort(std::int16_t number, std::string_view what, const std::exception* failure = nullptr,
-                 std::string_view settings = {}) noexcept;
+                 std::string_view settings = {}, std::string_view tail = {}) noexcept;
     void key();
     void unkey(Unkey when);
     void write(const std::string& bytes);

@@ -82,7 +82,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         return;
     }
     if (!current) {
-        logPort(ended.number, " opened and closed again: no longer wanted");
+        logPort(ended.number, " opened (", nullptr, ended.text, ") and closed again: no longer wanted");
         port_.close();
         if (wantOpen_ && !released_) startOpen();
         return;
@@ -90,7 +90,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
     ++opens_;
     openOn_ = ended;
     onOpenFailed_ = nullptr;
-    logPort(ended.number, " opened (", nullptr, settingsText_);
+    logPort(ended.number, " opened (", nullptr, ended.text, ")");
     // Only an unkey owed: a radio keyed as asked stays keyed when its port is merely reopened.
     if (mayBeKeyed() && (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
         // Moved out first: the unkey's own letGo finds no open to wait for.
@@ -104,13 +104,13 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
 
 // "COM1 opened (4800,n,8,2)", "COM1 could not be opened: why".
 void RadioLine::logPort(std::int16_t number, std::string_view what, const std::exception* failure,
-                        std::string_view settings) noexcept {
+                        std::string_view settings, std::string_view tail) noexcept {
     try {
         eventText_.assign("COM");
         appendNumber(eventText_, number);
         eventText_ += what;
         if (failure != nullptr) appendFailure(eventText_, *failure);
-        if (!settings.empty()) eventText_.append(settings).append(")");
+        eventText_.append(settings).append(tail);
         log_.add(eventText_);
     } catch (...) {
         // Out of memory: the event is lost, the port's state is not.

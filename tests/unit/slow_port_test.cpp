@@ -58,7 +58,7 @@ TEST_F(SlowPortTest, TypingOverASlowOpenStoresEveryTextButOpensOnlyTheNewest) {
     EXPECT_TRUE(log.contains("save(Com/Settings=9600,n,8)"));
     EXPECT_EQ(opensOf(1), 1);  // the first keystroke's open, still under way
     port.endOpen();
-    EXPECT_TRUE(logged("COM1 opened and closed again: no longer wanted"));
+    EXPECT_TRUE(logged("COM1 opened (4800,n,8,2) and closed again: no longer wanted"));
     EXPECT_FALSE(port.isOpenNow());
     ASSERT_TRUE(port.opening());
     port.endOpen();
