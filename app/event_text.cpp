@@ -59,4 +59,15 @@ const std::exception& unexpectedFailure() noexcept {
     return unexpected;
 }
 
+void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
+                      std::string_view consequence) noexcept {
+    try {
+        room.assign("stored ").append(key.section).append("/").append(key.key).append(" = \"");
+        room.append(stored).append("\" not understood: ").append(consequence);
+        log.add(room);
+    } catch (...) {
+        // Out of memory: the event is lost.
+    }
+}
+
 }  // namespace zelt

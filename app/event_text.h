@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/event_log.h"
+#include "settings/keys.h"
 
 namespace zelt {
 
@@ -24,6 +25,12 @@ void appendFailure(std::string& out, const std::exception& failure);
 // out of memory, the event is lost and nothing else.
 void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
                 const std::exception* failure) noexcept;
+
+// Logs "stored Win/TxLimit = "60.5" not understood: transmit time limit off", for an optional
+// stored value that means nothing: said once at start-up, so that an operator who typed it by hand
+// learns why it has no effect.
+void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
+                      std::string_view consequence) noexcept;
 
 // Stands in for a failure that was not a std::exception.
 const std::exception& unexpectedFailure() noexcept;

@@ -67,10 +67,7 @@ void MainForm::load() noexcept {
         const std::string stored = readSetting(store_, settings::kTransmitLimit);
         const std::optional<std::uint32_t> seconds = transmitLimitFromText(stored);
         if (!seconds) {
-            eventText_.assign("stored ").append(settings::kTransmitLimit.section).append("/");
-            eventText_.append(settings::kTransmitLimit.key).append(" = \"").append(stored);
-            eventText_.append("\" not understood: transmit time limit off");
-            log_.add(eventText_);
+            logNotUnderstood(log_, eventText_, settings::kTransmitLimit, stored, "transmit time limit off");
         }
         limit_.set(seconds.value_or(0));
     });

@@ -7,6 +7,7 @@
 
 #include "app/event_text.h"
 #include "app/system_menu.h"
+#include "settings/conversions.h"
 
 namespace zelt {
 namespace {
@@ -18,16 +19,9 @@ constexpr std::uint32_t kUnkeyRetryMilliseconds = 5000;
 }  // namespace
 
 std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored) {
-    const auto first = stored.find_first_not_of(' ');
-    if (first == std::string_view::npos) return 0;
-    stored = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
-    std::uint64_t seconds = 0;
-    for (const char c : stored) {
-        if (c < '0' || c > '9') return std::nullopt;
-        seconds = std::min<std::uint64_t>(seconds * 10 + static_cast<std::uint64_t>(c - '0'),
-                                          kLongestTransmitLimit);
-    }
-    return static_cast<std::uint32_t>(seconds);
+    const std::optional<std::uint64_t> seconds = wholeNumberFromText(stored, kLongestTransmitLimit);
+    if (!seconds) return std::nullopt;
+    return static_cast<std::uint32_t>(*seconds);
 }
 
 std::string transmitLimitText(std::uint32_t seconds) {

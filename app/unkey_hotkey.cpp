@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/event_text.h"
+#include "settings/conversions.h"
 #include "settings/keys.h"
 
 namespace zelt {
@@ -56,15 +57,10 @@ void appendKeyName(std::string& out, std::uint32_t key) {
 }  // namespace
 
 std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored) {
-    const auto first = stored.find_first_not_of(' ');
-    if (first == std::string_view::npos) return 0;
-    stored = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
-    std::uint32_t word = 0;
-    for (const char c : stored) {
-        if (c < '0' || c > '9') return std::nullopt;
-        word = word * 10 + static_cast<std::uint32_t>(c - '0');
-        if (word > 0xFFFF) return std::nullopt;
-    }
+    // Read up to one past the largest word, so that anything larger is refused rather than capped.
+    const std::optional<std::uint64_t> number = wholeNumberFromText(stored, 0x10000);
+    if (!number || *number > 0xFFFF) return std::nullopt;
+    const auto word = static_cast<std::uint32_t>(*number);
     const std::uint32_t flags = word >> 8;
     if ((flags & ~std::uint32_t{kFlagsKnown}) != 0) return std::nullopt;
     if (flags != 0 && (word & 0xFF) == 0) return std::nullopt;
@@ -102,10 +98,7 @@ void UnkeyHotkey::load() noexcept {
         const std::string stored = readSetting(store_, settings::kUnkeyKey);
         const std::optional<std::uint16_t> word = unkeyKeyFromText(stored);
         if (!word) {
-            eventText_.assign("stored ").append(settings::kUnkeyKey.section).append("/");
-            eventText_.append(settings::kUnkeyKey.key).append(" = \"").append(stored);
-            eventText_.append("\" not understood: no unkey hotkey");
-            log_.add(eventText_);
+            logNotUnderstood(log_, eventText_, settings::kUnkeyKey, stored, "no unkey hotkey");
         }
         word_ = word.value_or(0);
     } catch (const std::exception& failure) {

@@ -25,6 +25,8 @@
 
 #include "settings/conversions.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -151,6 +153,18 @@ std::int16_t textToListPosition(std::string_view text) {
 
 std::string int16ToText(std::int16_t value) {
     return std::to_string(value);
+}
+
+std::optional<std::uint64_t> wholeNumberFromText(std::string_view stored, std::uint64_t cap) {
+    const auto first = stored.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    stored = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
+    std::uint64_t number = 0;
+    for (const char c : stored) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = std::min<std::uint64_t>(number * 10 + static_cast<std::uint64_t>(c - '0'), cap);
+    }
+    return number;
 }
 
 }  // namespace zelt

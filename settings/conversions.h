@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,11 @@ std::int16_t textToInt16(std::string_view text);
 // Stored port number to a position in the port list: the text as a floating-point number, minus 1,
 // rounded to a 16-bit integer. Throws Failure like textToInt16.
 std::int16_t textToListPosition(std::string_view text);
+
+// An optional stored whole number, as the extras store them: decimal digits, blanks around them
+// allowed, a value above `cap` read as `cap`; nothing (or only blanks) is 0. Anything else ("abc",
+// "-5", "60.5", "+60", a tab) is not understood: nullopt.
+std::optional<std::uint64_t> wholeNumberFromText(std::string_view stored, std::uint64_t cap);
 
 // Decimal text of a 16-bit value, no leading zeros or blanks: "3", "-1".
 std::string int16ToText(std::int16_t value);
