@@ -34,6 +34,7 @@ void RadioLine::close() {
     const std::int16_t number = openOn_ ? openOn_->number : number_;
     port_.close();
     openOn_.reset();
+    asking_ = false;  // an answer still to come is about the handle just closed, and stale
     logPort(number, " closed");
 }
 
