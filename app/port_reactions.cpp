@@ -39,13 +39,12 @@ void MainForm::portChange() noexcept {
     trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(line_.portNumber())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again. An
     // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
-    if (trap.failed()) {
-        trap.step([&] { line_.open(); });
-        trap.step([&] { messages_.show("Com port error"); });
+    if (!trap.failed()) {
+        line_.open([this] { portError(); });
         return;
     }
-    trap.step([&] { line_.open([this] { portError(); }); });
-    if (trap.failed()) trap.step([&] { messages_.show("Com port error"); });
+    line_.open();
+    trap.step([&] { messages_.show("Com port error"); });
 }
 
 // The port change's open failed, after the change itself returned.
@@ -61,7 +60,7 @@ void MainForm::settingsChange() noexcept {
     closeIfOpen(trap, line_);
     trap.step([&] { line_.setLineSettings(lineSettingsBox.text()); });
     trap.step([&] { saveSetting(store_, settings::kLineSettings, lineSettingsBox.text()); });
-    trap.step([&] { line_.open(); });
+    line_.open();
 }
 
 // Leaving the settings box: apply the stored text again and say so when it is refused. Nothing

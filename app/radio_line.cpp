@@ -56,7 +56,6 @@ void RadioLine::request(bool transmit) {
         }
         // A newer request makes the one a message box held up stale.
         heldRequest_.reset();
-        heldAwaitsOpen_ = false;
         if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
         if (transmit && sessionEnded_) {
             throw Failure(failure_code::kRefused, "refused: the session is ending");
@@ -66,9 +65,7 @@ void RadioLine::request(bool transmit) {
         if (opening_) throw Failure(failure_code::kPortNotOpen, "the port is still opening");
         if (!port_.isOpen()) {
             // A port that was absent, or whose device went away, is tried again for the next request.
-            wantOpen_ = true;
-            onOpenFailed_ = nullptr;
-            startOpen();
+            open();
             throw Failure(failure_code::kPortNotOpen, "the port is not open; it is being opened again");
         }
         if (transmit) {
@@ -174,12 +171,7 @@ void RadioLine::holdClosedWhile(const std::function<void()>& show) {
 // not key the radio later.
 void RadioLine::carryOutHeldRequest() noexcept {
     constexpr std::string_view kWhat = "request held by the message box";
-    if (!heldRequest_) return;
-    if (opening_) {
-        heldAwaitsOpen_ = true;
-        return;
-    }
-    heldAwaitsOpen_ = false;
+    if (!heldRequest_ || opening_) return;  // an open under way carries it out as it ends
     const bool held = *std::exchange(heldRequest_, std::nullopt);
     if (!port_.isOpen()) return;
     try {

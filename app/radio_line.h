@@ -66,7 +66,7 @@ class RadioLine {
     // under way (an open that a later change made pointless is closed as it ends, and the newest
     // wanted one follows). Never fails itself: `onFailed` runs if this open is the one that fails,
     // not one that a later open replaced, at once or when it has failed.
-    void open(std::function<void()> onFailed = {});
+    void open(std::function<void()> onFailed = {}) noexcept;
     // The port is let go of at once, and one still opening is closed as soon as it is open.
     void close();
     std::vector<std::int16_t> presentPorts() const;
@@ -151,7 +151,7 @@ class RadioLine {
     void startOpen() noexcept;
     void openEnded(const std::exception* failure) noexcept;
     void answered(bool answers) noexcept;
-    void waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept;
+    void waitForOwedUnkey(std::uint32_t milliseconds, std::string_view occasion) noexcept;
     void closeIfOpen() noexcept;
     void logWaiting(std::string_view occasion) noexcept;
     void logPort(std::int16_t number, std::string_view what, const std::exception* failure = nullptr,
@@ -176,14 +176,12 @@ class RadioLine {
     bool owed_ = false;   // keyed, and an unkey meant for it did not reach the radio whole
     State reported_ = State::Receiving;
     std::optional<Target> opening_;       // the open under way
-    std::optional<Target> openOn_;        // what the open port was opened on
     bool wantOpen_ = false;               // the port is to be open on the target in force
     std::function<void()> onOpenFailed_;  // the reaction of the open wanted, should it fail
     std::string owedOccasion_;            // why an unkey owed to an open under way is sent, for the log
     bool asking_ = false;                 // a question to the device is under way
     bool held_ = false;                   // a message box holds the port closed
-    std::optional<bool> heldRequest_;
-    bool heldAwaitsOpen_ = false;  // the held request goes out as the open under way ends
+    std::optional<bool> heldRequest_;     // once the box is gone, it waits for an open under way
     bool released_ = false;
     bool sessionEnded_ = false;
     bool woken_ = false;       // the wake since the last sleep was followed: a user's wake opens nothing more

@@ -17,7 +17,6 @@ namespace zelt {
 // A closed port is opened for the unkey, which then goes out as the open ends; said once.
 bool RadioLine::letGo(std::string_view occasion) noexcept {
     heldRequest_.reset();
-    heldAwaitsOpen_ = false;
     if (!mayBeKeyed()) return true;
     written_.clear();
     owed_ = keyed_;
@@ -28,11 +27,7 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
         } catch (...) {
             owedOccasion_.clear();
         }
-        if (!opening_) {
-            wantOpen_ = true;
-            onOpenFailed_ = nullptr;
-            startOpen();
-        }
+        if (!opening_) open();
         if (opening_ && first) logWaiting(occasion);
         changed();
         return !mayBeKeyed();
@@ -63,14 +58,14 @@ void RadioLine::logWaiting(std::string_view occasion) noexcept {
 
 void RadioLine::release() noexcept {
     if (released_) return;
-    if (owedOccasion_.empty() || !opening_) letGo("unkey at shut-down");
+    letGo("unkey at shut-down");
     released_ = true;
     wantOpen_ = false;
     if (!(opening_ && mayBeKeyed())) closeIfOpen();
 }
 
 void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
-    if (opening_ && mayBeKeyed() && !waitedOut_) waitForOpen(milliseconds, "unkey at shut-down");
+    waitForOwedUnkey(milliseconds, "unkey at shut-down");
     closeIfOpen();
 }
 
@@ -80,7 +75,7 @@ void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
 void RadioLine::sessionEnding(std::uint32_t milliseconds) noexcept {
     sessionEnded_ = true;
     letGo("unkey at session end");
-    if (opening_ && mayBeKeyed()) waitForOpen(milliseconds, "unkey at session end");
+    waitForOwedUnkey(milliseconds, "unkey at session end");
 }
 
 // The device may be reset or removed while the machine sleeps: its handle is let go of now, and an
@@ -89,7 +84,7 @@ void RadioLine::suspending(std::uint32_t milliseconds) noexcept {
     log_.add("the machine is going to sleep");
     woken_ = false;
     letGo("unkey before sleep");
-    if (opening_ && mayBeKeyed()) waitForOpen(milliseconds, "unkey before sleep");
+    waitForOwedUnkey(milliseconds, "unkey before sleep");
     closeIfOpen();
     wantOpen_ = false;
 }
@@ -148,9 +143,7 @@ void RadioLine::reconnect() noexcept {
     // An open under way (one that sleep no longer wanted, say) is wanted again.
     if (opening_ && !released_) wantOpen_ = true;
     if (!held_ && !released_ && !port_.isOpen() && !opening_) {
-        wantOpen_ = true;
-        onOpenFailed_ = nullptr;
-        startOpen();
+        open();
         return;
     }
     if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting) {

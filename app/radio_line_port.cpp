@@ -22,7 +22,7 @@ std::vector<std::int16_t> RadioLine::presentPorts() const {
 
 // A port already open (only a close that failed leaves one) refuses the open, which then fails as
 // any other.
-void RadioLine::open(std::function<void()> onFailed) {
+void RadioLine::open(std::function<void()> onFailed) noexcept {
     wantOpen_ = true;
     onOpenFailed_ = std::move(onFailed);
     if (!opening_) startOpen();
@@ -31,11 +31,9 @@ void RadioLine::open(std::function<void()> onFailed) {
 void RadioLine::close() {
     wantOpen_ = false;
     onOpenFailed_ = nullptr;
-    const std::int16_t number = openOn_ ? openOn_->number : number_;
     port_.close();
-    openOn_.reset();
     asking_ = false;  // an answer still to come is about the handle just closed, and stale
-    logPort(number, " closed");
+    logPort(number_, " closed");
 }
 
 void RadioLine::closeIfOpen() noexcept {
@@ -71,7 +69,6 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         logPort(ended.number, " could not be opened: ", failure);
         if (current) {
             heldRequest_.reset();
-            heldAwaitsOpen_ = false;
             if (!owedOccasion_.empty() && mayBeKeyed()) {
                 logOutcome(log_, eventText_, owedOccasion_, {}, failure);
             }
@@ -89,7 +86,6 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         return;
     }
     ++opens_;
-    openOn_ = ended;
     onOpenFailed_ = nullptr;
     logPort(ended.number, " opened (", nullptr, ended.text, ")");
     // Only an unkey owed: a radio keyed as asked stays keyed when its port is merely reopened.
@@ -99,7 +95,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         letGo(occasion.empty() ? std::string_view("unkey that could not be delivered before") : occasion);
     }
     owedOccasion_.clear();
-    if (heldAwaitsOpen_) carryOutHeldRequest();
+    if (heldRequest_ && !held_) carryOutHeldRequest();  // the box is gone, and waited for this open
     if (!wantOpen_ || released_) closeIfOpen();
 }
 
@@ -118,8 +114,10 @@ void RadioLine::logPort(std::int16_t number, std::string_view what, const std::e
     }
 }
 
-// Waits a bounded time for the open under way to take the unkey owed; says so when it does not.
-void RadioLine::waitForOpen(std::uint32_t milliseconds, std::string_view occasion) noexcept {
+// Waits a bounded time for the open under way to take the unkey owed; says so when it does not. Once
+// such a wait has run out on an open, no later one waits for it again.
+void RadioLine::waitForOwedUnkey(std::uint32_t milliseconds, std::string_view occasion) noexcept {
+    if (!opening_ || !mayBeKeyed() || waitedOut_) return;
     bool ended = false;
     try {
         ended = port_.waitForOpen(milliseconds);

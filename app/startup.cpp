@@ -74,7 +74,7 @@ void MainForm::load() noexcept {
 
     loaded_ = true;
     trap.step([&] { logStart(); });
-    trap.step([&] { line_.open(); });
+    line_.open();
 }
 
 void MainForm::logStarting() {

@@ -28,18 +28,24 @@ inline void openNow(win32::SerialPort& port, std::int16_t number, const LineSett
     if (failed) throw *failed;
 }
 
+// The window thread's messages, run as its message loop would, until `done` or ten seconds.
+template <typename Done>
+void runMessagesUntil(Done&& done) {
+    const ULONGLONG deadline = GetTickCount64() + 10'000;
+    while (!done() && GetTickCount64() < deadline) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 // The device's answer, the port's thread asked, with the window thread's messages run meanwhile as
 // they would be in the program.
 inline bool answersNow(win32::SerialPort& port) {
     std::optional<bool> answer;
     port.onAnswered = [&](bool answers) { answer = answers; };
     port.startAsking();
-    const ULONGLONG deadline = GetTickCount64() + 10'000;
-    while (!answer && GetTickCount64() < deadline) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (!answer) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    runMessagesUntil([&] { return answer.has_value(); });
     port.onAnswered = nullptr;
     return answer.value_or(false);
 }

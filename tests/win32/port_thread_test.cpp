@@ -7,20 +7,10 @@
 #include <vector>
 
 #include "common/win32_scoped.h"
+#include "tests/win32/port_calls.h"
 
 namespace zelt::win32 {
 namespace {
-
-// The window thread's messages, run as its message loop would, until `done` or ten seconds.
-template <typename Done>
-void runMessagesUntil(Done&& done) {
-    const ULONGLONG deadline = GetTickCount64() + 10'000;
-    while (!done() && GetTickCount64() < deadline) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 TEST(PortThreadTest, JobsRunInOrderElsewhereAndTheirOutcomesComeBackHereThroughTheMessageLoop) {
     PortThread thread;
@@ -40,7 +30,7 @@ TEST(PortThreadTest, JobsRunInOrderElsewhereAndTheirOutcomesComeBackHereThroughT
                 toldThreads.push_back(GetCurrentThreadId());
             });
     }
-    runMessagesUntil([&] { return told.size() == 3; });
+    testing::runMessagesUntil([&] { return told.size() == 3; });
     EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(told, (std::vector<int>{0, 1, 2}));
     for (const DWORD id : jobThreads) EXPECT_NE(id, here);
