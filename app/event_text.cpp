@@ -70,4 +70,18 @@ void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, s
     }
 }
 
+void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text) {
+    std::string where;
+    where.append(key.section).append("/").append(key.key).append(" = \"").append(text).append("\"");
+    try {
+        saveSetting(store, key, text);
+    } catch (const std::exception& failure) {
+        std::string event = "could not store " + where + ": ";
+        appendFailure(event, failure);
+        log.add(event);
+        throw;
+    }
+    log.add("stored " + where);
+}
+
 }  // namespace zelt

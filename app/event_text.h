@@ -32,6 +32,10 @@ void logOutcome(EventLog& log, std::string& room, std::string_view what, std::st
 void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
                       std::string_view consequence) noexcept;
 
+// Stores the text under the key, with the operator's record of it in the log: "stored
+// Com/ComPort = "2"", or "could not store Com/ComPort = "2": why", and the failure passed on.
+void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text);
+
 // Stands in for a failure that was not a std::exception.
 const std::exception& unexpectedFailure() noexcept;
 

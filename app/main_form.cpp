@@ -5,50 +5,30 @@
 
 #include "app/event_text.h"
 #include "common/failure.h"
-#include "ui/layout.h"
 
 namespace zelt {
 
 MainForm::MainForm(Platform platform)
-    : loggedStore_(platform.store, platform.log),
-      loggedMessages_(platform.messages, platform.log),
-      line_(platform.radioPort, platform.log),
-      portList({"COM1", "COM2", "COM3", "COM4"}, layout::kPortList, false, "Set COM port for radio"),
-      lineSettingsBox("Text1", layout::kLineSettingsBox, false, "Enter baud rate, parity, bits, stop bits"),
-      portLabel("Com &Port:", layout::kPortLabel, true),
-      settingsLabel("&Settings: (9600,n,8,1)", layout::kSettingsLabel, true),
-      runMinimizedBox("Run Mi&nimized", layout::kRunMinimizedBox, false, "Always run minimized"),
-      panelButton(layout::kMoreCaption, layout::kPanelButton, true, "Click to set options"),
-      onTopBox("&Top", layout::kOnTopBox, true, "Always on top of other windows"),
-      indicatorTarget("", layout::kIndicatorTarget, true, "Turns red on TX; Click to toggle TX state"),
-      indicator("", layout::kIndicator, true),
-      store_(loggedStore_),
+    : store_(platform.store),
       window_(platform.window),
-      messages_(loggedMessages_),
-      hostLink_(platform.hostLink),
       log_(platform.log),
-      operatorUi_(platform.operatorUi),
-      limit_(line_, platform.timer, platform.log, platform.operatorUi),
-      cues_(platform.sound, platform.taskbar, platform.log) {
-    indicator.setFillColor(kGreen);
-    line_.onStateChanged = [this](RadioLine::State state) { radioStateChanged(state); };
-
-    indicatorTarget.onClick = [this] { toggleTransmit("indicator click"); };
-    panelButton.onClick = [this] { togglePanel(); };
-    runMinimizedBox.onClick = [this] { runMinimizedClicked(); };
-    onTopBox.onClick = [this] { onTopClicked(); };
-    portList.onClick = [this] { portChange(); };
-    lineSettingsBox.onChange = [this] { settingsChange(); };
-    lineSettingsBox.onLostFocus = [this] { settingsCheck(); };
+      line_(platform.radioPort, platform.log),
+      limit_(line_, platform.window, platform.log),
+      cues_(platform.window, platform.log) {
+    line_.onStateChanged = [this](RadioLine::State before, RadioLine::State now) {
+        radioStateChanged(before, now);
+    };
 }
 
-// The indicator follows what the radio was last told: red while it is, or may still be, keyed. The
+// The indicator shows what the radio was last told: red while it is, or may still be, keyed. The
 // time limit counts the same keying; the cues tell of it wherever the operator is. Every change
-// passes here, whoever made it.
-void MainForm::radioStateChanged(RadioLine::State state) noexcept {
-    indicator.setFillColor(state == RadioLine::State::Receiving ? kGreen : kRed);
-    limit_.follow(state);
-    cues_.follow(state);
+// passes here, whoever made it, and the line stays its one record.
+void MainForm::radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept {
+    if ((before == RadioLine::State::Receiving) != (now == RadioLine::State::Receiving)) {
+        window_.showTransmitting();
+    }
+    limit_.follow(before, now);
+    cues_.follow(before, now);
 }
 
 void MainForm::ptt(std::int32_t request, std::int32_t state) {
@@ -63,7 +43,7 @@ void MainForm::ptt(std::int32_t request, std::int32_t state) {
 void MainForm::unload() {
     if (line_.released()) return;
     line_.letGo("unkey at shut-down");
-    window_.destroy();
+    window_.close();
 }
 
 void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
@@ -74,6 +54,10 @@ void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
         throw refused;
     }
     loggedRequest("host", request, state);
+}
+
+void MainForm::indicatorClicked() {
+    toggleTransmit("indicator click");
 }
 
 // The operator's own toggle ends a hold of the time limit: the operator is at the microphone.

@@ -14,7 +14,7 @@ void MainForm::menuTransmit() {
 }
 
 void MainForm::showEventLog() {
-    operatorUi_.showEventLog();
+    window_.showEventLog();
 }
 
 void MainForm::showAbout() {
@@ -31,7 +31,7 @@ void MainForm::showAbout() {
         "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
         "(transmit).";
     log_.add("About zelt shown");
-    operatorUi_.showAbout(text);
+    window_.showAbout(text);
 }
 
 // The limit holds for this run even if the store refuses it; the refusal is in the log.
@@ -40,7 +40,7 @@ void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
     try {
         std::string text;
         appendNumber(text, limit_.seconds());
-        saveSetting(store_, settings::kTransmitLimit, text);
+        storeSetting(store_, log_, settings::kTransmitLimit, text);
     } catch (...) {
         // Logged by the store on its way.
     }
@@ -50,7 +50,7 @@ void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
 void MainForm::chooseSound(bool on) noexcept {
     cues_.setSoundOn(on);
     try {
-        saveSetting(store_, settings::kSound, on ? "1" : "0");
+        storeSetting(store_, log_, settings::kSound, on ? "1" : "0");
     } catch (...) {
         // Logged by the store on its way.
     }

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/event_text.h"
 #include "app/main_form.h"
+#include "common/failure.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
@@ -20,12 +20,18 @@ void closeIfOpen(Trap& trap, RadioLine& line) {
 }
 }  // namespace
 
+void MainForm::portChosen(std::int16_t position) noexcept {
+    Trap trap;
+    trap.step([&] { choosePort(position); });
+    if (!trap.failed()) portChange();
+}
+
 // The operator picked an entry in the port list: move the radio to that port and store its number.
 void MainForm::portChange() noexcept {
     if (!loaded_) return;
     // Nothing would ever unkey a radio left behind keyed, so it is told on its own port first. The
     // radio on the new port was never keyed; choosing the same port changes nothing on the line.
-    const int chosen = portList.listIndex() + 1;
+    const int chosen = chosenPort_ + 1;
     if (chosen > 0 && chosen != line_.portNumber()) {
         std::string occasion = "unkey before the move to COM";
         appendNumber(occasion, chosen);
@@ -34,9 +40,9 @@ void MainForm::portChange() noexcept {
     Trap trap;
     closeIfOpen(trap, line_);
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
-    trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(portList.listIndex() + 1)); });
+    trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(chosenPort_ + 1)); });
     // The number stored is the one in force, so a refused choice stores the number in force again.
-    trap.step([&] { saveSetting(store_, settings::kComPort, int16ToText(line_.portNumber())); });
+    trap.step([&] { storeSetting(store_, log_, settings::kComPort, int16ToText(line_.portNumber())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again. An
     // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
     if (!trap.failed()) {
@@ -44,13 +50,23 @@ void MainForm::portChange() noexcept {
         return;
     }
     line_.open();
-    trap.step([&] { messages_.show("Com port error"); });
+    trap.step([&] { showMessage("Com port error"); });
 }
 
 // The port change's open failed, after the change itself returned.
 void MainForm::portError() noexcept {
     Trap trap;
-    trap.step([&] { messages_.show("Com port error"); });
+    trap.step([&] { showMessage("Com port error"); });
+}
+
+// The box reports every edit, even one that leaves the same text (a selection typed over).
+void MainForm::lineSettingsEdited(std::string text) noexcept {
+    lineSettingsText_ = std::move(text);
+    settingsChange();
+}
+
+void MainForm::lineSettingsLeft() noexcept {
+    settingsCheck();
 }
 
 // Every edit of the settings box: apply and store the text, accepted or not, silently.
@@ -58,8 +74,8 @@ void MainForm::settingsChange() noexcept {
     if (!loaded_) return;
     Trap trap;
     closeIfOpen(trap, line_);
-    trap.step([&] { line_.setLineSettings(lineSettingsBox.text()); });
-    trap.step([&] { saveSetting(store_, settings::kLineSettings, lineSettingsBox.text()); });
+    trap.step([&] { line_.setLineSettings(lineSettingsText_); });
+    trap.step([&] { storeSetting(store_, log_, settings::kLineSettings, lineSettingsText_); });
     line_.open();
 }
 
@@ -72,7 +88,7 @@ void MainForm::settingsCheck() noexcept {
     closeIfOpen(trap, line_);
     trap.step([&] { line_.setLineSettings(readSetting(store_, settings::kLineSettings)); });
     if (trap.failed()) {
-        trap.step([&] { line_.holdClosedWhile([&] { messages_.show("Invalid comport settings"); }); });
+        trap.step([&] { line_.holdClosedWhile([&] { showMessage("Invalid comport settings"); }); });
     }
     // A close request may have come while the box was open; the port then stays released.
     if (line_.released()) return;
@@ -85,14 +101,32 @@ void MainForm::settingsCheck() noexcept {
 void MainForm::fillPortList() {
     int highest = std::max<int>(kFewestListed, line_.portNumber());
     for (const std::int16_t number : line_.presentPorts()) highest = std::max<int>(highest, number);
-    std::vector<std::string> items;
-    for (int number = 1; number <= std::min<int>(highest, kHighestPort); ++number) {
-        items.push_back("COM" + std::to_string(number));
-    }
-    portList.setItems(std::move(items));
+    portCount_ = std::min<int>(highest, kHighestPort);
+    // The entry chosen stays while the list still has it.
+    if (chosenPort_ >= portCount_) chosenPort_ = -1;
+    window_.showPortList(portCount_, chosenPort_);
 }
 
-void MainForm::refreshPortList() noexcept {
+// A position outside the list fails and changes nothing.
+void MainForm::choosePort(std::int16_t position) {
+    if (position < -1 || position >= portCount_) {
+        throw Failure(failure_code::kInvalidPropertyValue, "no such entry in the list");
+    }
+    chosenPort_ = position;
+    window_.showPortList(portCount_, chosenPort_);
+}
+
+void MainForm::setLineSettingsText(std::string text) {
+    lineSettingsText_ = std::move(text);
+    window_.showLineSettings(lineSettingsText_);
+}
+
+void MainForm::showMessage(const std::string& text) {
+    log_.add("message box: " + text);
+    window_.showMessage(text);
+}
+
+void MainForm::portListOpening() noexcept {
     Trap trap;
     trap.step([&] { fillPortList(); });
 }
@@ -101,17 +135,17 @@ void MainForm::refreshPortList() noexcept {
 // Nothing is reported but in the log: nobody asked for it.
 
 void MainForm::portRemoved(std::int16_t number) noexcept {
-    refreshPortList();
+    portListOpening();
     line_.portRemoved(number);
 }
 
 void MainForm::portArrived(std::int16_t number) noexcept {
-    refreshPortList();
+    portListOpening();
     if (loaded_) line_.portArrived(number);
 }
 
 void MainForm::devicesChanged() noexcept {
-    refreshPortList();
+    portListOpening();
     if (loaded_) line_.devicesChanged();
 }
 

@@ -153,8 +153,8 @@ bool RadioLine::mayBeKeyed() const {
 void RadioLine::changed() noexcept {
     const State now = state();
     if (now == reported_) return;
-    reported_ = now;
-    if (onStateChanged) onStateChanged(now);
+    const State before = std::exchange(reported_, now);
+    if (onStateChanged) onStateChanged(before, now);
 }
 
 void RadioLine::holdClosedWhile(const std::function<void()>& show) {

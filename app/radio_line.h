@@ -42,8 +42,9 @@ class RadioLine {
     RadioLine(const RadioLine&) = delete;
     RadioLine& operator=(const RadioLine&) = delete;
 
-    // Told of every change of state as it happens; must not throw.
-    std::function<void(State)> onStateChanged;
+    // Told of every change of state as it happens, with the state before it; must not throw. The
+    // line is the one record of the state: whoever follows it is handed both.
+    std::function<void(State before, State now)> onStateChanged;
     State state() const;
 
     // ---- The port ----

@@ -10,6 +10,7 @@
 #include "common/trap.h"
 #include "settings/conversions.h"
 #include "settings/keys.h"
+#include "ui/layout.h"
 
 namespace zelt {
 
@@ -33,31 +34,39 @@ bool lineHigh(const std::string& stored) {
 void MainForm::load() noexcept {
     Trap trap;
     trap.step([&] { logStarting(); });
-    trap.step([&] { hostLink_.registerMessage(); });
-    trap.step([&] { hostLink_.hookWindow(); });
+    trap.step([&] { window_.listenToHost(); });
 
-    // Filling lineSettingsBox and portList runs their reactions; they do nothing until loaded_ is set.
-    trap.step([&] { lineSettingsBox.setText(readSetting(store_, settings::kLineSettings)); });
+    // The controls take their stored values; their reactions would do nothing before loaded_ is
+    // set, so none is run, and the line takes the same values outright.
+    trap.step([&] { setLineSettingsText(readSetting(store_, settings::kLineSettings)); });
     trap.step([&] { fillPortList(); });
-    trap.step([&] { portList.setListIndex(listPosition(readSetting(store_, settings::kComPort))); });
+    trap.step([&] { choosePort(listPosition(readSetting(store_, settings::kComPort))); });
     trap.step([&] { line_.setPortNumber(textToInt16(readSetting(store_, settings::kComPort))); });
-    trap.step([&] { line_.setLineSettings(lineSettingsBox.text()); });
+    trap.step([&] { line_.setLineSettings(lineSettingsText_); });
     // A failed read leaves both lines as the line holds them until told otherwise: low.
     trap.step([&] {
         const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
         line_.setControlLines({dtr, lineHigh(readSetting(store_, settings::kRts))});
     });
 
-    // Setting a check box runs its click reaction, which stores the value just read: every start
-    // leaves both window options stored as plain "0" or "1", the defaults after the first start.
-    trap.step([&] { runMinimizedBox.setValue(textToInt16(readSetting(store_, settings::kRunMinimized))); });
-    trap.stepIf([&] { return runMinimizedBox.value() != 0; }, [&] { window_.setMinimized(); });
-    trap.step([&] { onTopBox.setValue(textToInt16(readSetting(store_, settings::kTopmost))); });
+    // Each check box's value is stored again as it is read: every start leaves both window options
+    // stored as plain "0" or "1", the defaults after the first start.
+    trap.step([&] {
+        setCheck(CheckBox::RunMinimized, textToInt16(readSetting(store_, settings::kRunMinimized)));
+        storeCheck(CheckBox::RunMinimized);
+    });
+    trap.stepIf([&] { return runMinimized_ != 0; }, [&] { window_.setMinimized(); });
+    trap.step([&] {
+        setCheck(CheckBox::OnTop, textToInt16(readSetting(store_, settings::kTopmost)));
+        storeCheck(CheckBox::OnTop);
+        applyTopmost();
+    });
     trap.step([&] { applyTopmost(); });
 
     trap.step([&] { measureFrame(); });
-    trap.step([&] { collapse(); });
-    trap.step([&] { layClickTargetOverIndicator(); });
+    trap.step([&] {
+        window_.setOuterWidth(layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_));
+    });
 
     // Optional: nothing stored, or anything but "1", leaves the changes silent.
     trap.step([&] { cues_.setSoundOn(readSetting(store_, settings::kSound) == "1"); });

@@ -7,20 +7,18 @@
 
 namespace zelt {
 
-TransmitCues::TransmitCues(CueSound& sound, TaskbarButton& taskbar, EventLog& log)
-    : sound_(sound), taskbar_(taskbar), log_(log) {}
+TransmitCues::TransmitCues(Window& window, EventLog& log) : window_(window), log_(log) {}
 
-void TransmitCues::follow(RadioLine::State state) noexcept {
-    const bool red = state != RadioLine::State::Receiving;
-    if (red == red_) return;
-    red_ = red;
-    mark();
-    if (soundOn_) play();
+void TransmitCues::follow(RadioLine::State before, RadioLine::State now) noexcept {
+    const bool red = now != RadioLine::State::Receiving;
+    if (red == (before != RadioLine::State::Receiving)) return;
+    mark(red);
+    if (soundOn_) play(red);
 }
 
-void TransmitCues::taskbarButtonCreated() noexcept {
+void TransmitCues::taskbarButtonCreated(bool red) noexcept {
     try {
-        taskbar_.connect();
+        window_.connectTaskbar();
         taskbarConnected_ = true;
     } catch (...) {
         taskbarConnected_ = false;
@@ -28,13 +26,13 @@ void TransmitCues::taskbarButtonCreated() noexcept {
         return;
     }
     // A new button carries no mark.
-    if (red_) mark();
+    if (red) mark(red);
 }
 
-void TransmitCues::mark() noexcept {
+void TransmitCues::mark(bool red) noexcept {
     if (!taskbarConnected_) return;
     try {
-        taskbar_.markTransmitting(red_);
+        window_.markTaskbar(red);
     } catch (...) {
         logTaskbarFailure();
     }
@@ -54,12 +52,12 @@ void TransmitCues::logTaskbarFailure() noexcept {
 
 // "cue: transmitting", for every cue handed to the sound; one that cannot be played says why once,
 // so that a sound device gone for the day does not fill the log.
-void TransmitCues::play() noexcept {
-    log_.add(red_ ? "cue: transmitting" : "cue: receiving");
+void TransmitCues::play(bool red) noexcept {
+    log_.add(red ? "cue: transmitting" : "cue: receiving");
     try {
-        std::vector<std::uint8_t>& wave = red_ ? transmitWave_ : receiveWave_;
-        if (wave.empty()) wave = red_ ? cue_waves::transmitting() : cue_waves::receiving();
-        sound_.play(wave);
+        std::vector<std::uint8_t>& wave = red ? transmitWave_ : receiveWave_;
+        if (wave.empty()) wave = red ? cue_waves::transmitting() : cue_waves::receiving();
+        window_.playCue(wave);
     } catch (const std::exception& failure) {
         if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", failure);
     } catch (...) {

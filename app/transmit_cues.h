@@ -8,7 +8,7 @@
 
 #include "app/radio_line.h"
 #include "common/event_log.h"
-#include "ui/transmit_cues.h"
+#include "app/window.h"
 
 namespace zelt {
 
@@ -18,7 +18,8 @@ namespace zelt {
 // unkeyed; a change between keyed and may-still-be-keyed shows nothing new and tells nothing.
 class TransmitCues {
   public:
-    TransmitCues(CueSound& sound, TaskbarButton& taskbar, EventLog& log);
+    // The window plays the sound and marks its taskbar button.
+    TransmitCues(Window& window, EventLog& log);
     TransmitCues(const TransmitCues&) = delete;
     TransmitCues& operator=(const TransmitCues&) = delete;
 
@@ -26,23 +27,21 @@ class TransmitCues {
     void setSoundOn(bool on) noexcept { soundOn_ = on; }
 
     // The radio line's state changed.
-    void follow(RadioLine::State state) noexcept;
-    // Windows made the taskbar button (again): the mark is put back on it if red.
-    void taskbarButtonCreated() noexcept;
+    void follow(RadioLine::State before, RadioLine::State now) noexcept;
+    // Windows made the taskbar button (again): the mark is put back on it if the indicator is red.
+    void taskbarButtonCreated(bool red) noexcept;
 
   private:
-    void play() noexcept;
-    void mark() noexcept;
+    void play(bool red) noexcept;
+    void mark(bool red) noexcept;
     // Inside a catch: the failure in force, logged once.
     void logTaskbarFailure() noexcept;
     void logFailure(bool& logged, std::string_view what, std::string_view because,
                     const std::exception& failure) noexcept;
 
-    CueSound& sound_;
-    TaskbarButton& taskbar_;
+    Window& window_;
     EventLog& log_;
     bool soundOn_ = false;
-    bool red_ = false;  // what the indicator shows
     bool taskbarConnected_ = false;
     bool soundFailureLogged_ = false;
     bool taskbarFailureLogged_ = false;

@@ -33,21 +33,20 @@ std::string transmitLimitText(std::uint32_t seconds) {
     return text + (seconds == 1 ? " second" : " seconds");
 }
 
-TransmitLimit::TransmitLimit(RadioLine& line, Timer& timer, EventLog& log, OperatorUi& operatorUi)
-    : line_(line), timer_(timer), log_(log), operatorUi_(operatorUi) {}
+TransmitLimit::TransmitLimit(RadioLine& line, Window& window, EventLog& log)
+    : line_(line), window_(window), log_(log) {}
 
 void TransmitLimit::set(std::uint32_t seconds) noexcept {
     seconds_ = std::min(seconds, kLongestTransmitLimit);
     if (seconds_ == 0 && cause_ == &kLimitHold) holding_ = false;
-    if (!keyed_) return;
+    if (!keyed()) return;
     stop();
     if (seconds_ > 0) start(seconds_ * kMillisecondsPerSecond);
 }
 
-void TransmitLimit::follow(RadioLine::State state) noexcept {
-    const bool keyed = state != RadioLine::State::Receiving;
-    if (keyed == keyed_) return;
-    keyed_ = keyed;
+void TransmitLimit::follow(RadioLine::State before, RadioLine::State now) noexcept {
+    const bool keyed = now != RadioLine::State::Receiving;
+    if (keyed == (before != RadioLine::State::Receiving)) return;
     if (!keyed) {
         stop();
     } else if (seconds_ > 0) {
@@ -57,14 +56,14 @@ void TransmitLimit::follow(RadioLine::State state) noexcept {
 
 void TransmitLimit::expired() noexcept {
     stop();
-    if (!keyed_) return;  // a tick already on its way when the radio was unkeyed
+    if (!keyed()) return;  // a tick already on its way when the radio was unkeyed
     if (!holding_) hold(kLimitHold);
     std::string what = "transmit time limit (";
     appendNumber(what, seconds_);
     what += " s) reached";
     // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
     if (!line_.letGo(what)) start(kUnkeyRetryMilliseconds);
-    operatorUi_.beep();
+    window_.beep();
 }
 
 void TransmitLimit::hold(const HoldCause& cause) noexcept {
@@ -90,7 +89,7 @@ bool TransmitLimit::refusesHostKey() noexcept {
 
 void TransmitLimit::start(std::uint32_t milliseconds) noexcept {
     try {
-        timer_.start(milliseconds);
+        window_.startTimer(milliseconds);
         running_ = true;
     } catch (const std::exception& failure) {
         std::string text = "transmit time limit cannot be kept: ";
@@ -103,7 +102,7 @@ void TransmitLimit::start(std::uint32_t milliseconds) noexcept {
 
 void TransmitLimit::stop() noexcept {
     if (!running_) return;
-    timer_.stop();
+    window_.stopTimer();
     running_ = false;
 }
 

@@ -7,8 +7,7 @@
 
 #include "app/radio_line.h"
 #include "common/event_log.h"
-#include "ui/operator_ui.h"
-#include "ui/timer.h"
+#include "app/window.h"
 
 namespace zelt {
 
@@ -40,7 +39,8 @@ inline constexpr HoldCause kHotkeyHold{"hotkey", "refused while the hotkey's unk
 // cannot keep the radio on the air.
 class TransmitLimit {
   public:
-    TransmitLimit(RadioLine& line, Timer& timer, EventLog& log, OperatorUi& operatorUi);
+    // The window counts the limit on its timer and beeps when it is reached.
+    TransmitLimit(RadioLine& line, Window& window, EventLog& log);
     TransmitLimit(const TransmitLimit&) = delete;
     TransmitLimit& operator=(const TransmitLimit&) = delete;
 
@@ -50,9 +50,9 @@ class TransmitLimit {
     // too, but not one the operator started.
     void set(std::uint32_t seconds) noexcept;
 
-    // The count runs from the moment the radio is keyed until it is unkeyed; a repeated key
-    // request leaves it keyed, and so does not start the count again.
-    void follow(RadioLine::State state) noexcept;
+    // The radio line's state changed. The count runs from the moment the radio is keyed until it
+    // is unkeyed; a change between keyed and may-still-be-keyed leaves it running.
+    void follow(RadioLine::State before, RadioLine::State now) noexcept;
     // The timer ran out.
     void expired() noexcept;
     void stop() noexcept;
@@ -70,12 +70,12 @@ class TransmitLimit {
   private:
     void start(std::uint32_t milliseconds) noexcept;
 
+    bool keyed() const { return line_.state() != RadioLine::State::Receiving; }
+
     RadioLine& line_;
-    Timer& timer_;
+    Window& window_;
     EventLog& log_;
-    OperatorUi& operatorUi_;
     std::uint32_t seconds_ = 0;
-    bool keyed_ = false;  // as the line last told
     bool running_ = false;
     bool holding_ = false;
     bool refusalLogged_ = false;

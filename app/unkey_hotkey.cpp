@@ -88,8 +88,8 @@ std::string unkeyKeyText(std::uint16_t word) {
     return text;
 }
 
-UnkeyHotkey::UnkeyHotkey(SettingsStore& store, EventLog& log, GlobalHotkey& system)
-    : store_(store, log), log_(log), system_(system) {}
+UnkeyHotkey::UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)
+    : store_(store), log_(log), window_(window) {}
 
 // Optional, as the time limit is: a value not understood is said once, so that an operator who
 // typed one by hand learns why no key unkeys.
@@ -118,7 +118,7 @@ std::string UnkeyHotkey::choose(std::uint16_t word) noexcept {
     try {
         std::string text;
         appendNumber(text, word);
-        saveSetting(store_, settings::kUnkeyKey, text);
+        storeSetting(store_, log_, settings::kUnkeyKey, text);
     } catch (...) {
         // Logged by the store on its way.
     }
@@ -126,7 +126,7 @@ std::string UnkeyHotkey::choose(std::uint16_t word) noexcept {
 }
 
 std::string UnkeyHotkey::apply() noexcept {
-    system_.unregisterKey();
+    window_.unregisterHotkey();
     if (word_ == 0) {
         log_.add("unkey hotkey: none");
         return {};
@@ -135,7 +135,7 @@ std::string UnkeyHotkey::apply() noexcept {
     try {
         eventText_.assign("unkey hotkey ").append(unkeyKeyText(word_));
         try {
-            system_.registerKey(registrationOf(word_));
+            window_.registerHotkey(registrationOf(word_));
             eventText_ += ": registered";
         } catch (const std::exception& failure) {
             appendFailure(problem, failure);

@@ -5,10 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/logged_platform.h"
+#include "app/window.h"
 #include "common/event_log.h"
 #include "settings/settings_store.h"
-#include "ui/global_hotkey.h"
 
 namespace zelt {
 
@@ -43,7 +42,8 @@ std::string unkeyKeyText(std::uint16_t word);
 // refuses is logged, and zelt goes on without it.
 class UnkeyHotkey {
   public:
-    UnkeyHotkey(SettingsStore& store, EventLog& log, GlobalHotkey& system);
+    // The window registers the combination with the system.
+    UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window);
     UnkeyHotkey(const UnkeyHotkey&) = delete;
     UnkeyHotkey& operator=(const UnkeyHotkey&) = delete;
 
@@ -58,9 +58,9 @@ class UnkeyHotkey {
   private:
     std::string apply() noexcept;
 
-    LoggedSettingsStore store_;
+    SettingsStore& store_;
     EventLog& log_;
-    GlobalHotkey& system_;
+    Window& window_;
     std::uint16_t word_ = 0;
     std::string eventText_;
 };

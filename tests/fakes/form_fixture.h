@@ -5,33 +5,25 @@
 #include "app/main_form.h"
 #include "common/event_log.h"
 #include "fakes/fake_clock.h"
-#include "fakes/fake_cues.h"
-#include "fakes/fake_operator_ui.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
-#include "fakes/fake_window_system.h"
+#include "fakes/fake_window.h"
 
 namespace zelt::testing {
 
-// A MainForm on fakes. The window's destruction reaches the form the way the Win32 view passes it on.
+// A MainForm on fakes. The window's closing reaches the form the way the Win32 window passes it on.
 class FormFixture : public ::testing::Test {
   protected:
     CallLog log;
     FakeSerialPort port{log};
     FakeSettingsStore store{log};
-    FakeWindowSystem window{log};
-    FakeMessageDialog messages{log};
-    FakeHostLink hostLink{log};
+    FakeWindow window{log};
     FakeClock clock;
     EventLog events{clock};
-    FakeTimer timer{log};
-    FakeOperatorUi operatorUi{log};
-    FakeCueSound sound{log};
-    FakeTaskbarButton taskbar{log};
-    MainForm form{{port, store, window, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
+    MainForm form{{port, store, window, events}};
 
     FormFixture() {
-        window.onDestroy = [this] { form.windowDestroyed(); };
+        window.onClose = [this] { form.windowDestroyed(); };
     }
 
     // Runs start-up, then forgets the calls it made.

@@ -36,17 +36,16 @@ class HostMessagesTest : public FormFixture {
                 forwarded.push_back({message, wParam, lParam});
                 return std::intptr_t{0x7777};
             },
-            [&] { return alive && !window.destroyed; });
+            [&] { return alive && !window.closed; });
     }
 };
 
 TEST_F(HostMessagesTest, StartUpRegistersTheMessageAndHooksTheWindowFirst) {
-    FakeWindowSystem freshWindow{log};
-    MainForm other{{port, store, freshWindow, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
+    FakeWindow freshWindow{log};
+    MainForm other{{port, store, freshWindow, events}};
     log.calls.clear();
     other.load();
-    EXPECT_EQ(log.calls.at(0), "registerMessage");
-    EXPECT_EQ(log.calls.at(1), "hookWindow");
+    EXPECT_EQ(log.calls.at(0), "listenToHost");
 }
 
 TEST_F(HostMessagesTest, OtherMessagesPassThroughUnchangedWithTheirResult) {
@@ -82,7 +81,7 @@ TEST_F(HostMessagesTest, IgnoredRequestIsStillPassedOn) {
 
 TEST_F(HostMessagesTest, CloseRequestDestroysTheWindowAndTheForwardingSparesIt) {
     EXPECT_EQ(send(kMessage, 1, 0), 0);
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_TRUE(window.closed);
     EXPECT_TRUE(forwarded.empty());
     EXPECT_TRUE(port.written.empty());
 }
@@ -92,7 +91,7 @@ TEST_F(HostMessagesTest, FailedRequestIsNotPassedOnAndNothingEscapes) {
     port.present.erase(1);
     EXPECT_EQ(send(kMessage, 0, 1), 0);
     EXPECT_TRUE(forwarded.empty());
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     // The next message flows as before.
     EXPECT_EQ(send(0x000F, 0, 0), 0x7777);
 }

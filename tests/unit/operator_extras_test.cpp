@@ -31,7 +31,7 @@ TEST_F(OperatorExtrasTest, EachRequestIsLoggedWithWhatCameOfIt) {
     const std::size_t mark = events.size();
     form.hostRequest(0, 1);
     form.hostRequest(7, 7);
-    form.indicatorTarget.userClick();
+    form.indicatorClicked();
     port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(form.hostRequest(0, 1), Failure);
@@ -60,7 +60,7 @@ TEST_F(OperatorExtrasTest, StoredValuesAndMessageBoxesAreLogged) {
     startUp();
     const std::size_t mark = events.size();
     log.failing.insert("open");
-    form.portList.userChoose(1);
+    form.portChosen(1);
     EXPECT_EQ(since(mark),
               (std::vector<std::string>{"COM1 closed", "stored Com/ComPort = \"2\"",
                                         "COM2 could not be opened: open told to fail [code 4242]",
@@ -84,13 +84,13 @@ TEST_F(OperatorExtrasTest, MenuTransmitDoesWhatAClickDoes) {
 TEST_F(OperatorExtrasTest, AboutNamesVersionLicenceAndTheHostsWayIn) {
     startUp();
     form.showAbout();
-    ASSERT_EQ(operatorUi.aboutShown.size(), 1U);
-    const std::string& text = operatorUi.aboutShown[0];
+    ASSERT_EQ(window.aboutShown.size(), 1U);
+    const std::string& text = window.aboutShown[0];
     for (const char* part : {"zelt 3.00", "MIT License", "\"REDUDORORU\"", "\"DALMOR ZELT V3\""}) {
         EXPECT_NE(text.find(part), std::string::npos) << part;
     }
     form.showEventLog();
-    EXPECT_EQ(operatorUi.logWindowShown, 1);
+    EXPECT_EQ(window.logWindowShown, 1);
 }
 
 TEST(CommandLineTest, LogFileQuotedOrNotAndWhatIsNotUnderstood) {

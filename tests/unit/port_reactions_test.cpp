@@ -9,23 +9,23 @@ class PortReactionsTest : public FormFixture {
   protected:
     PortReactionsTest() {
         startUp();
-        form.panelButton.userClick();
+        form.panelButtonClicked();
         log.calls.clear();
         port.opens = 0;
     }
     void type(const std::string& text) {
-        for (std::size_t i = 1; i <= text.size(); ++i) form.lineSettingsBox.userEdit(text.substr(0, i));
+        for (std::size_t i = 1; i <= text.size(); ++i) form.lineSettingsEdited(text.substr(0, i));
     }
 };
 
 // --- port change ---
 
 TEST_F(PortReactionsTest, ChoosingCom3MovesTheRadioAndStoresTheNumber) {
-    form.portList.userChoose(2);
+    form.portChosen(2);
     EXPECT_EQ(form.line().portNumber(), 3);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(store.get("Com", "ComPort"), "3");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
     EXPECT_LT(log.indexOf("close"), log.indexOf("save(Com/ComPort=3)"));
     EXPECT_LT(log.indexOf("save(Com/ComPort=3)"), log.indexOf("open(3)"));
     form.ptt(0, 1);
@@ -33,85 +33,85 @@ TEST_F(PortReactionsTest, ChoosingCom3MovesTheRadioAndStoresTheNumber) {
 }
 
 TEST_F(PortReactionsTest, ChoosingTheSameEntryStillCyclesThePortAndStores) {
-    form.portList.userChoose(0);
+    form.portChosen(0);
     EXPECT_TRUE(log.contains("close"));
     EXPECT_EQ(store.get("Com", "ComPort"), "1");
     EXPECT_EQ(port.opens, 1);
 }
 
 TEST_F(PortReactionsTest, AbsentPortIsStoredAndReported) {
-    form.portList.userChoose(3);
+    form.portChosen(3);
     port.present.erase(4);
-    form.portList.userChoose(3);
+    form.portChosen(3);
     EXPECT_EQ(form.line().portNumber(), 4);
     EXPECT_FALSE(port.isOpenNow());
     EXPECT_EQ(store.get("Com", "ComPort"), "4");
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
     EXPECT_THROW(form.ptt(0, 1), Failure);
 }
 
 TEST_F(PortReactionsTest, RefusedNumberReopensOnTheNumberInForceAndStoresIt) {
-    form.portList.userChoose(2);
-    form.portList.setListIndex(-1);  // nothing chosen gives number 0, which is refused
+    form.portChosen(2);
+    form.portChosen(-1);  // nothing chosen gives number 0, which is refused
     EXPECT_EQ(form.line().portNumber(), 3);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(store.get("Com", "ComPort"), "3");
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
 }
 
 TEST_F(PortReactionsTest, NoEntryChosenGivesNumberZeroWhichIsRefused) {
-    form.portList.setListIndex(-1);  // the click reaction runs with nothing chosen
+    form.portChosen(-1);  // the click reaction runs with nothing chosen
     EXPECT_EQ(form.line().portNumber(), 1);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(store.get("Com", "ComPort"), "1");
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
 }
 
 TEST_F(PortReactionsTest, FailedSaveStillReopensOnTheNewNumber) {
     log.failing.insert("save");
-    form.portList.userChoose(1);
+    form.portChosen(1);
     EXPECT_EQ(form.line().portNumber(), 2);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_FALSE(store.has("Com", "ComPort"));
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
 }
 
 TEST_F(PortReactionsTest, FailedOpenStateReadStillClosesAndReports) {
     log.failing.insert("isOpen");
-    form.portList.userChoose(2);
+    form.portChosen(2);
     EXPECT_TRUE(log.contains("close"));
     EXPECT_EQ(form.line().portNumber(), 3);
     EXPECT_TRUE(port.isOpenNow());
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
 }
 
 TEST_F(PortReactionsTest, EarlierFailureIsReportedEvenWhenLaterStepsSucceed) {
     log.failing.insert("close");
-    form.portList.userChoose(0);
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    form.portChosen(0);
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
 }
 
 // --- port change while the radio is keyed ---
 
 TEST_F(PortReactionsTest, MovingAwayWhileTransmittingUnkeysTheOldRadioFirst) {
     form.ptt(0, 1);
-    form.portList.userChoose(0);  // the same port, and a settings change, leave the state alone
-    form.lineSettingsBox.userEdit("9600,n,8,1");
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    form.portChosen(0);  // the same port, and a settings change, leave the state alone
+    form.lineSettingsEdited("9600,n,8,1");
+    EXPECT_TRUE(form.transmitting());
     port.forceOpen(false);  // the old port is opened once for the unkey
     log.calls.clear();
-    form.portList.userChoose(2);
+    form.portChosen(2);
     EXPECT_LT(log.indexOf("open(1)"), log.indexOf("open(3)"));
     EXPECT_LT(log.indexOf("write"), log.indexOf("close"));
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsClean) {
     port.takeOnly = 4;
     EXPECT_THROW(form.ptt(0, 1), Failure);
-    form.portList.userChoose(2);
+    form.portChosen(2);
     form.ptt(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);  // the torn key block completed, then the unkey
     EXPECT_EQ(lineOf(3), kOnBlock);
@@ -120,17 +120,18 @@ TEST_F(PortReactionsTest, TornStreamIsRealignedOnItsOwnPortAndTheNewLineStartsCl
 // --- the port list, ports that come back, sleep ---
 
 TEST_F(PortReactionsTest, ListGrowsToCom33KeepingTheChoiceWithoutCyclingThePortAndStopsAtCom255) {
-    form.portList.userChoose(1);
+    form.portChosen(1);
     log.calls.clear();
     port.present.insert(33);
-    form.refreshPortList();
-    ASSERT_EQ(form.portList.items().size(), 33U);
-    EXPECT_EQ(form.portList.items()[32], "COM33");
-    EXPECT_EQ(form.portList.listIndex(), 1);
+    form.portListOpening();
+    EXPECT_EQ(form.portCount(), 33);  // COM1 to COM33
+    EXPECT_EQ(window.portCount, 33);
+    EXPECT_EQ(form.chosenPort(), 1);
+    EXPECT_EQ(window.portChosen, 1);
     EXPECT_EQ(log.indexOf("close"), -1);
     port.present = {1, 300};
-    form.refreshPortList();
-    EXPECT_EQ(form.portList.items().back(), "COM255");
+    form.portListOpening();
+    EXPECT_EQ(form.portCount(), 255);  // the last is COM255
 }
 
 TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndWakingOpensItAfresh) {
@@ -146,67 +147,67 @@ TEST_F(PortReactionsTest, PortThatComesBackIsOpenedSilentlyAndWakingOpensItAfres
     EXPECT_TRUE(port.isOpenNow());
     form.ptt(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 // --- settings change ---
 
 TEST_F(PortReactionsTest, TypingKeyByKeyStoresEveryTextAndAppliesTheLastAccepted) {
-    form.lineSettingsBox.userEdit("");
+    form.lineSettingsEdited("");
     type("9600,n,8,1");
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
     EXPECT_EQ(form.line().lineSettings(), "9600,n,8,1");
     EXPECT_EQ(port.openedWith(), settingsOf("9600,n,8,1"));
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(port.opens, 11);  // reopened after the emptying and after each of ten keys
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
     EXPECT_TRUE(log.contains("save(Com/Settings=9600,n,8)"));
 }
 
 TEST_F(PortReactionsTest, RefusedTextIsStoredSilentlyAndThePortKeepsItsSettings) {
-    form.lineSettingsBox.userEdit("9600,n,8,1");
-    form.lineSettingsBox.userEdit("junk");
+    form.lineSettingsEdited("9600,n,8,1");
+    form.lineSettingsEdited("junk");
     EXPECT_EQ(store.get("Com", "Settings"), "junk");
     EXPECT_EQ(form.line().lineSettings(), "9600,n,8,1");
     EXPECT_TRUE(port.isOpenNow());
-    EXPECT_EQ(form.lineSettingsBox.text(), "junk");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(form.lineSettingsText(), "junk");
+    EXPECT_TRUE(window.shown.empty());
 }
 
 TEST_F(PortReactionsTest, FailedOpenAfterAnEditLeavesThePortClosedSilently) {
     port.present.clear();
-    form.lineSettingsBox.userEdit("9600,n,8,1");
+    form.lineSettingsEdited("9600,n,8,1");
     EXPECT_FALSE(port.isOpenNow());
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 // --- settings check ---
 
 TEST_F(PortReactionsTest, LeavingAfterAnAcceptedEditReappliesTheStoredTextSilently) {
-    form.lineSettingsBox.userEdit("9600,n,8,1");
+    form.lineSettingsEdited("9600,n,8,1");
     log.calls.clear();
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_LT(log.indexOf("close"), log.indexOf("open(1)"));
     EXPECT_EQ(port.openedWith(), settingsOf("9600,n,8,1"));
     EXPECT_TRUE(port.isOpenNow());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 TEST_F(PortReactionsTest, FirstRunLeaveUsesTheStartUpDefaultAndShowsNothing) {
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_EQ(port.openedWith(), settingsOf("4800,n,8,2"));
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_FALSE(store.has("Com", "Settings"));
 }
 
 TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInForce) {
-    form.lineSettingsBox.userEdit("");
+    form.lineSettingsEdited("");
     bool closedWhileShown = false;
-    messages.onShow = [&] { closedWhileShown = !port.isOpenNow(); };
-    form.lineSettingsBox.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    window.onShow = [&] { closedWhileShown = !port.isOpenNow(); };
+    form.lineSettingsLeft();
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Invalid comport settings"});
     EXPECT_TRUE(closedWhileShown);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(port.openedWith(), settingsOf("4800,n,8,2"));
@@ -214,57 +215,57 @@ TEST_F(PortReactionsTest, LeavingAnEmptiedBoxReportsAndReopensWithTheSettingsInF
 
 TEST_F(PortReactionsTest, LastRequestHeldUpByTheBoxGoesOutOnceThePortIsOpenAgain) {
     form.ptt(0, 1);
-    form.lineSettingsBox.userEdit("");
-    messages.onShow = [&] {
+    form.lineSettingsEdited("");
+    window.onShow = [&] {
         EXPECT_EQ(failureOf(0, 1), failure_code::kPortNotOpen);
         EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
         EXPECT_FALSE(port.isOpenNow());
         EXPECT_EQ(lineOf(1), kOnBlock);
-        EXPECT_EQ(form.indicator.fillColor(), kRed);
+        EXPECT_TRUE(form.transmitting());
     };
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 // An unkey that a box held up is owed like one that failed: anything that lets go of the radio
 // meanwhile, a device change among them, sends it at once, and it is not sent again afterwards.
 TEST_F(PortReactionsTest, HeldUnkeyGoesOutAtOnceWhenDevicesChangeWhileTheBoxIsUp) {
     form.ptt(0, 1);
-    form.lineSettingsBox.userEdit("");
-    messages.onShow = [&] {
+    form.lineSettingsEdited("");
+    window.onShow = [&] {
         EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
         form.devicesChanged();
         EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-        EXPECT_EQ(form.indicator.fillColor(), kGreen);
+        EXPECT_FALSE(form.transmitting());
     };
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_TRUE(port.isOpenNow());
 }
 
 TEST_F(PortReactionsTest, HeldKeyRequestNeverGoesOutOnceTheSessionEnds) {
-    form.lineSettingsBox.userEdit("");
-    messages.onShow = [&] {
+    form.lineSettingsEdited("");
+    window.onShow = [&] {
         EXPECT_THROW(form.ptt(0, 1), Failure);
         form.sessionEnding();
     };
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_TRUE(port.written.empty());
 }
 
 TEST_F(PortReactionsTest, CloseRequestWhileTheBoxIsOpenLeavesThePortReleased) {
-    form.lineSettingsBox.userEdit("");
-    messages.onShow = [&] { form.ptt(1, 0); };
-    form.lineSettingsBox.userLeave();
-    EXPECT_TRUE(window.destroyed);
+    form.lineSettingsEdited("");
+    window.onShow = [&] { form.ptt(1, 0); };
+    form.lineSettingsLeft();
+    EXPECT_TRUE(window.closed);
     EXPECT_FALSE(port.isOpenNow());
 }
 
 TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
     port.forceOpen(false);
     log.calls.clear();
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_FALSE(log.contains("close"));
     EXPECT_TRUE(port.isOpenNow());
 }
@@ -272,16 +273,16 @@ TEST_F(PortReactionsTest, LeavingWhileClosedOpensWithoutClosing) {
 TEST_F(PortReactionsTest, CheckNeverWritesTheStoreAndAFailedOpenIsNotReported) {
     store.put("Com", "Settings", "9600,n,8,1");
     port.present.clear();
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_FALSE(port.isOpenNow());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
     EXPECT_EQ(log.indexOf("save"), -1);
 }
 
 TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
     log.failing.insert("read");
-    form.lineSettingsBox.userLeave();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Invalid comport settings"});
+    form.lineSettingsLeft();
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Invalid comport settings"});
     EXPECT_TRUE(port.isOpenNow());
 }
 
@@ -290,8 +291,8 @@ TEST_F(PortReactionsTest, FailedStoreReadIsReported) {
 using PortReactionsBeforeLoad = FormFixture;
 
 TEST_F(PortReactionsBeforeLoad, DoNothingUntilLoaded) {
-    form.lineSettingsBox.userEdit("9600,n,8,1");
-    form.portList.userChoose(2);
+    form.lineSettingsEdited("9600,n,8,1");
+    form.portChosen(2);
     EXPECT_TRUE(log.calls.empty());
     EXPECT_TRUE(store.values.empty());
 }

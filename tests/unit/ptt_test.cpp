@@ -19,11 +19,11 @@ class PttTest : public FormFixture {
 TEST_F(PttTest, TransmitAndReceiveWriteTheirBlocksThenRecolour) {
     request(0, 1);
     EXPECT_EQ(bytesOn(1), std::vector<std::string>{kOnBlock});
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
 
     request(0, 0);
     EXPECT_EQ(bytesOn(1), (std::vector<std::string>{kOnBlock, kOffBlock}));
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 TEST_F(PttTest, RepeatedRequestsAreNeverSuppressed) {
@@ -41,13 +41,13 @@ TEST_F(PttTest, UnknownStatesAndRequestsDoNothing) {
         request(code, state);
     }
     EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
-    EXPECT_FALSE(window.destroyed);
+    EXPECT_TRUE(form.transmitting());
+    EXPECT_FALSE(window.closed);
 }
 
 TEST_F(PttTest, CloseRequestClosesTheWindowWhateverTheStateAndWritesNothing) {
     request(1, 1);
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_TRUE(window.closed);
     EXPECT_TRUE(port.written.empty());
     EXPECT_FALSE(port.isOpenNow());  // released with the window
 }
@@ -56,23 +56,23 @@ TEST_F(PttTest, FailedWriteKeepsTheColourAndReachesTheCaller) {
     port.forceOpen(false);
     port.present.erase(1);
     EXPECT_THROW(request(0, 1), Failure);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     EXPECT_TRUE(port.written.empty());
 }
 
 TEST_F(PttTest, IndicatorClickTogglesByColour) {
-    form.indicatorTarget.userClick();
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
-    form.indicatorTarget.userClick();
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    form.indicatorClicked();
+    EXPECT_TRUE(form.transmitting());
+    form.indicatorClicked();
+    EXPECT_FALSE(form.transmitting());
     EXPECT_EQ(bytesOn(1), (std::vector<std::string>{kOnBlock, kOffBlock}));
 }
 
 TEST_F(PttTest, IndicatorClickOnAClosedPortFailsAndKeepsTheColour) {
     port.forceOpen(false);
     port.present.erase(1);
-    EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_THROW(form.indicatorClicked(), Failure);
+    EXPECT_FALSE(form.transmitting());
 }
 
 TEST_F(PttTest, ClosingWhileTransmittingUnkeysTheRadioOnceBeforeReleasingThePort) {
@@ -102,7 +102,7 @@ TEST_F(PttTest, ClosingWhileTransmittingSurvivesAPortThatFails) {
     port.forceOpen(false);
     port.present.clear();  // the radio vanished: the unkey cannot be delivered
     EXPECT_NO_THROW(form.unload());
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_TRUE(window.closed);
 }
 
 TEST_F(PttTest, SessionEndingUnkeysOnceEvenOnAClosedPortAndTheLaterCloseSendsNothingMore) {
@@ -120,9 +120,9 @@ TEST_F(PttTest, AfterTheSessionEndsKeysAreRefusedAndUnkeysStillGoOut) {
     EXPECT_TRUE(port.written.empty());
     EXPECT_EQ(failureOf(0, 1), failure_code::kRefused);
     EXPECT_THROW(form.hostRequest(0, 1), Failure);
-    EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
+    EXPECT_THROW(form.indicatorClicked(), Failure);
     EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     request(0, 0);
     EXPECT_EQ(lineOf(1), kOffBlock);
     const auto texts = eventTexts();
@@ -151,7 +151,7 @@ TEST_F(PttTest, AbsentOrVanishedPortIsOpenedAgainForTheNextRequest) {
     // The unkey is owed: it goes out as the port it reopens is open.
     EXPECT_EQ(failureOf(0, 0), failure_code::kPortNotOpen);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 // --- a radio that takes bytes slowly or stops: whatever was torn, the radio ends unkeyed ---
@@ -162,20 +162,20 @@ TEST_F(PttTest, KeyBlockTornAtTwoOrFourBytesIsCompletedAsAnUnkeyThenAWholeUnkeyF
     request(0, 0);  // 00 00 | 00 00 0F, then the unkey, then the request
     port.takeOnly = 4;
     EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     request(0, 1);  // 00 00 00 01 | 0F, then the unkey, then the request
     EXPECT_EQ(lineOf(1), kOffBlock + kOffBlock + kOffBlock + kOnBlock + kOffBlock + kOnBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
 }
 
 TEST_F(PttTest, RealignmentCutShortShowsTheLastWholeBlockAndIsTriedAgain) {
     request(0, 1);
     port.takeOnly = 2;
     EXPECT_THROW(request(0, 0), Failure);
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
     port.takeOnly = 4;  // completes the torn unkey and one byte more
     EXPECT_EQ(failureOf(0, 1), failure_code::kWriteTimeout);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     request(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock + kOffBlock + kOnBlock);
 }

@@ -19,7 +19,11 @@ using State = RadioLine::State;
 class RadioLineTest : public ::testing::Test {
   protected:
     RadioLineTest() {
-        line.onStateChanged = [this](State state) { told.push_back(state); };
+        // Each change comes with the state it changed from: the last one told, or receiving.
+        line.onStateChanged = [this](State before, State now) {
+            EXPECT_EQ(before, told.empty() ? State::Receiving : told.back());
+            told.push_back(now);
+        };
         line.open();
     }
 
@@ -264,7 +268,7 @@ TEST_F(RadioLineFormTest, CloseRequestWhileKeyedUnkeysBeforeAnyWindowIsDestroyed
     form.hostRequest(0, 1);
     log.calls.clear();
     form.hostRequest(1, 0);
-    EXPECT_LT(log.indexOf("write"), log.indexOf("destroy"));
+    EXPECT_LT(log.indexOf("write"), log.indexOf("closeWindow"));
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_FALSE(port.isOpenNow());
 }
@@ -273,38 +277,36 @@ TEST_F(RadioLineFormTest, IndicatorAndMenuFollowTheLineNotTheOtherWayRound) {
     form.hostRequest(0, 1);
     port.pullOut(1);
     EXPECT_THROW(form.hostRequest(0, 0), Failure);
-    EXPECT_EQ(form.indicator.fillColor(), kRed);  // may still be transmitting
-    EXPECT_TRUE(form.transmitting());
-    form.indicator.setFillColor(kGreen);  // a colour is no record: the click still unkeys
+    EXPECT_TRUE(form.transmitting());  // may still be transmitting
     port.present.insert(1);
     // The click's unkey finds the port closed: it is owed, and goes out as the port opens again.
-    EXPECT_THROW(form.indicatorTarget.userClick(), Failure);
+    EXPECT_THROW(form.indicatorClicked(), Failure);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 // Everything at once: a stalled line at the time limit, the hold, a message box holding the port,
 // a port change and the end of the session. The radios end unkeyed and get exactly these bytes.
 TEST_F(RadioLineFormTest, StalledLineTimeLimitMessageBoxPortChangeAndSessionEndTogether) {
     form.chooseTransmitLimit(2);
-    form.panelButton.userClick();
+    form.panelButtonClicked();
     form.hostRequest(0, 1);
     port.takeOnly = 0;  // the radio stops reading
     form.transmitTimerFired();
     EXPECT_TRUE(form.transmitting());
-    EXPECT_EQ(timer.starts.back(), 5000U);          // tried again soon
+    EXPECT_EQ(window.timerStarts.back(), 5000U);          // tried again soon
     EXPECT_THROW(form.hostRequest(0, 1), Failure);  // held off by the limit
 
     store.put("Com", "Settings", "bad");
-    messages.onShow = [this] {
+    window.onShow = [this] {
         form.transmitTimerFired();  // the retry comes while the box holds the port
         EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
         EXPECT_FALSE(form.transmitting());
     };
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_TRUE(port.isOpenNow());
 
-    form.portList.userChoose(2);
+    form.portChosen(2);
     EXPECT_THROW(form.hostRequest(0, 1), Failure);  // still held: the host never let go
     form.hostRequest(0, 0);
     form.hostRequest(0, 1);
@@ -312,18 +314,18 @@ TEST_F(RadioLineFormTest, StalledLineTimeLimitMessageBoxPortChangeAndSessionEndT
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_EQ(lineOf(3), kOffBlock + kOnBlock + kOffBlock);
     EXPECT_FALSE(form.transmitting());
-    EXPECT_EQ(operatorUi.beeps, 2);
+    EXPECT_EQ(window.beeps, 2);
 }
 
 TEST_F(RadioLineFormTest, DeviceEventsBeforeStartUpHasOpenedThePortLeaveItAlone) {
     CallLog early;
     FakeSerialPort fresh{early};
-    MainForm unloaded{{fresh, store, window, messages, hostLink, events, timer, operatorUi, sound, taskbar}};
+    MainForm unloaded{{fresh, store, window, events}};
     unloaded.portArrived(1);
     unloaded.devicesChanged();
     unloaded.resumed(false);
     EXPECT_EQ(fresh.opens, 0);
-    EXPECT_EQ(unloaded.portList.items().size(), 4U);
+    EXPECT_EQ(unloaded.portCount(), 4);
 }
 
 }  // namespace

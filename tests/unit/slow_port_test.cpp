@@ -38,12 +38,12 @@ TEST_F(SlowPortTest, RequestsDuringAnOpenFailAtOnceAndOnlyAnOwedUnkeyFollowsIt) 
     EXPECT_THROW(form.hostRequest(0, 1), Failure);
     EXPECT_TRUE(logged("host: request 0, state 1: failed: the port is still opening [code 8018]"));
     EXPECT_THROW(form.hostRequest(0, 0), Failure);
-    EXPECT_EQ(form.indicator.fillColor(), kRed);  // may still be transmitting
+    EXPECT_TRUE(form.transmitting());  // may still be transmitting
     EXPECT_EQ(lineOf(1), kOnBlock);
     port.endOpen();
     // The unkey owed goes out at once; the key asked for meanwhile never does.
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     EXPECT_TRUE(logged("unkey that could not be delivered before: wrote 00 00 00 00 0F"));
     form.hostRequest(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOnBlock);
@@ -51,9 +51,9 @@ TEST_F(SlowPortTest, RequestsDuringAnOpenFailAtOnceAndOnlyAnOwedUnkeyFollowsIt) 
 
 TEST_F(SlowPortTest, TypingOverASlowOpenStoresEveryTextButOpensOnlyTheNewest) {
     startOn(false);
-    form.lineSettingsBox.userEdit("");
+    form.lineSettingsEdited("");
     std::string typed;
-    for (const char key : std::string("9600,n,8,1")) form.lineSettingsBox.userEdit(typed += key);
+    for (const char key : std::string("9600,n,8,1")) form.lineSettingsEdited(typed += key);
     EXPECT_EQ(store.get("Com", "Settings"), "9600,n,8,1");
     EXPECT_TRUE(log.contains("save(Com/Settings=9600,n,8)"));
     EXPECT_EQ(opensOf(1), 1);  // the first keystroke's open, still under way
@@ -65,33 +65,33 @@ TEST_F(SlowPortTest, TypingOverASlowOpenStoresEveryTextButOpensOnlyTheNewest) {
     EXPECT_EQ(port.openedWith(), settingsOf("9600,n,8,1"));
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(opensOf(1), 2);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 TEST_F(SlowPortTest, PortChangeReportsItsOwnOpenWhenItHasFailedAndAReplacedOneNever) {
     startOn(false);
-    form.portList.userChoose(1);
-    EXPECT_TRUE(messages.shown.empty());  // the open is under way
+    form.portChosen(1);
+    EXPECT_TRUE(window.shown.empty());  // the open is under way
     port.failOpen();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Com port error"});
+    EXPECT_EQ(window.shown, std::vector<std::string>{"Com port error"});
     EXPECT_TRUE(logged("COM2 could not be opened: the semaphore timeout period has expired [code 121]"));
     EXPECT_EQ(store.get("Com", "ComPort"), "2");
 
-    form.portList.userChoose(2);
-    form.portList.userChoose(3);  // COM4 is wanted before COM3's open has ended
+    form.portChosen(2);
+    form.portChosen(3);  // COM4 is wanted before COM3's open has ended
     EXPECT_EQ(port.openingNumber(), 3);
     port.failOpen();
     EXPECT_EQ(port.openingNumber(), 4);  // the newest follows the one it replaced
     port.endOpen();
     EXPECT_EQ(port.number(), 4);
-    EXPECT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(window.shown.size(), 1U);
 }
 
 TEST_F(SlowPortTest, ClosingDuringAnOpenIsAtOnceWithNothingOwed) {
     startOn(false);
     reopen();
     form.ptt(1, 0);
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_TRUE(window.closed);
     form.windowGone();
     EXPECT_TRUE(port.waits.empty());
     port.endOpen();  // too late to matter: the port is closed as it opens
@@ -104,7 +104,7 @@ TEST_F(SlowPortTest, ClosingDuringAnOpenWithAnUnkeyOwedWaitsABoundedTimeForIt) {
     startOn(true);
     reopen();
     form.ptt(1, 0);
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_TRUE(window.closed);
     EXPECT_TRUE(logged("unkey at shut-down: waits for COM1 to open"));
     port.openEndsWhileWaited = true;
     form.windowGone();
@@ -157,7 +157,7 @@ TEST_F(SlowPortTest, SleepWaitsBrieflyThenTheLateOpenStillUnkeysAndLetsGo) {
     port.endOpen();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_FALSE(port.isOpenNow());
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 // A wake that a user made comes as two messages: the port is opened once.

@@ -11,10 +11,9 @@ TEST_F(StartupTest, ConnectsTheHostFirstAndOpensThePortLastOnWhatWasRead) {
     store.put("Com", "ComPort", "3");
     store.put("Com", "Settings", "9600,n,8,1");
     form.load();
-    ASSERT_GE(log.calls.size(), 3U);
+    ASSERT_GE(log.calls.size(), 2U);
     // Host messages can arrive once the hook is in, so it goes in before anything is read.
-    EXPECT_EQ(log.calls[0], "registerMessage");
-    EXPECT_EQ(log.calls[1], "hookWindow");
+    EXPECT_EQ(log.calls[0], "listenToHost");
     // The port opens once, last, on the stored number and settings, with the window already
     // collapsed and the form loaded.
     EXPECT_EQ(log.calls.back(), "open(3)");
@@ -26,15 +25,15 @@ TEST_F(StartupTest, ConnectsTheHostFirstAndOpensThePortLastOnWhatWasRead) {
 
 TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
     form.load();
-    EXPECT_EQ(form.lineSettingsBox.text(), "4800,n,8,2");
-    EXPECT_EQ(form.portList.listIndex(), 0);
+    EXPECT_EQ(form.lineSettingsText(), "4800,n,8,2");
+    EXPECT_EQ(form.chosenPort(), 0);
     EXPECT_EQ(form.line().portNumber(), 1);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(port.openedWith(), settingsOf("4800,n,8,2"));
     EXPECT_FALSE(window.minimized);
     EXPECT_FALSE(window.onTopCalls.back());
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
-    EXPECT_EQ(form.panelButton.caption(), "&More>>");
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_FALSE(form.panelOpen());
     EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(port.written.empty());  // start-up never keys or unkeys the radio
     // Filling the port list and settings box stored nothing and did not cycle the port.
@@ -43,19 +42,27 @@ TEST_F(StartupTest, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(port.opens, 1);
 }
 
-TEST_F(StartupTest, CollapsesAndLaysTheClickTargetOverTheIndicator) {
+TEST_F(StartupTest, CollapsesAndShowsWhatWasRead) {
+    store.put("Com", "ComPort", "2");
+    store.put("Com", "Settings", "9600,n,8,1");
+    store.put("Win", "Top", "1");
     form.load();
     EXPECT_FLOAT_EQ(form.frameWidth(), 120);
     EXPECT_FLOAT_EQ(window.outer, 2 * 105 + 975 + 120);
     EXPECT_FLOAT_EQ(window.client, 1185);
-    EXPECT_EQ(form.indicatorTarget.place(), (TwipsRect{285, 240, 615, 495}));
-    EXPECT_EQ(form.indicatorTarget.place(), form.indicator.place());
+    // The window shows each value the form holds; the form holds what was read.
+    EXPECT_EQ(window.lineSettings, "9600,n,8,1");
+    EXPECT_EQ(window.portCount, 4);
+    EXPECT_EQ(window.portChosen, 1);
+    EXPECT_EQ(window.onTop, 1);
+    EXPECT_EQ(window.runMinimized, 0);
+    EXPECT_FALSE(window.panelOpen);
 }
 
 TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
     store.put("Com", "ComPort", "3");
     form.load();
-    EXPECT_EQ(form.portList.listIndex(), 2);
+    EXPECT_EQ(form.chosenPort(), 2);
     EXPECT_EQ(form.line().portNumber(), 3);
     EXPECT_TRUE(port.isOpenNow());
 }
@@ -63,7 +70,7 @@ TEST_F(StartupTest, StoredPortThreeChoosesAndUsesCom3) {
 TEST_F(StartupTest, StoredPortFiveLeavesTheListUnchosenButUsesPortFive) {
     store.put("Com", "ComPort", "5");
     form.load();
-    EXPECT_EQ(form.portList.listIndex(), -1);
+    EXPECT_EQ(form.chosenPort(), -1);
     EXPECT_EQ(form.line().portNumber(), 5);
 }
 
@@ -71,15 +78,15 @@ TEST_F(StartupTest, ListRunsToTheHighestPortPresentSoAStoredCom33IsChosen) {
     store.put("Com", "ComPort", "33");
     port.present.insert(33);
     form.load();
-    ASSERT_EQ(form.portList.items().size(), 33U);  // no gaps: position + 1 is the port number
-    EXPECT_EQ(form.portList.listIndex(), 32);
+    ASSERT_EQ(form.portCount(), 33);  // no gaps: position + 1 is the port number
+    EXPECT_EQ(form.chosenPort(), 32);
     EXPECT_TRUE(port.isOpenNow());
 }
 
 TEST_F(StartupTest, ListAndPortReadTheStoredNumberAlike) {
     store.put("Com", "ComPort", "2.5");
     form.load();
-    EXPECT_EQ(form.portList.listIndex(), 1);
+    EXPECT_EQ(form.chosenPort(), 1);
     EXPECT_EQ(form.line().portNumber(), 2);
 }
 
@@ -88,10 +95,10 @@ TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
     store.put("Win", "Min", "99999");
     store.put("Win", "Top", "x");
     form.load();
-    EXPECT_EQ(form.portList.listIndex(), -1);
+    EXPECT_EQ(form.chosenPort(), -1);
     EXPECT_EQ(form.line().portNumber(), 1);
-    EXPECT_EQ(form.runMinimizedBox.value(), 0);
-    EXPECT_EQ(form.onTopBox.value(), 0);
+    EXPECT_EQ(form.check(CheckBox::RunMinimized), 0);
+    EXPECT_EQ(form.check(CheckBox::OnTop), 0);
     EXPECT_FALSE(window.minimized);
     EXPECT_TRUE(form.loaded());
     EXPECT_TRUE(port.isOpenNow());
@@ -100,7 +107,7 @@ TEST_F(StartupTest, StoredGarbageSkipsOnlyItsOwnSteps) {
 TEST_F(StartupTest, RefusedSettingsAreShownButThePortOpensWithThoseInForce) {
     store.put("Com", "Settings", "9600,q,8,1");
     form.load();
-    EXPECT_EQ(form.lineSettingsBox.text(), "9600,q,8,1");
+    EXPECT_EQ(form.lineSettingsText(), "9600,q,8,1");
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_EQ(port.openedWith(), settingsOf("4800,n,8,2"));
 }
@@ -127,8 +134,8 @@ TEST_F(StartupTest, WindowOptions) {
     form.load();
     EXPECT_TRUE(window.minimized);
     EXPECT_TRUE(window.onTopCalls.back());
-    EXPECT_EQ(form.runMinimizedBox.value(), 1);
-    EXPECT_EQ(form.onTopBox.value(), 1);
+    EXPECT_EQ(form.check(CheckBox::RunMinimized), 1);
+    EXPECT_EQ(form.check(CheckBox::OnTop), 1);
     // Minimized or not, the frame and the collapsed width refer to the normal size.
     EXPECT_FLOAT_EQ(window.outer, 1185 + 120);
 }
@@ -146,7 +153,7 @@ TEST_F(StartupTest, AbsentPortLeavesThePortClosedSilently) {
     form.load();
     EXPECT_FALSE(port.isOpenNow());
     EXPECT_TRUE(form.loaded());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
 }
 
 // Every platform operation start-up uses may fail on its own; start-up still reaches the running
@@ -157,20 +164,19 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
     log.failing.insert(GetParam());
     form.load();
     EXPECT_TRUE(form.loaded());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window.shown.empty());
     EXPECT_EQ(log.calls.back().rfind("open", 0), 0U) << "the port open is still tried last";
     if (std::string(GetParam()) != "open") EXPECT_TRUE(port.isOpenNow());
-    EXPECT_EQ(form.indicatorTarget.place(), form.indicator.place());
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
-                         ::testing::Values("registerMessage", "hookWindow", "read:Com/Settings",
+                         ::testing::Values("listenToHost", "read:Com/Settings",
                                            "presentPorts", "read:Com/ComPort", "read:Com/DTR", "read:Com/RTS",
                                            "read:Win/Min", "save:Win/Min", "read:Win/Top", "save:Win/Top",
-                                           "setOnTop", "clientWidth", "outerWidth", "setOuterWidth", "open"));
+                                           "setOnTop", "frameWidth", "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
-    log.failing.insert("outerWidth");
+    log.failing.insert("frameWidth");
     form.load();
     EXPECT_FLOAT_EQ(form.frameWidth(), 0);
     EXPECT_FLOAT_EQ(window.outer, 1185);  // collapsed with the frame width it had

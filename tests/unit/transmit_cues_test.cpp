@@ -69,7 +69,7 @@ TEST_F(TransmitCuesTest, EveryChangeOfWhatTheIndicatorShowsSoundsOneCueWhateverM
     form.hostRequest(0, 1);
     form.hostRequest(0, 1);  // no change: no cue
     form.hostRequest(0, 2);
-    form.indicatorTarget.userClick();
+    form.indicatorClicked();
     form.menuTransmit();
     form.chooseTransmitLimit(60);
     form.transmitTimerFired();
@@ -83,7 +83,7 @@ TEST_F(TransmitCuesTest, EveryChangeOfWhatTheIndicatorShowsSoundsOneCueWhateverM
     form.unload();
     const Texts pairs{"transmitting", "receiving", "transmitting", "receiving",
                       "transmitting", "receiving", "transmitting", "receiving"};
-    EXPECT_EQ(sound.played, pairs);
+    EXPECT_EQ(window.played, pairs);
     EXPECT_EQ(linesStarting("cue: ").size(), 8U);
     EXPECT_EQ(linesStarting("cue: ").front(), "cue: transmitting");
 }
@@ -101,7 +101,7 @@ TEST_F(TransmitCuesTest, StoredValueIsReadAtStartAndWrittenWhenChosen) {
     form.chooseSound(false);
     EXPECT_EQ(store.get("Win", "Sound"), "0");
     form.hostRequest(0, 1);
-    EXPECT_EQ(sound.played, Texts{"receiving"});
+    EXPECT_EQ(window.played, Texts{"receiving"});
 }
 
 TEST_F(TransmitCuesTest, CueThatCannotBePlayedSaysWhyOnceAndTheRadioIsServed) {

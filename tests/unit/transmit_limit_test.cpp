@@ -24,31 +24,31 @@ class TransmitLimitTest : public FormFixture {
 TEST_F(TransmitLimitTest, StoredLimitUnkeysAfterContinuousKeyingBeepsAndLogs) {
     startWithLimit("2");
     form.ptt(0, 1);
-    EXPECT_TRUE(timer.running);
-    EXPECT_EQ(timer.starts, std::vector<std::uint32_t>{2000});
+    EXPECT_TRUE(window.timerRunning);
+    EXPECT_EQ(window.timerStarts, std::vector<std::uint32_t>{2000});
 
     form.transmitTimerFired();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
-    EXPECT_EQ(operatorUi.beeps, 1);
-    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_EQ(window.beeps, 1);
+    EXPECT_FALSE(window.timerRunning);
     EXPECT_TRUE(logged("transmit time limit (2 s) reached: wrote 00 00 00 00 0F"));
 
     form.ptt(0, 1);  // the next key request keys as usual, and counts again
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOnBlock);
-    EXPECT_EQ(timer.starts.size(), 2U);
+    EXPECT_EQ(window.timerStarts.size(), 2U);
 }
 
 TEST_F(TransmitLimitTest, RepeatedKeyingDoesNotStartTheCountAgainAndReceiveStopsIt) {
     startWithLimit("2");
     form.ptt(0, 1);
     form.ptt(0, 1);
-    form.indicatorTarget.userClick();  // unkeys
-    EXPECT_EQ(timer.starts.size(), 1U);
-    EXPECT_FALSE(timer.running);
+    form.indicatorClicked();  // unkeys
+    EXPECT_EQ(window.timerStarts.size(), 1U);
+    EXPECT_FALSE(window.timerRunning);
     form.transmitTimerFired();  // a tick already on its way when the timer stopped
     EXPECT_EQ(lineOf(1), kOnBlock + kOnBlock + kOffBlock);
-    EXPECT_EQ(operatorUi.beeps, 0);
+    EXPECT_EQ(window.beeps, 0);
 }
 
 TEST_F(TransmitLimitTest, OffOrUnreadableLimitNeverStartsATimer) {
@@ -67,7 +67,7 @@ TEST_F(TransmitLimitTest, OffOrUnreadableLimitNeverStartsATimer) {
     form.ptt(0, 1);
     form.ptt(0, 0);
     EXPECT_EQ(form.transmitLimit(), 0U);
-    EXPECT_TRUE(timer.starts.empty());
+    EXPECT_TRUE(window.timerStarts.empty());
 }
 
 TEST_F(TransmitLimitTest, StoredLimitNotUnderstoodIsLoggedOnceAtStartUpAndIsOff) {
@@ -75,7 +75,7 @@ TEST_F(TransmitLimitTest, StoredLimitNotUnderstoodIsLoggedOnceAtStartUpAndIsOff)
     EXPECT_TRUE(logged("stored Win/TxLimit = \"60.5\" not understood: transmit time limit off"));
     EXPECT_TRUE(logged("zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off"));
     form.ptt(0, 1);
-    EXPECT_TRUE(timer.starts.empty());
+    EXPECT_TRUE(window.timerStarts.empty());
     const auto texts = eventTexts();
     EXPECT_EQ(std::count_if(
                   texts.begin(), texts.end(),
@@ -86,14 +86,14 @@ TEST_F(TransmitLimitTest, StoredLimitNotUnderstoodIsLoggedOnceAtStartUpAndIsOff)
 TEST_F(TransmitLimitTest, ChosenLimitIsStoredAtOnceAndCountsFromNowWhileTransmitting) {
     startUp();
     form.ptt(0, 1);
-    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(window.timerRunning);
     form.chooseTransmitLimit(60);
     EXPECT_EQ(store.get("Win", "TxLimit"), "60");
-    EXPECT_EQ(timer.starts, std::vector<std::uint32_t>{60000});
+    EXPECT_EQ(window.timerStarts, std::vector<std::uint32_t>{60000});
     EXPECT_TRUE(logged("stored Win/TxLimit = \"60\""));
     form.chooseTransmitLimit(0);
     EXPECT_EQ(store.get("Win", "TxLimit"), "0");
-    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(window.timerRunning);
 }
 
 TEST_F(TransmitLimitTest, UnkeyThatCannotBeDeliveredIsTriedAgainSoon) {
@@ -101,12 +101,12 @@ TEST_F(TransmitLimitTest, UnkeyThatCannotBeDeliveredIsTriedAgainSoon) {
     form.ptt(0, 1);
     port.deviceDiesOnNextWrite = true;
     form.transmitTimerFired();
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
-    EXPECT_EQ(operatorUi.beeps, 1);
-    EXPECT_EQ(timer.starts.back(), 5000U);
+    EXPECT_TRUE(form.transmitting());
+    EXPECT_EQ(window.beeps, 1);
+    EXPECT_EQ(window.timerStarts.back(), 5000U);
     form.transmitTimerFired();  // the adapter is back: the next attempt opens the port and unkeys
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
 }
 
 // A message box holds the port closed for requests, not against the limit: the unkey goes out at
@@ -115,16 +115,16 @@ TEST_F(TransmitLimitTest, PortHeldByAMessageBoxIsOpenedForTheUnkeyAtOnce) {
     startWithLimit("2");
     form.ptt(0, 1);
     store.put("Com", "Settings", "bad");
-    messages.onShow = [this] {
+    window.onShow = [this] {
         EXPECT_THROW(form.ptt(0, 1), Failure);
         form.transmitTimerFired();
         EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-        EXPECT_EQ(form.indicator.fillColor(), kGreen);
+        EXPECT_FALSE(form.transmitting());
     };
-    form.lineSettingsBox.userLeave();  // "Invalid comport settings"
+    form.lineSettingsLeft();  // "Invalid comport settings"
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
-    EXPECT_EQ(operatorUi.beeps, 1);
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_EQ(window.beeps, 1);
 }
 
 // A host that keys again and again cannot keep the radio on the air past the limit: its key
@@ -167,7 +167,7 @@ TEST_F(TransmitLimitTest, OperatorKeysThroughAHoldByHandAndTurningTheLimitOffEnd
     form.chooseTransmitLimit(0);
     form.hostRequest(0, 1);
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOnBlock + kOnBlock + kOffBlock + kOnBlock);
-    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(window.timerRunning);
 }
 
 }  // namespace

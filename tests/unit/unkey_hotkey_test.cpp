@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/unkey_hotkey.h"
-#include "fakes/fake_global_hotkey.h"
 #include "fakes/form_fixture.h"
 
 namespace zelt::testing {
@@ -16,8 +15,7 @@ constexpr std::uint16_t kCtrlAltF9 = 0x0678;  // HOTKEYF_CONTROL | HOTKEYF_ALT, 
 
 class UnkeyHotkeyTest : public FormFixture {
   protected:
-    FakeGlobalHotkey system{log};
-    UnkeyHotkey hotkey{store, events, system};
+    UnkeyHotkey hotkey{store, events, window};
 
     long count(const std::string& text) const {
         const auto texts = eventTexts();
@@ -50,15 +48,15 @@ TEST_F(UnkeyHotkeyTest, ChosenKeyIsStoredAtOnceRegisteredAndReadBackAtTheNextSta
     EXPECT_TRUE(log.contains("registerKey(16387,120)"));  // MOD_NOREPEAT | MOD_CONTROL | MOD_ALT, F9
     EXPECT_EQ(count("unkey hotkey Ctrl+Alt+F9: registered"), 1);
 
-    FakeGlobalHotkey nextSystem{log};
-    UnkeyHotkey nextRun{store, events, nextSystem};
+    FakeWindow nextWindow{log};
+    UnkeyHotkey nextRun{store, events, nextWindow};
     nextRun.load();
     EXPECT_EQ(nextRun.word(), kCtrlAltF9);
-    EXPECT_TRUE(nextSystem.registered);
+    EXPECT_TRUE(nextWindow.hotkey);
 
     EXPECT_EQ(hotkey.choose(0), "");  // an empty control: no hotkey
     EXPECT_EQ(store.get("Win", "UnkeyKey"), "0");
-    EXPECT_FALSE(system.registered);
+    EXPECT_FALSE(window.hotkey);
 }
 
 TEST_F(UnkeyHotkeyTest, ValueNotUnderstoodIsLoggedOnceAtStartUpAndRegistersNothing) {
@@ -86,8 +84,8 @@ TEST_F(UnkeyHotkeyTest, PressUnkeysAndHoldsTheHostOffUntilItUnkeysOrTheOperatorK
     form.chooseSound(true);
     form.hostRequest(0, 1);
     form.unkeyByHotkey();
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
-    EXPECT_EQ(sound.played, (std::vector<std::string>{"transmitting", "receiving"}));
+    EXPECT_FALSE(form.transmitting());
+    EXPECT_EQ(window.played, (std::vector<std::string>{"transmitting", "receiving"}));
     EXPECT_EQ(count("unkeyed by the hotkey: wrote 00 00 00 00 0F"), 1);
     for (int i = 0; i < 3; ++i) EXPECT_THROW(form.hostRequest(0, 1), Failure);
     EXPECT_EQ(eventTexts().back(),
@@ -102,7 +100,7 @@ TEST_F(UnkeyHotkeyTest, PressUnkeysAndHoldsTheHostOffUntilItUnkeysOrTheOperatorK
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock + kOffBlock + kOnBlock);
 
     form.unkeyByHotkey();
-    form.indicatorTarget.userClick();  // the operator keys by hand: the hold ends
+    form.indicatorClicked();  // the operator keys by hand: the hold ends
     form.menuTransmit();
     form.unkeyByHotkey();  // while receiving: said so, and the host is held off all the same
     EXPECT_EQ(eventTexts().back(), "unkeyed by the hotkey: the radio was receiving");
@@ -115,12 +113,12 @@ TEST_F(UnkeyHotkeyTest, PressWhileAMessageBoxHoldsThePortUnkeysAtOnceAndDropsThe
     startUp();
     form.hostRequest(0, 1);
     store.put("Com", "Settings", "bad");
-    messages.onShow = [this] {
+    window.onShow = [this] {
         EXPECT_THROW(form.hostRequest(0, 1), Failure);
         form.unkeyByHotkey();
         EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     };
-    form.lineSettingsBox.userLeave();  // "Invalid comport settings"
+    form.lineSettingsLeft();  // "Invalid comport settings"
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
 }
 
