@@ -4,7 +4,13 @@
 #include <string>
 
 #include "app/event_text.h"
+#include "app/version.h"
 #include "common/failure.h"
+#include "common/trap.h"
+#include "hostlink/host_link.h"
+#include "settings/conversions.h"
+#include "settings/keys.h"
+#include "ui/layout.h"
 
 namespace zelt {
 
@@ -119,6 +125,109 @@ void MainForm::windowGone() noexcept {
 
 void MainForm::sessionEnding() noexcept {
     line_.sessionEnding(RadioLine::kEndingWaitMs);
+}
+
+// ---- The options panel and the window options ----
+
+void MainForm::measureFrame() {
+    frameWidth_ = window_.frameWidth();
+}
+
+void MainForm::windowRescaled() noexcept {
+    Trap trap;
+    trap.step([&] { measureFrame(); });
+}
+
+void MainForm::panelButtonClicked() {
+    panelOpen_ = !panelOpen_;
+    window_.showPanel(panelOpen_);
+    window_.setOuterWidth(panelOpen_ ? layout::expandedOuterWidth(layout::kLineSettingsBox, frameWidth_)
+                                     : layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_));
+}
+
+// A value a check box cannot hold fails and changes nothing.
+void MainForm::setCheck(CheckBox box, std::int16_t value) {
+    if (value < 0 || value > 2) {
+        throw Failure(failure_code::kInvalidPropertyValue, "check box value out of range");
+    }
+    (box == CheckBox::OnTop ? onTop_ : runMinimized_) = value;
+    window_.showCheck(box, value);
+}
+
+// The window options are stored the moment they are clicked; "Top" is in force at once, once
+// stored, and "Run Minimized" from the next start.
+void MainForm::checkBoxClicked(CheckBox box) noexcept {
+    Trap trap;
+    trap.step([&] {
+        setCheck(box, check(box) == 0 ? 1 : 0);
+        storeCheck(box);
+        if (box == CheckBox::OnTop) applyTopmost();
+    });
+}
+
+void MainForm::storeCheck(CheckBox box) {
+    const SettingKey& key = box == CheckBox::OnTop ? settings::kTopmost : settings::kRunMinimized;
+    storeSetting(store_, log_, key, int16ToText(check(box)));
+}
+
+// Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
+void MainForm::applyTopmost() {
+    window_.setOnTop(onTop_ == 1);
+}
+
+// ---- The system menu's extras ----
+
+void MainForm::menuTransmit() {
+    toggleTransmit("menu Transmit");
+}
+
+void MainForm::showEventLog() {
+    window_.showEventLog();
+}
+
+void MainForm::showAbout() {
+    std::string text = "zelt ";
+    text += kVersion;
+    text +=
+        "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
+        "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
+        "A host program reaches zelt by registering the window message \"";
+    text += kPttMessageName;
+    text += "\" and sending it to the window captioned \"";
+    text += layout::kCaption;
+    text +=
+        "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
+        "(transmit).";
+    log_.add("About zelt shown");
+    window_.showAbout(text);
+}
+
+// The limit holds for this run even if the store refuses it; the refusal is in the log.
+void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
+    limit_.set(seconds);
+    try {
+        std::string text;
+        appendNumber(text, limit_.seconds());
+        storeSetting(store_, log_, settings::kTransmitLimit, text);
+    } catch (...) {
+        // Logged by the store on its way.
+    }
+}
+
+// As with the limit: the choice holds for this run even if the store refuses it.
+void MainForm::chooseSound(bool on) noexcept {
+    cues_.setSoundOn(on);
+    try {
+        storeSetting(store_, log_, settings::kSound, on ? "1" : "0");
+    } catch (...) {
+        // Logged by the store on its way.
+    }
+}
+
+// The second copy could not open the port anyway; a host finding it by its caption would have
+// talked to the copy without the radio.
+void MainForm::secondStartTurnedAway() noexcept {
+    log_.add("a second start of zelt was turned away: one zelt per desktop");
 }
 
 }  // namespace zelt

@@ -14,10 +14,6 @@
 // textToInt16 rounds the number half to even, as classic BASIC integer conversion does (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2), and fails with kOverflow when the result lies outside -32768..32767.
 //
-// textToListPosition subtracts 1 from the number first and then rounds and range-checks the same
-// way: "1" -> 0, "3" -> 2, "2.5" -> 2 (1.5 rounds to 2), "0" -> -1, "-32767" -> -32768, while
-// "-32768" fails with kOverflow.
-//
 // The arithmetic is exact decimal, never binary floating point, so a text is never misrounded.
 // Leading zeros and fraction digits may be as many as the text holds ("0007", "2.50000"); a number
 // with more than six significant integer digits cannot land in range and fails with kOverflow without
@@ -143,12 +139,6 @@ std::int16_t roundHalfToEven(const Number& number) {
 
 std::int16_t textToInt16(std::string_view text) {
     return roundHalfToEven(parse(text));
-}
-
-std::int16_t textToListPosition(std::string_view text) {
-    Number number = parse(text);
-    number.floor -= 1;
-    return roundHalfToEven(number);
 }
 
 std::string int16ToText(std::int16_t value) {

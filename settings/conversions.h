@@ -11,10 +11,6 @@ namespace zelt {
 // a number or lies outside -32768 to 32767. The exact rules are documented in conversions.cpp.
 std::int16_t textToInt16(std::string_view text);
 
-// Stored port number to a position in the port list: the text as a floating-point number, minus 1,
-// rounded to a 16-bit integer. Throws Failure like textToInt16.
-std::int16_t textToListPosition(std::string_view text);
-
 // An optional stored whole number, as the extras store them: decimal digits, blanks around them
 // allowed, a value above `cap` read as `cap`; nothing (or only blanks) is 0. Anything else ("abc",
 // "-5", "60.5", "+60", a tab) is not understood: nullopt.

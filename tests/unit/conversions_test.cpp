@@ -134,54 +134,6 @@ TEST(TextToInt16, LongZeroRunsKeepTheirValue) {
     EXPECT_EQ(textToInt16("-2.5" + std::string(100000, '0') + "1"), -3);
 }
 
-// --- textToListPosition ------------------------------------------------------------------------
-
-TEST(TextToListPosition, PortNumbersGiveZeroBasedPositions) {
-    expectAccepted(textToListPosition,
-                   {{"1", 0}, {"2", 1}, {"3", 2}, {"4", 3}, {"5", 4}, {"0", -1}, {"-1", -2}, {" 3 ", 2}});
-}
-
-TEST(TextToListPosition, RoundsAfterSubtractingOne) {
-    // 2.5 - 1 = 1.5, which rounds to 2; rounding first would give 2 - 1 = 1.
-    expectAccepted(textToListPosition, {{"2.5", 2},
-                                        {"3.5", 2},
-                                        {"1.5", 0},
-                                        {"0.5", 0},
-                                        {"-0.5", -2},
-                                        {"-1.5", -2},
-                                        {".5", 0},
-                                        {"1.4", 0},
-                                        {"1.6", 1},
-                                        {"0.6", 0},
-                                        {"0.4", -1},
-                                        {"-0.4", -1},
-                                        {"-0.6", -2},
-                                        {"2.500001", 2},
-                                        {"3.", 2}});
-}
-
-TEST(TextToListPosition, RangeIsCheckedAfterSubtracting) {
-    expectAccepted(
-        textToListPosition,
-        {{"32767", 32766}, {"32768", 32767}, {"32768.4", 32767}, {"-32767", -32768}, {"-32766.5", -32768}});
-    expectRefused(textToListPosition, {{"-32768", kOverflow},
-                                       {"-32767.6", kOverflow},
-                                       {"32769", kOverflow},
-                                       {"32768.5", kOverflow},
-                                       {"100000", kOverflow}});
-}
-
-TEST(TextToListPosition, NonNumbersAreTypeMismatches) {
-    expectRefused(
-        textToListPosition,
-        {{"", kMismatch}, {"  ", kMismatch}, {"COM3", kMismatch}, {"3e0", kMismatch}, {".", kMismatch}});
-}
-
-TEST(TextToListPosition, HugeTextsFailCleanly) {
-    EXPECT_EQ(failureCodeOf(textToListPosition, std::string(100000, '7')), kOverflow);
-    EXPECT_EQ(textToListPosition(std::string(100000, '0') + "4"), 3);
-}
-
 // --- int16ToText -------------------------------------------------------------------------------
 
 TEST(Int16ToText, PlainDecimal) {
@@ -199,9 +151,6 @@ TEST(Int16ToText, EveryValueRoundTrips) {
         const auto value = static_cast<std::int16_t>(v);
         const std::string text = int16ToText(value);
         ASSERT_EQ(textToInt16(text), value) << text;
-        if (v > std::numeric_limits<std::int16_t>::min()) {
-            ASSERT_EQ(textToListPosition(text), value - 1) << text;
-        }
     }
 }
 
