@@ -31,7 +31,8 @@ class SerialPort {
   public:
     virtual ~SerialPort() = default;
 
-    // Starts opening COMn (1 is COM1) with the settings and control lines, and returns. One open at
+    // Starts opening COMn (1 to kHighestPort, as the radio line checks) with the settings and control
+    // lines, and returns. One open at
     // a time: the next may start once onOpenEnded has told this one's end, which comes on the
     // caller's thread, later or (for an open that ends at once) before this returns. An open fails
     // for a port that is absent, in use or refuses the settings; the port is closed afterwards.

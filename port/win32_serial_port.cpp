@@ -151,9 +151,6 @@ SerialPort::~SerialPort() {
 }
 
 void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) {
-    if (number < 1 || number > kHighestPort) {
-        throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
-    }
     if (isOpen() || openUnderWay_ != 0) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
     auto outcome = std::make_shared<OpenOutcome>();
     openUnderWay_ = thread_.run([=] { openAndSetUp(number, settings, lines, *outcome); },
