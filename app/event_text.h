@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/event_log.h"
-#include "settings/keys.h"
+#include "settings/settings_store.h"
 
 namespace zelt {
 

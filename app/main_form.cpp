@@ -9,7 +9,7 @@
 #include "common/trap.h"
 #include "hostlink/host_link.h"
 #include "settings/conversions.h"
-#include "settings/keys.h"
+#include "settings/settings_store.h"
 #include "ui/layout.h"
 
 namespace zelt {

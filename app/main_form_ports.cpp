@@ -8,7 +8,7 @@
 #include "common/failure.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
-#include "settings/keys.h"
+#include "settings/settings_store.h"
 
 namespace zelt {
 

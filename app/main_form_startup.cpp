@@ -9,7 +9,7 @@
 #include "app/version.h"
 #include "common/trap.h"
 #include "settings/conversions.h"
-#include "settings/keys.h"
+#include "settings/settings_store.h"
 #include "ui/layout.h"
 
 namespace zelt {

@@ -5,7 +5,7 @@
 
 #include "app/event_text.h"
 #include "settings/conversions.h"
-#include "settings/keys.h"
+#include "settings/settings_store.h"
 
 namespace zelt {
 namespace {

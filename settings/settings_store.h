@@ -19,4 +19,40 @@ class SettingsStore {
                       std::string_view text) = 0;
 };
 
+// Every stored value of the program: its section, key and default. No other code spells them.
+struct SettingKey {
+    std::string_view section;
+    std::string_view key;
+    std::string_view defaultText;  // the default start-up reads with
+};
+
+inline constexpr std::string_view kApplication = "ZELT";
+
+namespace settings {
+inline constexpr SettingKey kLineSettings{"Com", "Settings", "4800,n,8,2"};
+inline constexpr SettingKey kComPort{"Com", "ComPort", "1"};
+// Optional: "1" holds that modem line high while the port is open, for an interface powered from
+// DTR or a radio that waits for RTS; anything else holds it low, so the transmitter is not keyed.
+inline constexpr SettingKey kDtr{"Com", "DTR", "0"};
+inline constexpr SettingKey kRts{"Com", "RTS", "0"};
+inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
+inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
+// Optional: the transmit time limit, a whole number of seconds; "0" or absent is off, and so is
+// anything else, which start-up logs as not understood.
+inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
+// Optional: "1" sounds a cue at every change of the transmit state; anything else or nothing is silent.
+inline constexpr SettingKey kSound{"Win", "Sound", "0"};
+// Optional: the unkey hotkey, the hot-key control's word in decimal; "0", absent or anything not
+// understood is no hotkey.
+inline constexpr SettingKey kUnkeyKey{"Win", "UnkeyKey", "0"};
+}  // namespace settings
+
+inline std::string readSetting(SettingsStore& store, const SettingKey& key) {
+    return store.read(kApplication, key.section, key.key, key.defaultText);
+}
+
+inline void saveSetting(SettingsStore& store, const SettingKey& key, std::string_view text) {
+    store.save(kApplication, key.section, key.key, text);
+}
+
 }  // namespace zelt
