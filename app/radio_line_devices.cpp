@@ -153,7 +153,8 @@ void RadioLine::reconnect() noexcept {
         open();
         return;
     }
-    if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting) {
+    // Only for the radio on this line's port: one left on a port moved away from is out of reach.
+    if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting && mayBeKeyed()) {
         letGo("unkey that could not be delivered before");
     }
 }

@@ -264,6 +264,23 @@ TEST_F(SlowPortTest, MovingAwayFromAClosedPortThatIsGoneTellsTheNewRadioNothing)
     EXPECT_EQ(form.indicator.fillColor(), kRed);  // the radio on COM1 may still be transmitting
 }
 
+// A device event while the settings box holds the port: the old radio is out of reach, and the key
+// the box held up still goes out to the radio on the port in force.
+TEST_F(SlowPortTest, AnUnkeyOutOfReachDropsNoRequestTheSettingsBoxHeldUp) {
+    startOn(true);
+    port.holdOpens = false;
+    port.forceOpen(false);
+    port.present.erase(1);
+    form.portList.userChoose(1);
+    store.put("Com", "Settings", "bad");
+    messages.onShow = [this] {
+        EXPECT_THROW(form.hostRequest(0, 1), Failure);
+        form.devicesChanged();
+    };
+    form.lineSettingsBox.userLeave();
+    EXPECT_EQ(lineOf(2), kOnBlock);
+}
+
 // A wake that a user made comes as two messages: the port is opened once.
 TEST_F(SlowPortTest, OneWakeOpensThePortOnce) {
     startUp();
