@@ -115,7 +115,7 @@ void RadioLine::unkey(Unkey when) {
 // One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
 // records them; a write that comes back short fails.
 void RadioLine::write(const std::string& bytes) {
-    if (stream_.port != number_) stream_ = Stream{number_, {}, false};  // another port is another line
+    if (stream_.port != openOn_) stream_ = Stream{openOn_, {}, false};  // another port is another line
     const std::size_t taken = std::min(port_.write(bytes), bytes.size());
     written_.append(bytes, 0, taken);
     recordOnLine(std::string_view(bytes).substr(0, taken));
@@ -142,12 +142,19 @@ void RadioLine::recordOnLine(std::string_view taken) {
     changed();
 }
 
+// Torn on the line of the port open now, which the next write continues.
 bool RadioLine::streamTorn() const {
-    return stream_.torn && stream_.port == number_;
+    return stream_.torn && stream_.port == openOn_;
 }
 
+// What the radio was last told is known only for the stream's port: the line keyed no other radio.
+bool RadioLine::mayBeKeyedOn(std::int16_t number) const {
+    return stream_.port == number && (keyed_ || stream_.torn);
+}
+
+// The radio the line reaches: through the open under way, else on the port in force.
 bool RadioLine::mayBeKeyed() const {
-    return keyed_ || streamTorn();
+    return mayBeKeyedOn(opening_ ? opening_->number : number_);
 }
 
 void RadioLine::changed() noexcept {

@@ -95,9 +95,11 @@ class RadioLine {
     // The one way a radio that may be keyed is unkeyed when nobody asked for it at that moment:
     // closing, the end of the session, another port, sleep, the transmit time limit, an unkey that
     // was owed. A closed port (absent, lost, or held by a message box) is opened for it, and the
-    // unkey is owed until the open ends. Whatever comes of it is logged as `occasion`; returns
-    // whether the radio is unkeyed now. A request that a message box held up is dropped, so that it
-    // cannot key the radio afterwards.
+    // unkey is owed until the open ends. Only the radio on the port it was keyed on is unkeyed, on
+    // that port: an open of it still under way after a move takes the unkey as it ends, and the
+    // radio on any other port is told nothing. Whatever comes of it is logged as `occasion`;
+    // returns whether the radio the line reaches is unkeyed now. A request that a message box held
+    // up is dropped, so that it cannot key the radio afterwards.
     bool letGo(std::string_view occasion) noexcept;
     // The window is going away: unkeyed, and the port is released for good. An unkey owed to a port
     // still opening is left to finishRelease, once the window is gone.
@@ -151,6 +153,7 @@ class RadioLine {
     Target target() const { return {number_, settings_, lines_, settingsText_}; }
     void startOpen() noexcept;
     void openEnded(const std::exception* failure) noexcept;
+    void unkeyOnOpenPort(std::string_view occasion) noexcept;
     void answered(bool answers) noexcept;
     void waitForOwedUnkey(std::uint32_t milliseconds, std::string_view occasion) noexcept;
     void closeIfOpen() noexcept;
@@ -162,6 +165,7 @@ class RadioLine {
     void write(const std::string& bytes);
     void recordOnLine(std::string_view taken);
     bool streamTorn() const;
+    bool mayBeKeyedOn(std::int16_t number) const;
     bool mayBeKeyed() const;
     void reconnect() noexcept;
     void changed() noexcept;
@@ -169,6 +173,7 @@ class RadioLine {
     SerialPort& port_;
     EventLog& log_;
     std::int16_t number_ = 1;
+    std::int16_t openOn_ = 0;  // the port the last successful open opened: where writes go
     std::string settingsText_ = "4800,n,8,2";
     LineSettings settings_;
     ControlLines lines_;

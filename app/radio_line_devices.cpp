@@ -32,6 +32,14 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
         changed();
         return !mayBeKeyed();
     }
+    unkeyOnOpenPort(occasion);
+    return !mayBeKeyed();
+}
+
+// The unkey on the port open now, for the radio on it, logged as `occasion`.
+void RadioLine::unkeyOnOpenPort(std::string_view occasion) noexcept {
+    written_.clear();
+    owed_ = keyed_;
     try {
         unkey(Unkey::IfKeyed);
         logOutcome(log_, eventText_, occasion, written_, nullptr);
@@ -41,14 +49,13 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
         logOutcome(log_, eventText_, occasion, written_, &unexpectedFailure());
     }
     changed();
-    return !mayBeKeyed();
 }
 
 // "unkey at shut-down: waits for COM1 to open".
 void RadioLine::logWaiting(std::string_view occasion) noexcept {
     try {
         eventText_.assign(occasion).append(": waits for COM");
-        appendNumber(eventText_, number_);
+        appendNumber(eventText_, opening_ ? opening_->number : number_);
         eventText_ += " to open";
         log_.add(eventText_);
     } catch (...) {
@@ -146,7 +153,8 @@ void RadioLine::reconnect() noexcept {
         open();
         return;
     }
-    if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting) {
+    // Only for the radio on this line's port: one left on a port moved away from is out of reach.
+    if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting && mayBeKeyed()) {
         letGo("unkey that could not be delivered before");
     }
 }

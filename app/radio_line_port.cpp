@@ -60,26 +60,38 @@ void RadioLine::startOpen() noexcept {
 
 // An open ended. One on the target in force takes the unkey the radio is owed and a request a
 // message box held up; one that a later change made pointless is closed at once, and the open
-// wanted now follows it.
+// wanted now follows it. An unkey owed to the radio on the port that opened goes out on it first,
+// whether that port is still wanted or not: the radio on any other port was never keyed.
 void RadioLine::openEnded(const std::exception* failure) noexcept {
     if (!opening_) return;
     const Target ended = *std::exchange(opening_, std::nullopt);
     const bool current = ended == target();
     if (failure != nullptr) {
         logPort(ended.number, " could not be opened: ", failure);
-        if (current) {
-            heldRequest_.reset();
-            if (!owedOccasion_.empty() && mayBeKeyed()) {
+        // No later open reaches the radio on a port that was moved away from.
+        if (current || ended.number != number_) {
+            if (!owedOccasion_.empty() && mayBeKeyedOn(ended.number)) {
                 logOutcome(log_, eventText_, owedOccasion_, {}, failure);
             }
             owedOccasion_.clear();
+        }
+        if (current) {
+            heldRequest_.reset();
             if (auto react = std::exchange(onOpenFailed_, nullptr); react && wantOpen_) react();
         } else if (wantOpen_ && !released_) {
             startOpen();
         }
         return;
     }
+    openOn_ = ended.number;
     if (!current) {
+        // Moved away from: the old radio takes the unkey owed to it before its port is let go of.
+        if (ended.number != number_ && mayBeKeyedOn(ended.number) &&
+            (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
+            const std::string occasion = std::exchange(owedOccasion_, {});
+            unkeyOnOpenPort(occasion.empty() ? std::string_view("unkey that could not be delivered before")
+                                             : occasion);
+        }
         logPort(ended.number, " opened (", nullptr, ended.text, ") and closed again: no longer wanted");
         port_.close();
         if (wantOpen_ && !released_) startOpen();
@@ -118,6 +130,7 @@ void RadioLine::logPort(std::int16_t number, std::string_view what, const std::e
 // such a wait has run out on an open, no later one waits for it again.
 void RadioLine::waitForOwedUnkey(std::uint32_t milliseconds, std::string_view occasion) noexcept {
     if (!opening_ || !mayBeKeyed() || waitedOut_) return;
+    const std::int16_t number = opening_->number;
     bool ended = false;
     try {
         ended = port_.waitForOpen(milliseconds);
@@ -128,7 +141,7 @@ void RadioLine::waitForOwedUnkey(std::uint32_t milliseconds, std::string_view oc
     waitedOut_ = true;
     try {
         std::string why = "COM";
-        appendNumber(why, number_);
+        appendNumber(why, number);
         why += " did not open within ";
         appendNumber(why, milliseconds);
         why += " ms";

@@ -129,6 +129,32 @@ class ChangesOverASlowPort(SlowPortCase):
         self.slow_opens(0)
         self.assertRequestsWork(1, 0)
 
+    def test_moving_away_while_keyed_unkeys_the_old_radio_as_its_open_ends(self):
+        self.key()
+        self.reopen_slowly(6000)
+        self.expand()
+        self.bench.key("alt+p")
+        self.wait_focus("portList")
+        self.bench.key("Down")
+        self.wait_logged("unkey before the move to COM2: waits for COM1 to open")
+        self.assertEqual(self.opens(), 1, "the open ended before the move: the machine is too slow")
+        self.assertIndicatorStays(RED)
+        # The unkey goes to the radio that was keyed, on its own port, before that port is closed.
+        self.wait_logged("COM1 opened (4800,n,8,2) and closed again: no longer wanted")
+        self.assertRadio(1, PTT_OFF)
+        self.assertIndicator(GREEN)
+        self.bench.radio(1).clear()
+        lines = self.logged()
+        self.assertLess(lines.index("unkey before the move to COM2: wrote 00 00 00 00 0F"),
+                        lines.index("COM1 opened (4800,n,8,2) and closed again: no longer wanted"))
+        self.wait_logged("COM2 opened (4800,n,8,2)", timeout=15.0)
+        self.assertRadioQuiet()
+        self.assertIndicatorStays(GREEN)
+        self.slow_opens(0)
+        self.send_in_time(0, 1)
+        self.assertRadio(2, PTT_ON)
+        self.assertRadioQuiet(1, 3, 4)
+
     def test_com_port_error_comes_when_the_open_has_failed(self):
         self.slow_opens(4000, fail=True)
         self.expand()

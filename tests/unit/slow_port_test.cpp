@@ -160,6 +160,127 @@ TEST_F(SlowPortTest, SleepWaitsBrieflyThenTheLateOpenStillUnkeysAndLetsGo) {
     EXPECT_FALSE(form.transmitting());
 }
 
+// Moving away while keyed with the old port still opening: the unkey is owed to the old radio alone.
+TEST_F(SlowPortTest, MovingAwayDuringAnOpenUnkeysTheOldRadioOnItsOwnPortBeforeClosingIt) {
+    startOn(true);
+    reopen();
+    form.portList.userChoose(1);
+    EXPECT_TRUE(logged("unkey before the move to COM2: waits for COM1 to open"));
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_EQ(port.openingNumber(), 1);
+    port.onWrite = [this] { EXPECT_EQ(form.indicator.fillColor(), kRed); };  // red until it is out
+    log.calls.clear();
+    port.endOpen();
+    port.onWrite = nullptr;
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_LT(log.indexOf("write"), log.indexOf("close"));
+    const auto texts = eventTexts();
+    const auto unkeyed =
+        std::find(texts.begin(), texts.end(), "unkey before the move to COM2: wrote 00 00 00 00 0F");
+    ASSERT_NE(unkeyed, texts.end());
+    ASSERT_NE(unkeyed + 1, texts.end());
+    EXPECT_EQ(*(unkeyed + 1), "COM1 opened (4800,n,8,2) and closed again: no longer wanted");
+    ASSERT_EQ(port.openingNumber(), 2);
+    port.endOpen();
+    EXPECT_TRUE(bytesOn(2).empty());  // the radio on COM2 was never keyed
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    form.hostRequest(0, 1);
+    EXPECT_EQ(lineOf(2), kOnBlock);
+}
+
+// The old radio may still be transmitting: red, and the radio on the new port is told nothing.
+TEST_F(SlowPortTest, MovingAwayDuringAnOpenThatFailsLeavesTheUnkeyOwedToTheOldRadioOnly) {
+    startOn(true);
+    reopen();
+    form.portList.userChoose(1);
+    port.failOpen();
+    EXPECT_TRUE(logged("COM1 could not be opened: the semaphore timeout period has expired [code 121]"));
+    EXPECT_TRUE(
+        logged("unkey before the move to COM2: failed: the semaphore timeout period has expired [code 121]"));
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    ASSERT_EQ(port.openingNumber(), 2);
+    port.endOpen();
+    EXPECT_TRUE(bytesOn(2).empty());
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(messages.shown.empty());  // the port chosen opened; the one replaced is not reported
+
+    form.portList.userChoose(0);  // back to the old radio, which takes the unkey once its port opens
+    EXPECT_TRUE(bytesOn(2).empty());
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    port.endOpen();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_TRUE(logged("unkey that could not be delivered before: wrote 00 00 00 00 0F"));
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_TRUE(bytesOn(2).empty());
+}
+
+TEST_F(SlowPortTest, MovingTwiceDuringAnOpenUnkeysTheFirstRadioAndOpensOnlyTheLastPort) {
+    startOn(true);
+    reopen();
+    form.portList.userChoose(1);
+    form.portList.userChoose(2);
+    EXPECT_EQ(port.openingNumber(), 1);
+    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    port.endOpen();
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_TRUE(logged("unkey before the move to COM3: wrote 00 00 00 00 0F"));
+    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    ASSERT_EQ(port.openingNumber(), 3);
+    port.endOpen();
+    EXPECT_EQ(port.number(), 3);
+    EXPECT_EQ(opensOf(2), 0);
+    EXPECT_TRUE(bytesOn(2).empty());
+    EXPECT_TRUE(bytesOn(3).empty());
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+}
+
+// Closing after the move: the window's end waits for the old port's open, and its radio takes the unkey.
+TEST_F(SlowPortTest, ClosingAfterMovingAwayDuringAnOpenWaitsForTheOldRadiosUnkey) {
+    startOn(true);
+    reopen();
+    form.portList.userChoose(1);
+    form.ptt(1, 0);
+    port.openEndsWhileWaited = true;
+    form.windowGone();
+    EXPECT_EQ(port.waits, std::vector<std::uint32_t>{3000});
+    EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
+    EXPECT_TRUE(logged("unkey at shut-down: wrote 00 00 00 00 0F"));
+    EXPECT_EQ(opensOf(2), 0);
+    EXPECT_FALSE(port.isOpenNow());
+}
+
+TEST_F(SlowPortTest, MovingAwayFromAClosedPortThatIsGoneTellsTheNewRadioNothing) {
+    startOn(true);
+    port.holdOpens = false;
+    port.forceOpen(false);
+    port.present.erase(1);
+    form.portList.userChoose(1);
+    EXPECT_TRUE(logged("unkey before the move to COM2: failed: no such port [code 2]"));
+    EXPECT_EQ(port.number(), 2);
+    EXPECT_TRUE(port.isOpenNow());
+    EXPECT_TRUE(bytesOn(2).empty());
+    EXPECT_EQ(form.indicator.fillColor(), kRed);  // the radio on COM1 may still be transmitting
+}
+
+// A device event while the settings box holds the port: the old radio is out of reach, and the key
+// the box held up still goes out to the radio on the port in force.
+TEST_F(SlowPortTest, AnUnkeyOutOfReachDropsNoRequestTheSettingsBoxHeldUp) {
+    startOn(true);
+    port.holdOpens = false;
+    port.forceOpen(false);
+    port.present.erase(1);
+    form.portList.userChoose(1);
+    store.put("Com", "Settings", "bad");
+    messages.onShow = [this] {
+        EXPECT_THROW(form.hostRequest(0, 1), Failure);
+        form.devicesChanged();
+    };
+    form.lineSettingsBox.userLeave();
+    EXPECT_EQ(lineOf(2), kOnBlock);
+}
+
 // A wake that a user made comes as two messages: the port is opened once.
 TEST_F(SlowPortTest, OneWakeOpensThePortOnce) {
     startUp();
