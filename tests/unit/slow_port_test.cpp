@@ -164,16 +164,16 @@ TEST_F(SlowPortTest, SleepWaitsBrieflyThenTheLateOpenStillUnkeysAndLetsGo) {
 TEST_F(SlowPortTest, MovingAwayDuringAnOpenUnkeysTheOldRadioOnItsOwnPortBeforeClosingIt) {
     startOn(true);
     reopen();
-    form.portList.userChoose(1);
+    form.portChosen(1);
     EXPECT_TRUE(logged("unkey before the move to COM2: waits for COM1 to open"));
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
     EXPECT_EQ(port.openingNumber(), 1);
-    port.onWrite = [this] { EXPECT_EQ(form.indicator.fillColor(), kRed); };  // red until it is out
+    port.onWrite = [this] { EXPECT_TRUE(form.transmitting()); };  // red until it is out
     log.calls.clear();
     port.endOpen();
     port.onWrite = nullptr;
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     EXPECT_LT(log.indexOf("write"), log.indexOf("close"));
     const auto texts = eventTexts();
     const auto unkeyed =
@@ -184,7 +184,7 @@ TEST_F(SlowPortTest, MovingAwayDuringAnOpenUnkeysTheOldRadioOnItsOwnPortBeforeCl
     ASSERT_EQ(port.openingNumber(), 2);
     port.endOpen();
     EXPECT_TRUE(bytesOn(2).empty());  // the radio on COM2 was never keyed
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     form.hostRequest(0, 1);
     EXPECT_EQ(lineOf(2), kOnBlock);
@@ -194,39 +194,39 @@ TEST_F(SlowPortTest, MovingAwayDuringAnOpenUnkeysTheOldRadioOnItsOwnPortBeforeCl
 TEST_F(SlowPortTest, MovingAwayDuringAnOpenThatFailsLeavesTheUnkeyOwedToTheOldRadioOnly) {
     startOn(true);
     reopen();
-    form.portList.userChoose(1);
+    form.portChosen(1);
     port.failOpen();
     EXPECT_TRUE(logged("COM1 could not be opened: the semaphore timeout period has expired [code 121]"));
     EXPECT_TRUE(
         logged("unkey before the move to COM2: failed: the semaphore timeout period has expired [code 121]"));
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
     ASSERT_EQ(port.openingNumber(), 2);
     port.endOpen();
     EXPECT_TRUE(bytesOn(2).empty());
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
-    EXPECT_TRUE(messages.shown.empty());  // the port chosen opened; the one replaced is not reported
+    EXPECT_TRUE(form.transmitting());
+    EXPECT_TRUE(window.shown.empty());  // the port chosen opened; the one replaced is not reported
 
-    form.portList.userChoose(0);  // back to the old radio, which takes the unkey once its port opens
+    form.portChosen(0);  // back to the old radio, which takes the unkey once its port opens
     EXPECT_TRUE(bytesOn(2).empty());
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
     port.endOpen();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_TRUE(logged("unkey that could not be delivered before: wrote 00 00 00 00 0F"));
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     EXPECT_TRUE(bytesOn(2).empty());
 }
 
 TEST_F(SlowPortTest, MovingTwiceDuringAnOpenUnkeysTheFirstRadioAndOpensOnlyTheLastPort) {
     startOn(true);
     reopen();
-    form.portList.userChoose(1);
-    form.portList.userChoose(2);
+    form.portChosen(1);
+    form.portChosen(2);
     EXPECT_EQ(port.openingNumber(), 1);
-    EXPECT_EQ(form.indicator.fillColor(), kRed);
+    EXPECT_TRUE(form.transmitting());
     port.endOpen();
     EXPECT_EQ(lineOf(1), kOnBlock + kOffBlock);
     EXPECT_TRUE(logged("unkey before the move to COM3: wrote 00 00 00 00 0F"));
-    EXPECT_EQ(form.indicator.fillColor(), kGreen);
+    EXPECT_FALSE(form.transmitting());
     ASSERT_EQ(port.openingNumber(), 3);
     port.endOpen();
     EXPECT_EQ(port.number(), 3);
@@ -240,7 +240,7 @@ TEST_F(SlowPortTest, MovingTwiceDuringAnOpenUnkeysTheFirstRadioAndOpensOnlyTheLa
 TEST_F(SlowPortTest, ClosingAfterMovingAwayDuringAnOpenWaitsForTheOldRadiosUnkey) {
     startOn(true);
     reopen();
-    form.portList.userChoose(1);
+    form.portChosen(1);
     form.ptt(1, 0);
     port.openEndsWhileWaited = true;
     form.windowGone();
@@ -256,12 +256,12 @@ TEST_F(SlowPortTest, MovingAwayFromAClosedPortThatIsGoneTellsTheNewRadioNothing)
     port.holdOpens = false;
     port.forceOpen(false);
     port.present.erase(1);
-    form.portList.userChoose(1);
+    form.portChosen(1);
     EXPECT_TRUE(logged("unkey before the move to COM2: failed: no such port [code 2]"));
     EXPECT_EQ(port.number(), 2);
     EXPECT_TRUE(port.isOpenNow());
     EXPECT_TRUE(bytesOn(2).empty());
-    EXPECT_EQ(form.indicator.fillColor(), kRed);  // the radio on COM1 may still be transmitting
+    EXPECT_TRUE(form.transmitting());  // the radio on COM1 may still be transmitting
 }
 
 // A device event while the settings box holds the port: the old radio is out of reach, and the key
@@ -271,13 +271,13 @@ TEST_F(SlowPortTest, AnUnkeyOutOfReachDropsNoRequestTheSettingsBoxHeldUp) {
     port.holdOpens = false;
     port.forceOpen(false);
     port.present.erase(1);
-    form.portList.userChoose(1);
+    form.portChosen(1);
     store.put("Com", "Settings", "bad");
-    messages.onShow = [this] {
+    window.onShow = [this] {
         EXPECT_THROW(form.hostRequest(0, 1), Failure);
         form.devicesChanged();
     };
-    form.lineSettingsBox.userLeave();
+    form.lineSettingsLeft();
     EXPECT_EQ(lineOf(2), kOnBlock);
 }
 
