@@ -2,51 +2,11 @@
 
 namespace zelt {
 
-std::vector<std::string> splitArguments(std::string_view arguments) {
-    std::vector<std::string> out;
-    std::string current;
-    bool inArgument = false;
-    bool quoted = false;
-    std::size_t backslashes = 0;
-    for (const char c : arguments) {
-        if (c == '\\') {
-            ++backslashes;
-            inArgument = true;
-            continue;
-        }
-        if (c == '"') {
-            current.append(backslashes / 2, '\\');
-            if (backslashes % 2 == 1) {
-                current += '"';
-            } else {
-                quoted = !quoted;
-            }
-            backslashes = 0;
-            inArgument = true;
-            continue;
-        }
-        current.append(backslashes, '\\');
-        backslashes = 0;
-        if ((c == ' ' || c == '\t') && !quoted) {
-            if (inArgument) out.push_back(std::move(current));
-            current.clear();
-            inArgument = false;
-            continue;
-        }
-        current += c;
-        inArgument = true;
-    }
-    current.append(backslashes, '\\');
-    if (inArgument) out.push_back(std::move(current));
-    return out;
-}
-
 // The first --log with a file name is the one in force, wherever the others stand, so that the
 // same command line always means the same file. A word starting with "--" is an option mistyped or
 // repeated, never a file name: it is read as an option itself.
-CommandLine parseCommandLine(std::string_view arguments) {
+CommandLine parseCommandLine(const std::vector<std::string>& words) {
     CommandLine line;
-    const std::vector<std::string> words = splitArguments(arguments);
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "--log") {
             const bool named = i + 1 < words.size() && !words[i + 1].empty();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace zelt {
@@ -12,12 +11,7 @@ struct CommandLine {
     std::vector<std::string> problems;  // what was not understood, to be logged; it is ignored
 };
 
-// The arguments after the program's name, as the program receives them (UTF-8), split as Windows
-// programs split them: blanks separate, double quotes group, and backslashes are literal except
-// before a double quote (2n backslashes and a quote are n backslashes and a grouping quote; 2n + 1
-// are n and a literal quote).
-std::vector<std::string> splitArguments(std::string_view arguments);
-
-CommandLine parseCommandLine(std::string_view arguments);
+// The arguments after the program's name (UTF-8), as the system split them.
+CommandLine parseCommandLine(const std::vector<std::string>& words);
 
 }  // namespace zelt

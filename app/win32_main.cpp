@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/main_form.h"
@@ -14,6 +16,7 @@
 #include "common/event_log_file.h"
 #include "common/win32_append_file.h"
 #include "common/win32_clock.h"
+#include "common/win32_scoped.h"
 #include "common/win32_text.h"
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
@@ -29,6 +32,18 @@
 #include "ui/win32_window_system.h"
 
 namespace {
+
+// The arguments after the program's name, split by the system's own rules, as UTF-8. None when the
+// system cannot split them (out of memory).
+std::vector<std::string> commandLineArguments() {
+    int count = 0;
+    const zelt::win32::ScopedLocal<LPWSTR> words{CommandLineToArgvW(GetCommandLineW(), &count)};
+    std::vector<std::string> arguments;
+    for (int i = 1; words != nullptr && i < count; ++i) {
+        arguments.push_back(zelt::win32::toUtf8(words.get()[i]));
+    }
+    return arguments;
+}
 
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is closed before returning, while the objects its shut-down needs (the form and the port) still
@@ -51,7 +66,7 @@ int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     try {
         // A second zelt in this session hands over to the first before it touches anything: no
         // log file, no port, no store.
@@ -65,8 +80,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showComm
         zelt::EventLog log(clock);
         zelt::win32::AppendFile logFile;
         zelt::EventLogFile logFileWriter(log, logFile, clock);
-        const zelt::CommandLine commandLine =
-            zelt::parseCommandLine(arguments != nullptr ? zelt::win32::toUtf8(arguments) : std::string{});
+        const zelt::CommandLine commandLine = zelt::parseCommandLine(commandLineArguments());
         for (const std::string& problem : commandLine.problems) log.add(problem);
         if (!commandLine.logFile.empty()) logFileWriter.open(commandLine.logFile);
         const zelt::win32::Apartment apartment;

@@ -8,10 +8,6 @@
 
 namespace zelt::win32 {
 
-void AppendFile::HandleCloser::operator()(void* handle) const noexcept {
-    CloseHandle(handle);
-}
-
 void AppendFile::open(const std::string& path) {
     // Read access only to look at the last byte: every write still goes to the end.
     HANDLE raw =

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/append_file.h"
+#include "common/win32_scoped.h"
 
 namespace zelt::win32 {
 
@@ -17,11 +17,7 @@ class AppendFile final : public zelt::AppendFile {
     bool endsMidLine() override;
 
   private:
-    // HANDLE is a void*; keeping it as one spares every includer <windows.h>.
-    struct HandleCloser {
-        void operator()(void* handle) const noexcept;
-    };
-    std::unique_ptr<void, HandleCloser> handle_;
+    ScopedHandle handle_;
 };
 
 }  // namespace zelt::win32

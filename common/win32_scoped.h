@@ -2,81 +2,60 @@
 
 #include <windows.h>
 
-#include <utility>
+#include <memory>
+#include <type_traits>
 
 namespace zelt::win32 {
 
-// Handles that close themselves: one type per kind of handle the program releases, each letting go
-// of its handle on every way out of the scope that holds it, failures included. None is copied; an
-// owner of a GDI object or a key can be moved.
+// Handles that close themselves: std::unique_ptr with the call that lets go of each kind, so every
+// owner is moved, never copied, and lets go on every way out of its scope, failures included. An
+// empty owner (null) holds nothing; unique_ptr never hands null to the deleter.
 
-// Owns one GDI object (font, brush) and deletes it. Empty when its creation failed; a stock object
-// is never put in one, so nothing here deletes what the system owns.
-template <class Handle>
-class ScopedGdiObj {
-  public:
-    ScopedGdiObj() = default;
-    explicit ScopedGdiObj(Handle handle) : handle_(handle) {}
-    ~ScopedGdiObj() { reset(); }
-    ScopedGdiObj(const ScopedGdiObj&) = delete;
-    ScopedGdiObj& operator=(const ScopedGdiObj&) = delete;
-    ScopedGdiObj(ScopedGdiObj&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    ScopedGdiObj& operator=(ScopedGdiObj&& other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
+struct GdiDeleter {
+    void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
+};
+struct IconDeleter {
+    void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
+};
+// CreateFile's failure is INVALID_HANDLE_VALUE, not null: such a handle is never closed either.
+struct HandleDeleter {
+    void operator()(HANDLE handle) const noexcept {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
-
-    Handle get() const { return handle_; }
-
-  private:
-    void reset() {
-        if (handle_ != nullptr) DeleteObject(handle_);
-        handle_ = nullptr;
+};
+struct KeyDeleter {
+    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+struct LocalDeleter {
+    void operator()(void* memory) const noexcept { LocalFree(memory); }
+};
+// A COM object's reference, given back with Release.
+struct ComReleaser {
+    template <class Interface>
+    void operator()(Interface* object) const noexcept {
+        object->Release();
     }
-
-    Handle handle_ = nullptr;
 };
 
-using ScopedFont = ScopedGdiObj<HFONT>;
-using ScopedBrush = ScopedGdiObj<HBRUSH>;
-using ScopedPen = ScopedGdiObj<HPEN>;
-using ScopedBitmap = ScopedGdiObj<HBITMAP>;
-
-// Owns a handle that one function of the system lets go of, and calls it at the end. Null when none
-// was had; a new handle can be moved in.
-template <class Handle, BOOL(WINAPI* Close)(Handle)>
-class ScopedClosing {
-  public:
-    ScopedClosing() = default;
-    explicit ScopedClosing(Handle handle) : handle_(handle) {}
-    ~ScopedClosing() {
-        if (handle_ != nullptr) Close(handle_);
-    }
-    ScopedClosing(const ScopedClosing&) = delete;
-    ScopedClosing& operator=(const ScopedClosing&) = delete;
-    ScopedClosing& operator=(ScopedClosing&& other) noexcept {
-        if (this != &other) {
-            if (handle_ != nullptr) Close(handle_);
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-
-    Handle get() const { return handle_; }
-    // Hands the handle over to whoever closes it now (the serial port's thread, for a device).
-    Handle release() { return std::exchange(handle_, nullptr); }
-
-  private:
-    Handle handle_ = nullptr;
-};
-
-// An icon made at run time (never a shared one from LoadIcon or LoadImage).
-using ScopedIcon = ScopedClosing<HICON, DestroyIcon>;
-// A kernel object's handle (an event, a thread).
-using ScopedHandle = ScopedClosing<HANDLE, CloseHandle>;
+// A GDI object (font, brush); a stock object is never put in one, so nothing here deletes what the
+// system owns.
+using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
+using ScopedBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiDeleter>;
+using ScopedPen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiDeleter>;
+using ScopedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
+// An icon of the program's own (LoadImage without LR_SHARED, CreateIconIndirect), never a shared one.
+using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+// A kernel object's handle (an event, a thread, a file). release() hands it over to whoever closes
+// it now (the serial port's thread, for a device).
+using ScopedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
+// An open registry key.
+using ScopedHKEY = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyDeleter>;
+// Memory the system allocated with LocalAlloc for the caller (CommandLineToArgvW's list).
+template <class Element>
+using ScopedLocal = std::unique_ptr<Element, LocalDeleter>;
+// One reference to a COM object.
+template <class Interface>
+using ScopedCom = std::unique_ptr<Interface, ComReleaser>;
 
 // A window's device context (the screen's for no window), released again. Null when none was had.
 class ScopedGetDC {
@@ -108,24 +87,6 @@ class ScopedSelectObject {
   private:
     HDC dc_;
     HGDIOBJ previous_;
-};
-
-// An open registry key, closed at the end; out() takes the key that RegOpenKeyEx or RegCreateKeyEx
-// opens.
-class ScopedHKEY {
-  public:
-    ScopedHKEY() = default;
-    ~ScopedHKEY() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    ScopedHKEY(const ScopedHKEY&) = delete;
-    ScopedHKEY& operator=(const ScopedHKEY&) = delete;
-
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
 };
 
 }  // namespace zelt::win32

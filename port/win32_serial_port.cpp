@@ -124,10 +124,7 @@ void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLine
                   OpenOutcome& outcome) {
     try {
         ScopedHandle handle(openDevice(number));
-        if (handle.get() == INVALID_HANDLE_VALUE) {
-            handle.release();
-            throwLastError("cannot open COM" + std::to_string(number));
-        }
+        if (handle.get() == INVALID_HANDLE_VALUE) throwLastError("cannot open COM" + std::to_string(number));
         if (!applyState(handle.get(), settings, lines)) throwLastError("the port refuses its line settings");
         if (!setTimeouts(handle.get(), SerialPort::kWriteTimeoutMs)) {
             throwLastError("cannot set the port's timeouts");

@@ -58,9 +58,10 @@ std::optional<std::vector<std::int16_t>> SerialPort::portsFromCommPortsApi() {
 }
 
 std::vector<std::int16_t> SerialPort::portsFromDeviceMap() {
-    win32::ScopedHKEY key;
+    HKEY opening = nullptr;
     const LSTATUS opened =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, key.out());
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &opening);
+    const win32::ScopedHKEY key(opening);
     // A machine that never had a serial port may have no map at all.
     if (opened == ERROR_FILE_NOT_FOUND) return {};
     if (opened != ERROR_SUCCESS) throwError(static_cast<DWORD>(opened), "cannot read the serial device map");

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""Draws zelt's icon, the receive indicator, and writes it as a Windows .ico file.
+"""Draws zelt's icons and writes them as Windows .ico files.
 
-Three images: 32x32 in 2 colours, 32x32 in 16 colours and 16x16 in 16 colours. The 16-colour
-images show a green disc with a black rim and a small white glint; the 2-colour image a black disc
-with a white glint. Outside the disc every image is transparent.
+The program's icon, the receive indicator: three images, 32x32 in 2 colours, 32x32 in 16 colours
+and 16x16 in 16 colours. The 16-colour images show a green disc with a black rim and a small white
+glint; the 2-colour image a black disc with a white glint. Outside the disc every image is
+transparent.
 
-Usage: make_icon.py OUTPUT.ico
+The transmit mark laid over the taskbar button: a red disc over a darker rim with soft edges, in
+premultiplied 32-bit colour, at the small icon's sizes for 100, 125, 150 and 200 percent.
+
+Usage: make_icon.py ICON.ico MARK.ico
 """
 
 import math
@@ -74,6 +78,30 @@ def icon_image(rows, bit_count, palette):
     return header + quads + colour + mask
 
 
+def mark_pixel(distance, radius):
+    """Premultiplied (blue, green, red, alpha): red over a darker rim, so that the disc stands out
+    on a red or dark button."""
+    coverage = min(max(radius + 0.5 - distance, 0.0), 1.0)
+    red = 0.55 if distance > radius - 1.5 else 1.0
+    # Halves round away from zero, as C's lround does.
+    return 0, 0, math.floor(255 * coverage * red + 0.5), math.floor(255 * coverage + 0.5)
+
+
+def mark_image(size):
+    """The transmit mark: BITMAPINFOHEADER, 32-bit colour and an empty mask, both bottom-up. The
+    colour's alpha alone says what is seen."""
+    centre = size / 2.0
+    colour = bytearray()
+    for y in reversed(range(size)):
+        for x in range(size):
+            dx = x + 0.5 - centre
+            dy = y + 0.5 - centre
+            colour += bytes(mark_pixel(math.sqrt(dx * dx + dy * dy), centre - 0.5))
+    mask = bytes(row_bytes(size) * size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + bytes(colour) + mask
+
+
 def icon_file(images):
     """ICONDIR, one ICONDIRENTRY per (size, colour count, bit count, image), then the images."""
     out = struct.pack("<HHH", 0, 1, len(images))
@@ -85,8 +113,8 @@ def icon_file(images):
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_icon.py OUTPUT.ico")
+    if len(sys.argv) != 3:
+        sys.exit("usage: make_icon.py ICON.ico MARK.ico")
     images = [
         (32, 2, 1, icon_image(draw(32, MONO_BLACK, MONO_BLACK, MONO_BLACK, MONO_WHITE), 1, MONO_PALETTE)),
         (32, 16, 4, icon_image(draw(32, BLACK, GREEN, DARK_GREEN, WHITE), 4, VGA_PALETTE)),
@@ -94,6 +122,9 @@ def main():
     ]
     with open(sys.argv[1], "wb") as output:
         output.write(icon_file(images))
+    marks = [(size, 0, 32, mark_image(size)) for size in (16, 20, 24, 32)]
+    with open(sys.argv[2], "wb") as output:
+        output.write(icon_file(marks))
 
 
 if __name__ == "__main__":

@@ -57,9 +57,10 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {
 
 std::string RegistryStore::read(std::string_view application, std::string_view section, std::string_view key,
                                 std::string_view defaultText) {
-    win32::ScopedHKEY sectionKey;
+    HKEY opening = nullptr;
     const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0,
-                                         KEY_QUERY_VALUE, sectionKey.out());
+                                         KEY_QUERY_VALUE, &opening);
+    const win32::ScopedHKEY sectionKey(opening);
     if (opened == ERROR_FILE_NOT_FOUND) return std::string(defaultText);
     if (opened != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(opened), "RegOpenKeyExW");
 
@@ -78,10 +79,11 @@ void RegistryStore::save(std::string_view application, std::string_view section,
         win32::throwError(ERROR_ARITHMETIC_OVERFLOW, "RegSetValueExW");
     }
 
-    win32::ScopedHKEY sectionKey;
+    HKEY creating = nullptr;
     const LSTATUS created =
         RegCreateKeyExW(HKEY_CURRENT_USER, sectionPath(application, section).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, sectionKey.out(), nullptr);
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &creating, nullptr);
+    const win32::ScopedHKEY sectionKey(creating);
     if (created != ERROR_SUCCESS) win32::throwError(static_cast<DWORD>(created), "RegCreateKeyExW");
 
     // c_str() supplies the terminating NUL that REG_SZ data is expected to carry.

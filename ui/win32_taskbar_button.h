@@ -20,7 +20,6 @@ class TaskbarButton final : public zelt::TaskbarButton {
 
     // The window must be the taskbar button's, and the thread in a single-threaded apartment.
     explicit TaskbarButton(HWND window, Maker make = makeTaskbarList);
-    ~TaskbarButton() override;
     TaskbarButton(const TaskbarButton&) = delete;
     TaskbarButton& operator=(const TaskbarButton&) = delete;
 
@@ -33,17 +32,12 @@ class TaskbarButton final : public zelt::TaskbarButton {
     static HRESULT makeTaskbarList(ITaskbarList3** list);
 
   private:
-    void disconnect() noexcept;
     HICON mark();
 
     HWND window_;
     Maker make_;
-    ITaskbarList3* list_ = nullptr;
-    ScopedIcon mark_;  // drawn at the first use
+    ScopedIcon mark_;  // loaded at the first use
+    ScopedCom<ITaskbarList3> list_;
 };
-
-// A red disc of the given size, drawn at run time, with soft edges; nullptr when it cannot be made.
-// The caller destroys it.
-HICON makeTransmitMark(int size);
 
 }  // namespace zelt::win32

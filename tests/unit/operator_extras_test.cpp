@@ -93,29 +93,30 @@ TEST_F(OperatorExtrasTest, AboutNamesVersionLicenceAndTheHostsWayIn) {
     EXPECT_EQ(window.logWindowShown, 1);
 }
 
-TEST(CommandLineTest, LogFileQuotedOrNotAndWhatIsNotUnderstood) {
-    EXPECT_TRUE(parseCommandLine("").logFile.empty());
-    EXPECT_EQ(parseCommandLine("--log C:\\zelt.log").logFile, "C:\\zelt.log");
-    EXPECT_EQ(parseCommandLine("  --log \"C:\\Program Files\\zelt\\zelt.log\" ").logFile,
+TEST(CommandLineTest, LogFileAndWhatIsNotUnderstood) {
+    using Words = std::vector<std::string>;
+    EXPECT_TRUE(parseCommandLine({}).logFile.empty());
+    EXPECT_EQ(parseCommandLine(Words{"--log", "C:\\zelt.log"}).logFile, "C:\\zelt.log");
+    EXPECT_EQ(parseCommandLine(Words{"--log", "C:\\Program Files\\zelt\\zelt.log"}).logFile,
               "C:\\Program Files\\zelt\\zelt.log");
-    const CommandLine odd = parseCommandLine("/x --log");
+    const CommandLine odd = parseCommandLine(Words{"/x", "--log"});
     EXPECT_TRUE(odd.logFile.empty());
-    EXPECT_EQ(odd.problems, (std::vector<std::string>{"unknown argument \"/x\" ignored",
-                                                      "--log without a file name ignored"}));
+    EXPECT_EQ(odd.problems, (Words{"unknown argument \"/x\" ignored", "--log without a file name ignored"}));
+    // An empty argument ("") names no file.
+    const CommandLine empty = parseCommandLine(Words{"--log", ""});
+    EXPECT_TRUE(empty.logFile.empty());
+    EXPECT_EQ(empty.problems, (Words{"--log without a file name ignored", "unknown argument \"\" ignored"}));
 
     // Repeated or mistyped: reported, and the first file named is the one in force.
-    const CommandLine twice = parseCommandLine("--log --log");
+    const CommandLine twice = parseCommandLine(Words{"--log", "--log"});
     EXPECT_TRUE(twice.logFile.empty());
-    EXPECT_EQ(twice.problems,
-              (std::vector<std::string>{"--log \"--log\" refused: a file name may not start with \"--\"",
-                                        "--log without a file name ignored"}));
-    const CommandLine two = parseCommandLine("--log A --log --x --log B");
+    EXPECT_EQ(twice.problems, (Words{"--log \"--log\" refused: a file name may not start with \"--\"",
+                                     "--log without a file name ignored"}));
+    const CommandLine two = parseCommandLine(Words{"--log", "A", "--log", "--x", "--log", "B"});
     EXPECT_EQ(two.logFile, "A");
-    EXPECT_EQ(two.problems,
-              (std::vector<std::string>{"--log \"--x\" refused: a file name may not start with \"--\"",
-                                        "unknown argument \"--x\" ignored",
-                                        "second --log \"B\" ignored: the events go to \"A\""}));
-    EXPECT_EQ(splitArguments(R"(a\\"b c" \"d\ "")"), (std::vector<std::string>{R"(a\b c)", R"("d\)", ""}));
+    EXPECT_EQ(two.problems, (Words{"--log \"--x\" refused: a file name may not start with \"--\"",
+                                   "unknown argument \"--x\" ignored",
+                                   "second --log \"B\" ignored: the events go to \"A\""}));
 }
 
 }  // namespace
