@@ -9,7 +9,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/unkey_hotkey.h"
-#include "app/win32_form_window.h"
+#include "app/win32_main_window.h"
 #include "app/win32_single_instance.h"
 #include "app/win32_system_menu.h"
 #include "common/event_log.h"
@@ -18,18 +18,9 @@
 #include "common/win32_clock.h"
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
-#include "hostlink/host_messages.h"
-#include "hostlink/win32_host_link.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
 #include "ui/win32_apartment.h"
-#include "ui/win32_cue_sound.h"
-#include "ui/win32_global_hotkey.h"
-#include "ui/win32_message_dialog.h"
-#include "ui/win32_operator_ui.h"
-#include "ui/win32_taskbar_button.h"
-#include "ui/win32_timer.h"
-#include "ui/win32_window_system.h"
 
 namespace {
 
@@ -48,13 +39,13 @@ std::vector<std::string> commandLineArguments() {
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is closed before returning, while the objects its shut-down needs (the form and the port) still
 // exist, so a radio left keyed is unkeyed however the loop ended, and before any window goes.
-int runMessageLoop(HWND form, const zelt::win32::EventLogWindow& logWindow) {
+int runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Tab, the access keys and Enter on a button are the form's, as in a dialog; Tab and Escape
         // are the event log window's too, while it is open.
         if (IsWindow(form) && IsDialogMessageW(form, &msg)) continue;
-        HWND log = logWindow.hwnd();
+        HWND log = window.eventLogWindow();
         if (log != nullptr && IsDialogMessageW(log, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -89,38 +80,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
 
-        zelt::win32::FormWindow::registerClass(instance);
-        zelt::win32::FormWindow window;
+        zelt::win32::MainWindow::registerClass(instance);
+        zelt::win32::MainWindow window(log);
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
         zelt::win32::SingleInstance::allowHandOver(hwnd);
 
         zelt::win32::SerialPort radioPort;
         zelt::win32::RegistryStore store;
-        zelt::win32::WindowSystem windowSystem(hwnd);
-        zelt::win32::MessageDialog messages(hwnd);
-        zelt::HostMessages hostMessages;
-        zelt::win32::HostLink hostLink(hwnd, hostMessages);
-        zelt::win32::Timer timer(hwnd);
-        zelt::win32::OperatorUi operatorUi(hwnd, log);
-        zelt::win32::CueSound sound;
-        zelt::win32::TaskbarButton taskbar(hwnd);
-        zelt::win32::GlobalHotkey globalHotkey(hwnd);
-        zelt::UnkeyHotkey unkeyHotkey(store, log, globalHotkey);
-        zelt::MainForm form(
-            {radioPort, store, windowSystem, messages, hostLink, log, timer, operatorUi, sound, taskbar});
-        hostMessages.onRequest = [&form](std::int32_t request, std::int32_t state) {
-            form.hostRequest(request, state);
-        };
-
+        zelt::MainForm form({radioPort, store, window, log});
         window.attach(form);
+        zelt::UnkeyHotkey unkeyHotkey(store, log, window);
         zelt::win32::SystemMenu systemMenu(hwnd, form, unkeyHotkey);
         window.setSystemMenu(&systemMenu);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         unkeyHotkey.load();
-        windowSystem.showFirst(showCommand);
-        const int result = runMessageLoop(hwnd, operatorUi.logWindow());
+        window.showFirst(showCommand);
+        const int result = runMessageLoop(hwnd, window);
         // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.
         form.windowGone();
         window.setSystemMenu(nullptr);

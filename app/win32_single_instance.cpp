@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/win32_form_window.h"
+#include "app/win32_main_window.h"
 #include "common/win32_text.h"
 #include "ui/layout.h"
 
@@ -45,7 +45,7 @@ void SingleInstance::handOver() const noexcept {
     try {
         const std::wstring caption = toUtf16(layout::kCaption);
         for (int look = 0; look < kWindowLooks; ++look) {
-            HWND first = FindWindowW(FormWindow::kClassName, caption.c_str());
+            HWND first = FindWindowW(MainWindow::kClassName, caption.c_str());
             if (first != nullptr) {
                 DWORD process = 0;
                 GetWindowThreadProcessId(first, &process);

@@ -7,18 +7,21 @@
 
 namespace zelt::win32 {
 
-// The host link on the main window: RegisterWindowMessageA for the message (the name is ANSI in
-// both programs) and a subclassing procedure installed with the wide calls, so the window stays
-// a Unicode window. There is one per program; it must outlive the window's last message.
-class HostLink final : public zelt::HostLink {
+// The host's way to the program on the main window: RegisterWindowMessageA for the message (the
+// name is ANSI in both programs) and a subclassing procedure installed with the wide calls, so the
+// window stays a Unicode window. There is one per program; it must outlive the window's last
+// message. Each call throws Failure when it fails.
+class HostLink final {
   public:
     HostLink(HWND window, HostMessages& messages);
-    ~HostLink() override;
+    ~HostLink();
     HostLink(const HostLink&) = delete;
     HostLink& operator=(const HostLink&) = delete;
 
-    void registerMessage() override;
-    void hookWindow() override;
+    // Registers the message.
+    void registerMessage();
+    // Puts the hook in front of the main window's procedure, for the life of the window.
+    void hookWindow();
 
   private:
     static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,7 +2,19 @@
 
 #include <cmath>
 
-#include "ui/controls.h"
+namespace zelt {
+
+// A place in twips, from the top-left corner of the window's client area.
+struct TwipsRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+
+    bool operator==(const TwipsRect&) const = default;
+};
+
+}  // namespace zelt
 
 namespace zelt::layout {
 
@@ -18,7 +30,7 @@ inline constexpr TwipsRect kSettingsLabel{1560, 600, 1515, 195};
 inline constexpr TwipsRect kRunMinimizedBox{1560, 1200, 1335, 255};
 inline constexpr TwipsRect kPanelButton{105, 1080, 975, 375};
 inline constexpr TwipsRect kOnTopBox{3120, 1200, 615, 255};
-inline constexpr TwipsRect kIndicatorTarget{120, 360, 855, 495};
+// The indicator's click target lies exactly over it.
 inline constexpr TwipsRect kIndicator{285, 240, 615, 495};
 
 inline constexpr const char* kCaption = "DALMOR ZELT V3";

@@ -1,18 +1,6 @@
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 namespace zelt {
-
-// Plays a short sound from a WAV image in memory, without waiting for it at all; a sound still
-// playing is cut off by the next. Throws Failure when a cue cannot be played: this one, or, where
-// sounds are played on a thread of their own, the one before.
-class CueSound {
-  public:
-    virtual ~CueSound() = default;
-    virtual void play(const std::vector<std::uint8_t>& wave) = 0;
-};
 
 // The program's button on the taskbar, where a minimized or covered window is still seen.
 class TaskbarButton {

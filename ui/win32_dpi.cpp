@@ -6,8 +6,6 @@
 namespace zelt::win32 {
 namespace {
 
-// The window property that holds the dpi recorded for a window.
-constexpr wchar_t kDpiProperty[] = L"ZeltWindowDpi";
 // MDT_EFFECTIVE_DPI: the dpi the user's scale for that monitor gives.
 constexpr int kEffectiveDpi = 0;
 
@@ -36,28 +34,11 @@ int systemDpi() {
 }
 
 int windowDpi(HWND window) {
-    if (const auto recorded = reinterpret_cast<INT_PTR>(GetPropW(window, kDpiProperty)); recorded > 0) {
-        return static_cast<int>(recorded);
-    }
     if (const auto function = optionalFunctions().getDpiForWindow) {
         if (const UINT dpi = function(window); dpi != 0) return static_cast<int>(dpi);
     }
     if (const int dpi = monitorDpi(window); dpi > 0) return dpi;
     return systemDpi();
-}
-
-int recordWindowDpi(HWND window) {
-    const int dpi = windowDpi(window);
-    setWindowDpi(window, dpi);
-    return dpi;
-}
-
-void setWindowDpi(HWND window, int dpi) {
-    if (dpi > 0) SetPropW(window, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
-}
-
-void forgetWindowDpi(HWND window) {
-    RemovePropW(window, kDpiProperty);
 }
 
 SIZE frameSize(HWND window, int dpi) {

@@ -6,17 +6,10 @@ namespace zelt::win32 {
 
 // The screen's DPI for windows that follow the system's (96 when nothing can tell).
 int systemDpi();
-// The dpi a window is laid out at: the one recorded for it (setWindowDpi), or, before any is, the
-// one the system gives it (GetDpiForWindow on Windows 10, its monitor's on 8.1, the system's on 7).
-// Every size the program gives or reads of a window it lays out is in this dpi.
+// The dpi the system gives a window: GetDpiForWindow on Windows 10, its monitor's on 8.1, the
+// system's on 7. A window that follows its monitor's dpi takes it as it is first laid out, then
+// the one each WM_DPICHANGED gives: Windows before 10 1607 have no way to ask for that again.
 int windowDpi(HWND window);
-// Records the dpi the window is laid out at from now on: the one it has as it is first laid out
-// (recordWindowDpi, which returns it), and the one each WM_DPICHANGED gives (always the window's
-// from then on). Windows before 10 1607 have no way to ask for it again. forgetWindowDpi undoes it
-// before the window goes.
-int recordWindowDpi(HWND window);
-void setWindowDpi(HWND window, int dpi);
-void forgetWindowDpi(HWND window);
 // The frame a window of this style adds to its client area at the given dpi, in pixels. Before
 // Windows 10 1607 the system does not scale frames for a window that follows its monitor's dpi, so
 // the frame there is the one it draws at the system's dpi, whatever the dpi asked for.

@@ -66,17 +66,17 @@ EventLogWindow::~EventLogWindow() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
-void EventLogWindow::show() {
-    if (hwnd_ == nullptr) create();
+void EventLogWindow::show(int ownerDpi) {
+    if (hwnd_ == nullptr) create(ownerDpi);
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
 }
 
-void EventLogWindow::create() {
+void EventLogWindow::create(int ownerDpi) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE));
     registerClassOnce(instance, windowProc);
-    dpi_ = windowDpi(owner_);
+    dpi_ = ownerDpi;
     const RECT place = firstPlace(owner_, SIZE{scaled(kFirstSize.cx, dpi_), scaled(kFirstSize.cy, dpi_)});
     // Owned by the main window: above it, never in the taskbar of its own, gone when zelt ends.
     HWND made =

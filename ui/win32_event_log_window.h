@@ -25,9 +25,9 @@ class EventLogWindow final : public EventListener {
     EventLogWindow(const EventLogWindow&) = delete;
     EventLogWindow& operator=(const EventLogWindow&) = delete;
 
-    // Opens the window, or brings it to the front when it is open. Throws Failure when it cannot
-    // be made.
-    void show();
+    // Opens the window, or brings it to the front when it is open; first opened, it is sized for
+    // the dpi the main window is laid out at. Throws Failure when it cannot be made.
+    void show(int ownerDpi);
     HWND hwnd() const { return hwnd_; }
 
     void eventAdded(const Event& event) noexcept override;
@@ -36,7 +36,7 @@ class EventLogWindow final : public EventListener {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void create();
+    void create(int ownerDpi);
     void createControls();
     void applyFont(int dpi);
     void layOut();

@@ -18,10 +18,10 @@ void FocusTracker::watchedLostFocus() {
     recheckLater();
 }
 
-void FocusTracker::enable(Control& control, bool enabled) {
-    if (control.hwnd() == nullptr || control.enabled() == enabled) return;
-    const bool hadFocus = GetFocus() == control.hwnd();
-    control.setEnabled(enabled);
+void FocusTracker::enable(HWND control, bool enabled) {
+    if (control == nullptr || (IsWindowEnabled(control) != FALSE) == enabled) return;
+    const bool hadFocus = GetFocus() == control;
+    EnableWindow(control, enabled ? TRUE : FALSE);
     // A disabled control drops the focus; it goes on to the next control once the reaction that
     // disabled it has finished.
     if (hadFocus) recheckLater();
@@ -69,9 +69,15 @@ void FocusTracker::moveTo(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void FocusTracker::deactivated() {
-    HWND focus = GetFocus();
-    if (focus != nullptr && IsChild(form_, focus)) lastFocus_ = focus;
+bool FocusTracker::activated(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(form_, focus)) lastFocus_ = focus;
+        return false;
+    }
+    if (HIWORD(wParam) != 0) return false;
+    restore();
+    return true;
 }
 
 void FocusTracker::restore() {
@@ -80,6 +86,13 @@ void FocusTracker::restore() {
         target = GetNextDlgTabItem(form_, nullptr, FALSE);
     }
     if (target != nullptr) SetFocus(target);
+}
+
+void FocusTracker::pressFocusedButton() {
+    HWND focus = GetFocus();
+    const auto code =
+        focus != nullptr && IsChild(form_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
 }
 
 void FocusTracker::stop() noexcept {

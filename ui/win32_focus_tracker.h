@@ -4,8 +4,6 @@
 
 #include <functional>
 
-#include "ui/win32_control.h"
-
 namespace zelt::win32 {
 
 // Where the keyboard focus is among a form's controls, kept as a dialog keeps it: Tab and the
@@ -27,16 +25,20 @@ class FocusTracker {
     // The watched control reported losing the focus.
     void watchedLostFocus();
     // Enables or disables one of the form's controls; a control that had the focus hands it on.
-    void enable(Control& control, bool enabled);
+    void enable(HWND control, bool enabled);
 
     // The form received kRecheckMessage.
     void recheck() noexcept;
     // WM_NEXTDLGCTL, as IsDialogMessage sends it for Tab and a label's access key.
     void moveTo(WPARAM wParam, LPARAM lParam);
-    // The form is deactivated: the control with the focus is remembered.
-    void deactivated();
-    // The form is active again or got the focus itself: the control remembered takes it back.
+    // WM_ACTIVATE: going inactive, the control with the focus is remembered; active again, it takes
+    // the focus back. False where the form's default procedure is to follow: going inactive, or
+    // activated while minimized, where no control can take the focus.
+    bool activated(WPARAM wParam);
+    // The form got the focus itself: the control remembered takes it back.
     void restore();
+    // Enter, as IsDialogMessage reports it (IDOK): presses the push button that has the focus.
+    void pressFocusedButton();
     // The form is going away: no more rechecks, nothing watched.
     void stop() noexcept;
 

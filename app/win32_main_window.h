@@ -1,0 +1,212 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window.h"
+#include "common/event_log.h"
+#include "common/win32_scoped.h"
+#include "hostlink/host_messages.h"
+#include "hostlink/win32_host_link.h"
+#include "ui/layout.h"
+#include "ui/win32_cue_sound.h"
+#include "ui/win32_event_log_window.h"
+#include "ui/win32_focus_tracker.h"
+#include "ui/win32_taskbar_button.h"
+#include "ui/win32_tooltips.h"
+
+namespace zelt {
+
+class MainForm;
+
+namespace win32 {
+
+class SystemMenu;
+
+// MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, and the
+// form's controls on it, all in the dialog font at the window's dpi. One message switch turns what
+// Windows tells into MainForm's events; the form's calls through Window become what the controls,
+// the frame and the system show. It handles closing, focus and keyboard navigation as a dialog
+// would, and keeps the size the program gives it: no show command maximizes it. What the program
+// writes into a control never comes back as input.
+class MainWindow final : public Window {
+  public:
+    static constexpr const wchar_t* kClassName = L"ZeltMainForm";
+
+    // Control ids, clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
+    // Creation order is z-order and tab order: each label precedes the control its access key
+    // leads to, and the click target lies above the indicator it covers.
+    enum Id : int {
+        kPortList = 101,
+        kLineSettingsBox,
+        kPortLabel,
+        kSettingsLabel,
+        kRunMinimizedBox,
+        kPanelButton,
+        kOnTopBox,
+        kIndicatorTarget,
+        kIndicator,
+    };
+    static constexpr int kControlCount = kIndicator - kPortList + 1;
+
+    explicit MainWindow(EventLog& log) : log_(log) {}
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The window classes of the form, the indicator and its click target.
+    static void registerClass(HINSTANCE instance);
+    // Creates the window hidden; nothing is on it until attach.
+    HWND create(HINSTANCE instance);
+    // Puts the form's controls on the window, showing what the form holds.
+    void attach(MainForm& form);
+    // Shows the window for the first time: minimized without taking the focus when start-up asked
+    // for it, otherwise as the program was launched, but never maximized.
+    void showFirst(int showCommand);
+
+    HWND hwnd() const { return hwnd_; }
+    HWND control(Id id) const { return controls_[index(id)]; }
+    // The dpi the window is laid out at.
+    int dpi() const { return dpi_; }
+    // The event log window while it is open, for the message loop's keyboard handling.
+    HWND eventLogWindow() const { return logWindow_ ? logWindow_->hwnd() : nullptr; }
+    // Whether the end of the window ends the message loop (tests keep theirs running).
+    void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+    // The extras in the system menu, which the window hands the menu's messages.
+    void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
+
+    // ---- Window ----
+    void showTransmitting() noexcept override;
+    void showPortList(int count, int chosen) override;
+    void showLineSettings(const std::string& text) override;
+    void showCheck(CheckBox box, std::int16_t value) override;
+    void showPanel(bool open) override;
+    float frameWidth() override;
+    void setOuterWidth(float twips) override;
+    void setMinimized() override;
+    void setOnTop(bool onTop) override;
+    void close() override;
+    void showMessage(const std::string& text) override;
+    void showAbout(const std::string& text) override;
+    void showEventLog() override;
+    void beep() noexcept override;
+    void playCue(const std::vector<std::uint8_t>& wave) override;
+    void connectTaskbar() override;
+    void markTaskbar(bool transmitting) override;
+    void startTimer(std::uint32_t milliseconds) override;
+    void stopTimer() noexcept override;
+    void listenToHost() override;
+    void registerHotkey(HotkeyRegistration key) override;
+    void unregisterHotkey() noexcept override;
+
+  private:
+    // Posted to the window: the tooltips are made when it arrives, after the first show.
+    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
+    // Posted on a maximize, which the fixed-size window undoes.
+    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;
+    static constexpr UINT_PTR kTimerId = 0x5854;  // "TX"
+    static constexpr int kHotkeyId = 0x554B;      // "UK"
+    // The port list shows up to eight ports at once; a longer list scrolls.
+    static constexpr int kVisiblePorts = 8;
+
+    static constexpr int index(Id id) { return id - kPortList; }
+
+    // The messages (win32_main_window.cpp).
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void command(WPARAM wParam, LPARAM lParam) noexcept;
+    void indicatorClicked() noexcept;
+    void menuOrEnter(WPARAM wParam);
+    void closeRequested();
+    void destroyed();
+    // The window itself, for a call that needs it; fails once the window is gone.
+    HWND window(const char* what) const;
+
+    // The controls (win32_main_window_controls.cpp).
+    static void registerControlClasses(HINSTANCE instance);
+    static LRESULT CALLBACK indicatorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls();
+    void createTooltips();
+    void portListNotified(WORD code);
+    // Shows the entry at that position (-1: none) as the chosen one.
+    void selectPort(int position);
+    void setText(HWND control, const std::string& text);
+    void enable(HWND control, bool enabled);
+    void paintIndicator(HWND indicator) const;
+
+    // What the system is told and asked (win32_main_window_system.cpp).
+    void exposeToAssistiveTechnology();
+    void deviceChanged(WPARAM event, LPARAM data);
+    void powerChanged(WPARAM event);
+
+    // The layout (win32_main_window_layout.cpp).
+    void place(Id id);
+    void placeControls();
+    void placePortList(const RECT& field);
+    // Outer size for a client width in twips at a dpi; the height is always the designed one.
+    SIZE outerSize(float clientWidthTwips, int dpi) const;
+    // The normal (restored) window's outer rectangle, and its client width in twips, minimized or not.
+    RECT normalRect() const;
+    float normalClientTwips() const;
+    void keepDesignedSize(MINMAXINFO& info) const;
+    SIZE scaledSize(int dpi) const noexcept;
+    void dpiChanged(int dpi, const RECT& suggested) noexcept;
+    static int firstShowCommand(int launched);
+
+    // Held while the program writes to a control: what that control reports meanwhile is no input.
+    class Writing {
+      public:
+        Writing(MainWindow& window, HWND control) : window_(window), before_(window.writing_) {
+            window_.writing_ = control;
+        }
+        ~Writing() { window_.writing_ = before_; }
+        Writing(const Writing&) = delete;
+        Writing& operator=(const Writing&) = delete;
+
+      private:
+        MainWindow& window_;
+        HWND before_;
+    };
+
+    // One choice in the port list is reported as CBN_SELENDOK and CBN_SELCHANGE, in an order that
+    // differs between systems; the first of the pair is kept so that the second is not taken for
+    // another choice.
+    struct PortChoice {
+        WORD code;
+        int index;
+    };
+
+    EventLog& log_;
+    HWND hwnd_ = nullptr;
+    MainForm* form_ = nullptr;
+    SystemMenu* systemMenu_ = nullptr;
+    bool quitOnDestroy_ = true;
+    bool shown_ = false;
+    bool startMinimized_ = false;  // asked for before the first show, which takes it
+    bool hotkeyRegistered_ = false;
+
+    // The dpi the window is laid out at: the one it had as it was first laid out, then the one
+    // each WM_DPICHANGED gives. Kept here alone: the window itself cannot tell it before Windows 10
+    // 1607, and every size the window gives or reads, and every change of a control, asks for it.
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    ScopedFont font_;
+    std::array<HWND, kControlCount> controls_{};
+    HWND writing_ = nullptr;  // the control the program writes to, if any
+    std::optional<PortChoice> portChoice_;
+    std::optional<FocusTracker> focus_;
+    Tooltips tooltips_;
+
+    HostMessages hostMessages_;
+    std::optional<HostLink> hostLink_;
+    std::optional<EventLogWindow> logWindow_;
+    std::optional<TaskbarButton> taskbar_;
+    CueSound sound_;
+};
+
+}  // namespace win32
+}  // namespace zelt

@@ -1,0 +1,173 @@
+// What MainWindow tells the system and asks of it besides its controls and their places: what
+// assistive technology is told, what Windows says of devices and power, and the system's services
+// the form uses (message boxes, the event log window, sound, the taskbar, the timer, the host's
+// message and the hotkey).
+#include <windows.h>
+
+#include <dbt.h>
+#include <oleacc.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/main_form.h"
+#include "app/win32_main_window.h"
+#include "common/win32_failure.h"
+#include "common/win32_text.h"
+#include "port/win32_serial_port.h"
+#include "ui/win32_accessible.h"
+
+namespace zelt::win32 {
+namespace {
+
+// What a screen reader says of the indicator: its name, the state in words, what pressing it does.
+constexpr wchar_t kIndicatorName[] = L"Transmit indicator";
+constexpr wchar_t kReceiving[] = L"Receiving";
+constexpr wchar_t kTransmitting[] = L"Transmitting";
+constexpr wchar_t kToggle[] = L"Toggle";
+
+// The name of the port a device event is about, read no further than the size the event gives;
+// nothing for an event that is not about a port.
+std::optional<std::wstring> portName(LPARAM data) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
+    if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_PORT || header->dbch_size <= kNameOffset) {
+        return std::nullopt;
+    }
+    const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(header);
+    const std::wstring_view name(port->dbcp_name, (header->dbch_size - kNameOffset) / sizeof(wchar_t));
+    return std::wstring(name.substr(0, name.find(L'\0')));
+}
+
+}  // namespace
+
+// A screen reader meets the indicator and the click target over it as one button: its name, the
+// state in words as its value, and a default action that is a click. The circle beneath says it is
+// invisible, so that it is not met a second time. The port list is named after its label outright:
+// Windows' standard object of a combo box takes the label's text, Wine's the chosen port's.
+void MainWindow::exposeToAssistiveTechnology() {
+    HWND target = control(kIndicatorTarget);
+    exposeAccessible(
+        target,
+        [this] {
+            AccessibleFacts facts;
+            facts.name = kIndicatorName;
+            facts.value = form_ != nullptr && form_->transmitting() ? kTransmitting : kReceiving;
+            facts.role = ROLE_SYSTEM_PUSHBUTTON;
+            facts.defaultAction = kToggle;
+            return facts;
+        },
+        [this, target] {
+            PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIndicatorTarget, STN_CLICKED),
+                         reinterpret_cast<LPARAM>(target));
+        });
+    exposeAccessible(control(kIndicator), [] {
+        AccessibleFacts facts;
+        facts.hidden = true;
+        return facts;
+    });
+    exposeAccessible(control(kPortList), [this] {
+        AccessibleFacts facts;
+        facts.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))));
+        return facts;
+    });
+}
+
+// A serial port that Windows names as it arrives or goes is followed by its number; any other
+// change of devices (DBT_DEVNODES_CHANGED, or a port of a name that is no COM number) is followed
+// by asking the radio's port whether it still answers.
+void MainWindow::deviceChanged(WPARAM event, LPARAM data) {
+    if (event == DBT_DEVNODES_CHANGED) {
+        form_->devicesChanged();
+        return;
+    }
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+    const std::optional<std::wstring> name = portName(data);
+    if (!name) return;  // not a port: a disk, a volume, an interface
+    const std::optional<std::int16_t> number = SerialPort::portNumberOfName(*name);
+    if (!number) {
+        form_->devicesChanged();
+    } else if (event == DBT_DEVICEARRIVAL) {
+        form_->portArrived(*number);
+    } else {
+        form_->portRemoved(*number);
+    }
+}
+
+// The radio is unkeyed and the port let go of before the machine sleeps (Windows waits about two
+// seconds for this); after it wakes, the port is opened afresh. Every wake brings
+// PBT_APMRESUMEAUTOMATIC; one that a user made brings PBT_APMRESUMESUSPEND after it.
+void MainWindow::powerChanged(WPARAM event) {
+    if (event == PBT_APMSUSPEND) form_->suspending();
+    if (event == PBT_APMRESUMEAUTOMATIC) form_->resumed(false);
+    if (event == PBT_APMRESUMESUSPEND) form_->resumed(true);
+}
+
+void MainWindow::close() {
+    if (DestroyWindow(window("DestroyWindow")) == FALSE) throwLastError("DestroyWindow");
+}
+
+// The text, OK only, no icon, the system's default title.
+void MainWindow::showMessage(const std::string& text) {
+    MessageBoxW(hwnd_, toUtf16(text).c_str(), nullptr, MB_OK);
+}
+
+void MainWindow::showAbout(const std::string& text) {
+    MessageBoxW(hwnd_, toUtf16(text).c_str(), L"About zelt", MB_OK | MB_ICONINFORMATION);
+}
+
+void MainWindow::showEventLog() {
+    if (!logWindow_) throwError(ERROR_INVALID_WINDOW_HANDLE, "the event log window");
+    logWindow_->show(dpi_);
+}
+
+void MainWindow::beep() noexcept {
+    MessageBeep(MB_ICONWARNING);
+}
+
+void MainWindow::playCue(const std::vector<std::uint8_t>& wave) {
+    sound_.play(wave);
+}
+
+void MainWindow::connectTaskbar() {
+    if (!taskbar_) throwError(ERROR_INVALID_WINDOW_HANDLE, "the taskbar button");
+    taskbar_->connect();
+}
+
+void MainWindow::markTaskbar(bool transmitting) {
+    if (taskbar_) taskbar_->markTransmitting(transmitting);
+}
+
+// The same id replaces a timer already running, so there is only ever one.
+void MainWindow::startTimer(std::uint32_t milliseconds) {
+    if (SetTimer(window("SetTimer"), kTimerId, milliseconds, nullptr) == 0) throwLastError("SetTimer");
+}
+
+void MainWindow::stopTimer() noexcept {
+    if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
+}
+
+void MainWindow::listenToHost() {
+    if (!hostLink_) throwError(ERROR_INVALID_WINDOW_HANDLE, "the host link");
+    hostLink_->registerMessage();
+    hostLink_->hookWindow();
+}
+
+// A second registration under the same id would not replace the first: the old one goes first.
+void MainWindow::registerHotkey(HotkeyRegistration key) {
+    unregisterHotkey();
+    if (RegisterHotKey(window("RegisterHotKey"), kHotkeyId, key.modifiers, key.virtualKey) == FALSE) {
+        throwLastError("RegisterHotKey");
+    }
+    hotkeyRegistered_ = true;
+}
+
+void MainWindow::unregisterHotkey() noexcept {
+    if (!hotkeyRegistered_) return;
+    UnregisterHotKey(hwnd_, kHotkeyId);
+    hotkeyRegistered_ = false;
+}
+
+}  // namespace zelt::win32
