@@ -7,7 +7,7 @@
 #include "app/main_form.h"
 #include "app/transmit_limit.h"
 #include "app/version.h"
-#include "common/trap.h"
+#include "common/failure.h"
 #include "settings/conversions.h"
 #include "settings/settings_store.h"
 #include "ui/layout.h"
@@ -64,9 +64,7 @@ void MainForm::load() noexcept {
     trap.step([&] { applyTopmost(); });
 
     trap.step([&] { measureFrame(); });
-    trap.step([&] {
-        window_.setOuterWidth(layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_));
-    });
+    trap.step([&] { window_.setOuterWidth(layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_)); });
 
     // Optional: nothing stored, or anything but "1", leaves the changes silent.
     trap.step([&] { cues_.setSoundOn(readSetting(store_, settings::kSound) == "1"); });

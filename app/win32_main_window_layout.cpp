@@ -6,7 +6,7 @@
 
 #include "app/main_form.h"
 #include "app/win32_main_window.h"
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 

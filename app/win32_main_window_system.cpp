@@ -14,7 +14,6 @@
 
 #include "app/main_form.h"
 #include "app/win32_main_window.h"
-#include "common/win32_failure.h"
 #include "common/win32_text.h"
 #include "port/win32_serial_port.h"
 #include "ui/win32_accessible.h"

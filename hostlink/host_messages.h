@@ -29,4 +29,8 @@ class HostMessages {
     std::uint32_t pttMessage_ = 0;
 };
 
+// The name under which the host and zelt register their window message: the same name gives the
+// same identifier in both programs.
+inline constexpr const char* kPttMessageName = "REDUDORORU";
+
 }  // namespace zelt

@@ -1,6 +1,6 @@
 #include "hostlink/win32_host_link.h"
 
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "hostlink/host_link.h"
 #include "hostlink/host_messages.h"
 
 namespace zelt::win32 {

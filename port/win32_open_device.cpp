@@ -1,4 +1,4 @@
-#include "port/win32_open_device.h"
+#include "port/win32_serial_port.h"
 
 namespace zelt::win32 {
 

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "common/failure.h"
-#include "common/win32_failure.h"
-#include "port/win32_open_device.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 namespace {

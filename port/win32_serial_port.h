@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include <windows.h>
 #include "common/win32_scoped.h"
 #include "port/serial_port.h"
 #include "port/win32_port_thread.h"
@@ -63,5 +64,10 @@ class SerialPort final : public zelt::SerialPort {
     std::uint64_t openUnderWay_ = 0;  // the port thread's job of the open under way; 0 for none
     PortThread thread_;               // last, so that it goes first, with its jobs' second parts
 };
+
+// Opens the device of COMn for exclusive reading and writing, as CreateFileW does: INVALID_HANDLE_VALUE
+// with the error in GetLastError when it cannot. Called on the port's own thread only. zelt.exe's is
+// CreateFileW itself; a test build of zelt links one whose opens take as long as a test says.
+HANDLE openDevice(std::int16_t number);
 
 }  // namespace zelt::win32

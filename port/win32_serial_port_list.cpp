@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <string>
 
-#include "common/win32_failure.h"
 #include "common/win32_optional_functions.h"
 #include "common/win32_scoped.h"
+#include "common/win32_text.h"
 
 // Which serial ports the machine has, for the port list, and which port a device's name stands for.
 namespace zelt::win32 {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/failure.h"
-#include "common/win32_failure.h"
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 

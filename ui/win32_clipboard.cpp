@@ -3,7 +3,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 
 namespace zelt::win32 {
 

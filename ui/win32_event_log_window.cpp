@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "common/win32_failure.h"
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 #include "ui/win32_clipboard.h"

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/failure.h"
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 #include "resources/resource_ids.h"
 
 namespace zelt::win32 {

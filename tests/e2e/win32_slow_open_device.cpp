@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "port/win32_open_device.h"
+#include "port/win32_serial_port.h"
 
 namespace zelt::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/clock.h"
+#include "common/event_log.h"
 
 namespace zelt::testing {
 

@@ -17,7 +17,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_settings_store.h"
-#include "hostlink/host_link.h"
+#include "hostlink/host_messages.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_font.h"
 

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "common/failure.h"
-#include "common/win32_failure.h"
+#include "common/win32_text.h"
 #include "tests/win32/main_window_fixture.h"
 #include "ui/layout.h"
 #include "ui/win32_apartment.h"

@@ -1,9 +1,8 @@
-#include "common/win32_append_file.h"
+#include "common/win32_event_log_file.h"
 
 #include <windows.h>
 
 #include "common/failure.h"
-#include "common/win32_failure.h"
 #include "common/win32_text.h"
 
 namespace zelt::win32 {
