@@ -2,6 +2,12 @@
 // window whose hooked procedure writes the five-byte block to the port and repaints a circle;
 // no controls, no settings, no error handling beyond staying alive.
 //
+// It also keeps one idle thread beside its window's, as every program must that keeps its window
+// thread off a device that may block (zelt opens and closes its port on a thread of its own). A
+// second thread is not free everywhere: in a 32-bit process under Wine with a recent glibc, every
+// system call then enters the kernel through the slow int 0x80 path, for as long as the process
+// lives. With the environment variable ZELT_FLOOR_SINGLE_THREAD set, the floor stays single-threaded.
+//
 // Usage: zelt-floor.exe [port number]   (default 1; the window is titled "ZELT FLOOR")
 #include <windows.h>
 
@@ -67,10 +73,19 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+DWORD WINAPI idle(void*) {
+    Sleep(INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     const int number = (arguments && *arguments) ? _wtoi(arguments) : 1;
+    if (GetEnvironmentVariableW(L"ZELT_FLOOR_SINGLE_THREAD", nullptr, 0) == 0) {
+        HANDLE thread = CreateThread(nullptr, 0, idle, nullptr, 0, nullptr);
+        if (thread != nullptr) CloseHandle(thread);
+    }
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
