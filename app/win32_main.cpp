@@ -19,7 +19,7 @@
 #include "common/win32_text.h"
 #include "port/win32_serial_port.h"
 #include "settings/win32_registry_store.h"
-#include "ui/win32_apartment.h"
+#include "ui/win32_accessible.h"
 
 namespace {
 

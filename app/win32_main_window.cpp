@@ -7,7 +7,6 @@
 #include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
-#include "ui/win32_font.h"
 #include "ui/win32_owned_window.h"
 
 namespace zelt::win32 {

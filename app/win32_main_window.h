@@ -14,10 +14,9 @@
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
 #include "ui/layout.h"
-#include "ui/win32_cue_sound.h"
+#include "ui/win32_cues.h"
 #include "ui/win32_event_log_window.h"
 #include "ui/win32_focus_tracker.h"
-#include "ui/win32_taskbar_button.h"
 #include "ui/win32_tooltips.h"
 
 namespace zelt {

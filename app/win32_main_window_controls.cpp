@@ -13,7 +13,7 @@
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 #include "ui/win32_accessible.h"
-#include "ui/win32_font.h"
+#include "ui/win32_dpi.h"
 
 namespace zelt::win32 {
 namespace {

@@ -8,7 +8,6 @@
 #include "app/win32_main_window.h"
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
-#include "ui/win32_font.h"
 
 namespace zelt::win32 {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <string>
-
 #include <string_view>
+
 #include "common/event_log.h"
 
 namespace zelt {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -7,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include <windows.h>
 #include "common/win32_scoped.h"
 #include "port/serial_port.h"
 #include "port/win32_port_thread.h"

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/win32_scoped.h"
+
 namespace zelt::win32 {
 
 // The screen's DPI for windows that follow the system's (96 when nothing can tell).
@@ -16,6 +18,15 @@ int windowDpi(HWND window);
 SIZE frameSize(HWND window, int dpi);
 // GetSystemMetrics for the given dpi.
 int systemMetric(int index, int dpi);
+
+// The dialog font, "MS Shell Dlg" at 8 points, at the given dpi: the face and size the form's
+// designed places were drawn for. Empty when it cannot be made; the controls then keep the system
+// font.
+ScopedFont dialogFont(int dpi);
+
+// The room a control's caption takes on one line in the control's own font, with "&" read as the
+// access-key prefix, as buttons and static controls draw it.
+SIZE captionExtent(HWND control);
 
 }  // namespace zelt::win32
 

@@ -8,7 +8,6 @@
 #include "common/win32_text.h"
 #include "ui/win32_clipboard.h"
 #include "ui/win32_dpi.h"
-#include "ui/win32_font.h"
 #include "ui/win32_owned_window.h"
 
 namespace zelt::win32 {

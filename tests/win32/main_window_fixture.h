@@ -19,7 +19,6 @@
 #include "fakes/fake_settings_store.h"
 #include "hostlink/host_messages.h"
 #include "ui/win32_dpi.h"
-#include "ui/win32_font.h"
 
 namespace zelt::testing {
 

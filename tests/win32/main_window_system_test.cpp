@@ -16,7 +16,7 @@
 #include "common/win32_text.h"
 #include "tests/win32/main_window_fixture.h"
 #include "ui/layout.h"
-#include "ui/win32_apartment.h"
+#include "ui/win32_accessible.h"
 
 namespace zelt::testing {
 namespace {
