@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/transmit_cues.h"
 #include "app/window.h"
 #include "fakes/call_log.h"
-#include "ui/cue_waves.h"
 
 namespace zelt::testing {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/transmit_cues.h"
 #include "fakes/form_fixture.h"
-#include "ui/cue_waves.h"
 
 namespace zelt::testing {
 namespace {
