@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "app/radio_line.h"
-#include "common/event_log.h"
 #include "app/window.h"
+#include "common/event_log.h"
 
 namespace zelt {
 

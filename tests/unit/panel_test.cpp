@@ -10,7 +10,9 @@ class PanelTest : public FormFixture {
   protected:
     PanelTest() { startUp(); }
     // The window shows the panel's controls enabled exactly while the form holds it open.
-    bool panelEnabled(bool expected) const { return window.panelOpen == expected && form.panelOpen() == expected; }
+    bool panelEnabled(bool expected) const {
+        return window.panelOpen == expected && form.panelOpen() == expected;
+    }
 };
 
 TEST_F(PanelTest, StartsCollapsed) {

@@ -294,7 +294,7 @@ TEST_F(RadioLineFormTest, StalledLineTimeLimitMessageBoxPortChangeAndSessionEndT
     port.takeOnly = 0;  // the radio stops reading
     form.transmitTimerFired();
     EXPECT_TRUE(form.transmitting());
-    EXPECT_EQ(window.timerStarts.back(), 5000U);          // tried again soon
+    EXPECT_EQ(window.timerStarts.back(), 5000U);    // tried again soon
     EXPECT_THROW(form.hostRequest(0, 1), Failure);  // held off by the limit
 
     store.put("Com", "Settings", "bad");

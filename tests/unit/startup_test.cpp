@@ -170,10 +170,10 @@ TEST_P(StartupFailingStepTest, GoesOnPastTheFailure) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartupFailingStepTest,
-                         ::testing::Values("listenToHost", "read:Com/Settings",
-                                           "presentPorts", "read:Com/ComPort", "read:Com/DTR", "read:Com/RTS",
-                                           "read:Win/Min", "save:Win/Min", "read:Win/Top", "save:Win/Top",
-                                           "setOnTop", "frameWidth", "setOuterWidth", "open"));
+                         ::testing::Values("listenToHost", "read:Com/Settings", "presentPorts",
+                                           "read:Com/ComPort", "read:Com/DTR", "read:Com/RTS", "read:Win/Min",
+                                           "save:Win/Min", "read:Win/Top", "save:Win/Top", "setOnTop",
+                                           "frameWidth", "setOuterWidth", "open"));
 
 TEST_F(StartupTest, FailedFrameMeasureLeavesTheFrameWidthAsItWas) {
     log.failing.insert("frameWidth");
