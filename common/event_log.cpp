@@ -16,12 +16,6 @@ void Event::appendLine(std::string& out) const {
     out += text;
 }
 
-std::string Event::line() const {
-    std::string out;
-    appendLine(out);
-    return out;
-}
-
 EventLog::EventLog(Clock& clock) : clock_(clock) {
     // Every slot the log will ever use, at once: events are added without moving the others.
     events_.reserve(kCapacity);

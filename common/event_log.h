@@ -37,7 +37,6 @@ struct Event {
 
     // "2026-05-01 14:03:07.250 text", appended to out (whose capacity is reused).
     void appendLine(std::string& out) const;
-    std::string line() const;
 };
 
 // Told of every event as it is logged, and of the log being cleared. Must not throw.

@@ -11,6 +11,13 @@
 namespace zelt::testing {
 namespace {
 
+// The event as a line of the log window and the file show it.
+std::string lineOf(const Event& event) {
+    std::string line;
+    event.appendLine(line);
+    return line;
+}
+
 // Records what it is told; can log an event of its own in answer to one.
 struct Recorder : EventListener {
     std::vector<std::string> seen;
@@ -41,7 +48,7 @@ TEST_F(EventLogTest, StampsEachEventWithTheLocalTimeToTheMillisecond) {
     clock.ticks = false;
     log.add("first");
     EXPECT_EQ(log.at(0).time, (LocalTime{2026, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(log.at(0).line(), "2026-01-02 03:04:05.006 first");
+    EXPECT_EQ(lineOf(log.at(0)), "2026-01-02 03:04:05.006 first");
     log.add("second");
     EXPECT_EQ(log.text(), "2026-01-02 03:04:05.006 first\r\n2026-01-02 03:04:05.006 second\r\n");
 }
@@ -132,7 +139,7 @@ TEST_F(EventLogTest, FileThatStopsTakingLinesIsTriedAgainAtMostOnceAMinute) {
     log.add("three");
     ASSERT_EQ(log.size(), 4U);
     EXPECT_EQ(log.at(2).text, "log file zelt.log could not be written: disk full; tried again in a minute");
-    EXPECT_EQ(file.text, log.at(0).line() + "\r\n");
+    EXPECT_EQ(file.text, lineOf(log.at(0)) + "\r\n");
     EXPECT_EQ(log.at(3).text, "three");
     EXPECT_EQ(file.appends, 2);  // "three" was not tried
 
@@ -150,7 +157,8 @@ TEST_F(EventLogTest, FileThatStopsTakingLinesIsTriedAgainAtMostOnceAMinute) {
     log.add("seven");
     EXPECT_EQ(log.at(log.size() - 1).text,
               "log file zelt.log written again; it lacks the 6 events before this one");
-    EXPECT_EQ(file.text, log.at(0).line() + "\r\n" + log.at(7).line() + "\r\n" + log.at(8).line() + "\r\n");
+    EXPECT_EQ(file.text,
+              lineOf(log.at(0)) + "\r\n" + lineOf(log.at(7)) + "\r\n" + lineOf(log.at(8)) + "\r\n");
 }
 
 TEST_F(EventLogTest, FileWhoseLastLineWasCutShortGetsALineEndFirst) {
