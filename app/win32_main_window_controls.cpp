@@ -28,7 +28,7 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
 // Every control that takes the focus starts its own group, so the arrow keys stay within it.
 constexpr DWORD kTabStopStyle = WS_TABSTOP | WS_GROUP;
 
-struct ControlSpec {
+struct ControlDesign {
     MainWindow::Id id;
     const wchar_t* className;
     DWORD style;
@@ -42,7 +42,7 @@ struct ControlSpec {
 // 0 or 1 shows grey, and does not check itself. The click target is invisible: it paints nothing,
 // not even its background, and lying above the indicator in z-order it is the one hit while the
 // indicator's painting stays visible through it.
-constexpr std::array<ControlSpec, MainWindow::kControlCount> kControls{{
+constexpr std::array<ControlDesign, MainWindow::kControlCount> kControls{{
     {MainWindow::kPortLabel, L"STATIC", kChildStyle | SS_LEFTNOWORDWRAP, 0, "Com &Port:", ""},
     {MainWindow::kPortList, L"COMBOBOX",
      kChildStyle | kTabStopStyle | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, "",
@@ -126,14 +126,15 @@ void MainWindow::registerControlClasses(HINSTANCE instance) {
 void MainWindow::createControls() {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     const bool open = form_->panelOpen();
-    for (const ControlSpec& spec : kControls) {
-        std::string caption = spec.caption != nullptr ? spec.caption : "";
-        if (spec.id == kLineSettingsBox) caption = form_->lineSettingsText();
-        if (spec.id == kPanelButton) caption = open ? layout::kLessCaption : layout::kMoreCaption;
-        HWND made = CreateWindowExW(spec.exStyle, spec.className, toUtf16(caption).c_str(), spec.style, 0, 0,
-                                    0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                    instance, spec.id == kIndicator ? this : nullptr);
-        controls_[index(spec.id)] = made;
+    for (const ControlDesign& design : kControls) {
+        std::string caption = design.caption != nullptr ? design.caption : "";
+        if (design.id == kLineSettingsBox) caption = form_->lineSettingsText();
+        if (design.id == kPanelButton) caption = open ? layout::kLessCaption : layout::kMoreCaption;
+        HWND made =
+            CreateWindowExW(design.exStyle, design.className, toUtf16(caption).c_str(), design.style, 0, 0, 0,
+                            0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance,
+                            design.id == kIndicator ? this : nullptr);
+        controls_[index(design.id)] = made;
         if (made != nullptr) SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     if (HWND list = control(kPortList)) SendMessageW(list, CB_SETMINVISIBLE, kVisiblePorts, 0);
@@ -147,7 +148,7 @@ void MainWindow::createControls() {
 void MainWindow::createTooltips() {
     if (tooltips_.created() || form_ == nullptr || hwnd_ == nullptr) return;
     if (!tooltips_.create(hwnd_)) return;  // the program works without its tooltips
-    for (const ControlSpec& spec : kControls) tooltips_.add(control(spec.id), spec.tooltip);
+    for (const ControlDesign& design : kControls) tooltips_.add(control(design.id), design.tooltip);
 }
 
 // The text is written only when it changes: rewriting an edit's own text would move its caret.
