@@ -12,6 +12,30 @@ struct CommandLine {
 };
 
 // The arguments after the program's name (UTF-8), as the system split them.
-CommandLine parseCommandLine(const std::vector<std::string>& words);
+// The first --log with a file name is the one in force, wherever the others stand, so that the
+// same command line always means the same file. A word starting with "--" is an option mistyped or
+// repeated, never a file name: it is read as an option itself.
+inline CommandLine parseCommandLine(const std::vector<std::string>& words) {
+    CommandLine line;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--log") {
+            const bool named = i + 1 < words.size() && !words[i + 1].empty();
+            if (!named) {
+                line.problems.push_back("--log without a file name ignored");
+            } else if (words[i + 1].starts_with("--")) {
+                line.problems.push_back("--log \"" + words[i + 1] +
+                                        "\" refused: a file name may not start with \"--\"");
+            } else if (!line.logFile.empty()) {
+                line.problems.push_back("second --log \"" + words[++i] + "\" ignored: the events go to \"" +
+                                        line.logFile + "\"");
+            } else {
+                line.logFile = words[++i];
+            }
+        } else {
+            line.problems.push_back("unknown argument \"" + words[i] + "\" ignored");
+        }
+    }
+    return line;
+}
 
 }  // namespace zelt

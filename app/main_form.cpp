@@ -4,12 +4,11 @@
 #include <string>
 
 #include "app/event_text.h"
-#include "app/version.h"
+#include "app/window.h"
 #include "common/failure.h"
 #include "hostlink/host_messages.h"
 #include "settings/conversions.h"
 #include "settings/settings_store.h"
-#include "ui/layout.h"
 
 namespace zelt {
 

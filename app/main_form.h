@@ -191,4 +191,7 @@ class MainForm {
     std::string eventText_;    // each event's text is made here, reusing its room
 };
 
+// The version the program calls itself by; the executable's version block says the same.
+inline constexpr std::string_view kVersion = "3.00";
+
 }  // namespace zelt

@@ -6,11 +6,10 @@
 #include "app/event_text.h"
 #include "app/main_form.h"
 #include "app/transmit_limit.h"
-#include "app/version.h"
+#include "app/window.h"
 #include "common/failure.h"
 #include "settings/conversions.h"
 #include "settings/settings_store.h"
-#include "ui/layout.h"
 
 namespace zelt {
 

@@ -4,7 +4,6 @@
 #include <exception>
 #include <utility>
 
-#include "app/cat_commands.h"
 #include "app/event_text.h"
 #include "common/failure.h"
 

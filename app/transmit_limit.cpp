@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/event_text.h"
-#include "app/system_menu.h"
+#include "app/window.h"
 #include "settings/conversions.h"
 
 namespace zelt {

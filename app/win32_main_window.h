@@ -13,11 +13,9 @@
 #include "common/win32_scoped.h"
 #include "hostlink/host_messages.h"
 #include "hostlink/win32_host_link.h"
-#include "ui/layout.h"
 #include "ui/win32_cues.h"
 #include "ui/win32_event_log_window.h"
 #include "ui/win32_focus_tracker.h"
-#include "ui/win32_tooltips.h"
 
 namespace zelt {
 
@@ -26,6 +24,55 @@ class MainForm;
 namespace win32 {
 
 class SystemMenu;
+
+// The tooltips of a form's controls, in one popup window that this object owns.
+class Tooltips {
+  public:
+    Tooltips() = default;
+    ~Tooltips() { destroy(); }
+    Tooltips(const Tooltips&) = delete;
+    Tooltips& operator=(const Tooltips&) = delete;
+
+    // Makes the popup for the form's controls; false if it cannot be made.
+    bool create(HWND form);
+    bool created() const { return popup_ != nullptr; }
+    // The text shown while the pointer rests on the control.
+    void add(HWND control, const std::string& text);
+    void destroy() noexcept;
+
+  private:
+    HWND form_ = nullptr;
+    HWND popup_ = nullptr;
+};
+
+// One zelt per desktop. A second zelt could not open the radio's port, yet it would carry the same
+// caption, and a host that finds zelt by its caption could talk to the copy without the radio. The
+// first zelt of a session holds a named mutex in the session's Local\ namespace; a later one finds
+// it, hands over to the first zelt's window and ends, having opened no port and stored nothing.
+// Each session has a namespace of its own, so two users each run their own zelt.
+class SingleInstance {
+  public:
+    SingleInstance();
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Whether another zelt runs in this session.
+    bool another() const { return another_; }
+    // Asks the other zelt to come to the front. Waits on nothing it does: the request is posted.
+    void handOver() const noexcept;
+
+    // The message the first zelt's window gets for each start turned away; 0 if it could not be
+    // registered. The window lets it through the filter of an elevated zelt.
+    static UINT handOverMessage();
+    static void allowHandOver(HWND window) noexcept;
+    // The first zelt's side: restored if minimized, and brought to the front.
+    static void comeToFront(HWND window) noexcept;
+
+  private:
+    HANDLE mutex_ = nullptr;
+    bool another_ = false;
+};
 
 // MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, and the
 // form's controls on it, all in the dialog font at the window's dpi. One message switch turns what

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "app/system_menu.h"
 #include "app/transmit_limit.h"
 #include "app/unkey_hotkey.h"
+#include "app/window.h"
 #include "common/win32_text.h"
 #include "resources/resource_ids.h"
 

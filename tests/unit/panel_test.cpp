@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/window.h"
 #include "fakes/form_fixture.h"
-#include "ui/layout.h"
 
 namespace zelt::testing {
 namespace {

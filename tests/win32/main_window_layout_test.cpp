@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/window.h"
 #include "common/win32_text.h"
 #include "tests/win32/main_window_fixture.h"
 #include "tests/win32/without_optional_functions.h"
-#include "ui/layout.h"
 
 namespace zelt::testing {
 namespace {

@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/window.h"
 #include "common/failure.h"
 #include "common/win32_text.h"
 #include "tests/win32/main_window_fixture.h"
-#include "ui/layout.h"
 #include "ui/win32_accessible.h"
 
 namespace zelt::testing {
