@@ -54,9 +54,15 @@ void logOutcome(EventLog& log, std::string& room, std::string_view what, std::st
     }
 }
 
-const std::exception& unexpectedFailure() noexcept {
+const std::exception& currentFailure() noexcept {
     static const Failure unexpected(failure_code::kUnexpected, "unexpected failure");
-    return unexpected;
+    try {
+        throw;
+    } catch (const std::exception& failure) {
+        return failure;  // rethrown, not copied: it lives as long as the caller's handler
+    } catch (...) {
+        return unexpected;
+    }
 }
 
 void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,

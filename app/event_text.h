@@ -36,7 +36,8 @@ void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, s
 // Com/ComPort = "2"", or "could not store Com/ComPort = "2": why", and the failure passed on.
 void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text);
 
-// Stands in for a failure that was not a std::exception.
-const std::exception& unexpectedFailure() noexcept;
+// Called inside a catch block: the failure being handled; one that was not a std::exception reads
+// as an unexpected failure. It stays valid until that block ends.
+const std::exception& currentFailure() noexcept;
 
 }  // namespace zelt

@@ -88,11 +88,8 @@ void MainForm::loggedRequest(std::string_view source, std::int32_t request, std:
     }
     try {
         ptt(request, state);
-    } catch (const std::exception& failure) {
-        logOutcome(log_, eventText_, requestText_, line_.written(), &failure);
-        throw;
     } catch (...) {
-        logOutcome(log_, eventText_, requestText_, line_.written(), &unexpectedFailure());
+        logOutcome(log_, eventText_, requestText_, line_.written(), &currentFailure());
         throw;
     }
     logOutcome(log_, eventText_, requestText_, line_.written(), nullptr);

@@ -183,10 +183,8 @@ void RadioLine::carryOutHeldRequest() noexcept {
     try {
         request(held);
         logOutcome(log_, eventText_, kWhat, written_, nullptr);
-    } catch (const std::exception& failure) {
-        logOutcome(log_, eventText_, kWhat, written_, &failure);
     } catch (...) {
-        logOutcome(log_, eventText_, kWhat, written_, &unexpectedFailure());
+        logOutcome(log_, eventText_, kWhat, written_, &currentFailure());
     }
 }
 

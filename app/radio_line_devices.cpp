@@ -43,10 +43,8 @@ void RadioLine::unkeyOnOpenPort(std::string_view occasion) noexcept {
     try {
         unkey(Unkey::IfKeyed);
         logOutcome(log_, eventText_, occasion, written_, nullptr);
-    } catch (const std::exception& failure) {
-        logOutcome(log_, eventText_, occasion, written_, &failure);
     } catch (...) {
-        logOutcome(log_, eventText_, occasion, written_, &unexpectedFailure());
+        logOutcome(log_, eventText_, occasion, written_, &currentFailure());
     }
     changed();
 }

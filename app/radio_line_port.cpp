@@ -51,10 +51,8 @@ void RadioLine::startOpen() noexcept {
     waitedOut_ = false;
     try {
         port_.startOpen(number_, settings_, lines_);
-    } catch (const std::exception& failure) {
-        if (opening_) openEnded(&failure);
     } catch (...) {
-        if (opening_) openEnded(&unexpectedFailure());
+        if (opening_) openEnded(&currentFailure());
     }
 }
 

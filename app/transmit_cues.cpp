@@ -43,13 +43,8 @@ void TransmitCues::mark(bool red) noexcept {
 
 // Where the taskbar cannot be reached (or has no marks) it stays so: said once, then nothing more.
 void TransmitCues::logTaskbarFailure() noexcept {
-    if (taskbarFailureLogged_) return;
-    try {
-        throw;
-    } catch (const std::exception& failure) {
-        logFailure(taskbarFailureLogged_, "taskbar", ": no transmit mark on the button", failure);
-    } catch (...) {
-        logFailure(taskbarFailureLogged_, "taskbar", ": no transmit mark on the button", unexpectedFailure());
+    if (!taskbarFailureLogged_) {
+        logFailure(taskbarFailureLogged_, "taskbar", ": no transmit mark on the button", currentFailure());
     }
 }
 
@@ -61,10 +56,8 @@ void TransmitCues::play(bool red) noexcept {
         std::vector<std::uint8_t>& wave = red ? transmitWave_ : receiveWave_;
         if (wave.empty()) wave = red ? cue_waves::transmitting() : cue_waves::receiving();
         window_.playCue(wave);
-    } catch (const std::exception& failure) {
-        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", failure);
     } catch (...) {
-        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", unexpectedFailure());
+        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", currentFailure());
     }
 }
 
