@@ -14,11 +14,10 @@
 
 namespace zelt {
 
-// The program's one window object: what its controls show, its reactions, and start-up. What
-// reaches the radio is the radio line's; the form asks it. The form owns the value of every
-// control and tells the window what to show; the window calls the events below with the
-// operator's input. Setting a value here never runs a reaction by itself: start-up calls the
-// reactions it needs outright.
+// The program's one window object: the value of every control, its reactions, and start-up. It
+// tells the window what to show; the window calls the events below with the operator's input.
+// What reaches the radio is the radio line's. Setting a value never runs a reaction by itself:
+// start-up calls the reactions it needs.
 //
 // Threads: the form, its line and its window belong to the window's thread.
 class MainForm {
@@ -50,11 +49,9 @@ class MainForm {
 
     // What the radio was told, the port it is on and its settings.
     const RadioLine& line() const { return line_; }
-    // Set by start-up once the controls hold their stored values; the port list and the settings
-    // box do nothing before.
+    // Set once the controls hold their stored values; the port list and settings box wait for it.
     bool loaded() const { return loaded_; }
-    // The window's outer width less its client width, in twips, measured at start-up and again
-    // whenever the window moves to a screen of another dpi.
+    // The window's outer less its client width, in twips, measured at start-up and at a dpi change.
     float frameWidth() const { return frameWidth_; }
 
     // ---- Start-up and the end ----
@@ -65,44 +62,37 @@ class MainForm {
     void unload();
     // The window is going away: a radio left keyed is unkeyed, then the port is released. Never fails.
     void windowDestroyed() noexcept;
-    // The window is gone: an unkey owed to a port still opening gets a few seconds to go out, and
-    // the port is let go of. Never fails.
+    // The window is gone: an unkey owed to a port still opening gets a few seconds. Never fails.
     void windowGone() noexcept;
-    // Windows is ending the session and may end the process without destroying the window: a
-    // radio left keyed is unkeyed now, and no key goes out afterwards. Never fails.
+    // The session ends, and the process may end without the window's end: a radio left keyed is
+    // unkeyed now, and no key goes out afterwards. Never fails.
     void sessionEnding() noexcept;
 
     // ---- The operator's input on the controls ----
 
-    // A click on the indicator toggles the radio. Throws when the toggle failed (the indicator then
-    // shows what it showed).
+    // A click on the indicator toggles the radio; throws when the toggle failed.
     void indicatorClicked();
     // "&More>>" / "&Less<<" opens or collapses the options panel.
     void panelButtonClicked();
-    // The operator clicked a check box: clear becomes checked, anything else clear; the value is
-    // stored at once. Never fails.
+    // Clear becomes checked, anything else clear; stored at once. Never fails.
     void checkBoxClicked(CheckBox box) noexcept;
-    // The port list is about to drop down: COM1 to COM4, then every number up to the highest port
-    // present (or the port in force), keeping the chosen entry. Never fails.
+    // The list drops down: COM1 to COM4, then up to the highest port present or in force. Never fails.
     void portListOpening() noexcept;
-    // The operator chose the entry at that position: the radio moves to its port. Never fails.
+    // The radio moves to the chosen entry's port. Never fails.
     void portChosen(std::int16_t position) noexcept;
     // Every edit of the settings box, with its whole text, even one that leaves the text as it was.
     void lineSettingsEdited(std::string text) noexcept;
-    // The operator left the settings box for another control of the window.
+    // The operator left the settings box for another control.
     void lineSettingsLeft() noexcept;
-    // The window moved to a screen of another dpi: the frame is measured again, so that the panel
-    // toggle keeps the exact widths. Never fails.
+    // Another dpi: the frame is measured again, so the panel keeps its exact widths. Never fails.
     void windowRescaled() noexcept;
 
     // ---- Requests ----
 
-    // Keys or unkeys the radio (request 0, state 0 or 1) or closes the program (request 1); other
-    // values are ignored. Throws Failure when the block cannot be written (the indicator then
-    // shows what it showed); see RadioLine::request.
+    // Keys or unkeys (request 0, state 0 or 1) or closes the program (request 1); other values are
+    // ignored. Throws Failure when the block cannot be written; see RadioLine::request.
     void ptt(std::int32_t request, std::int32_t state);
-    // A request from the host: ptt, logged with what came of it (the bytes written, or the
-    // failure, which is then passed on as ptt passed it). While the transmit time limit holds, a
+    // The host's request: ptt, logged with what came of it. While the time limit holds the host, a
     // key request is refused.
     void hostRequest(std::int32_t request, std::int32_t state);
 
@@ -115,39 +105,36 @@ class MainForm {
     void showAbout();
     // The transmit time limit in force, in seconds; 0 is off. Read at start-up.
     std::uint32_t transmitLimit() const { return limit_.seconds(); }
-    // The operator chose a limit (0 for off): stored at once, and in force from now. Never fails.
+    // Stored at once, and in force from now (0 is off). Never fails.
     void chooseTransmitLimit(std::uint32_t seconds) noexcept;
     // Whether every change of the transmit state sounds its cue. Read at start-up; off by default.
     bool soundOn() const { return cues_.soundOn(); }
-    // The operator turned the cues on or off: stored at once, and in force from now. Never fails.
+    // Stored at once, and in force from now. Never fails.
     void chooseSound(bool on) noexcept;
 
     // ---- What Windows tells ----
 
     // Windows made the window's taskbar button, or made it again. Never fails.
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(transmitting()); }
-    // The operator pressed the unkey hotkey: the radio is unkeyed, and the host's key requests are
-    // refused until it unkeys or the operator keys by hand. Never fails.
+    // The unkey hotkey: the radio is unkeyed, and the host's keys are refused until it unkeys or the
+    // operator keys by hand. Never fails.
     void unkeyByHotkey() noexcept;
     // Another zelt was started in this session and handed over to this one. Never fails.
     void secondStartTurnedAway() noexcept;
     // The window's timer ran out. Never fails.
     void transmitTimerFired() noexcept;
-    // A serial port was removed or arrived (Windows names it), or devices changed without a name:
-    // the port list is read again, and the radio's port follows. Never fail.
+    // A port went or came, or devices changed unnamed: the radio's port follows. Never fail.
     void portRemoved(std::int16_t number) noexcept;
     void portArrived(std::int16_t number) noexcept;
     void devicesChanged() noexcept;
-    // The machine goes to sleep, or woke up (byUser: the second message of a wake a user made).
-    // Never fail.
+    // Sleep, and the wake (byUser: the second message of a user's wake). Never fail.
     void suspending() noexcept;
     void resumed(bool byUser) noexcept;
 
   private:
     void radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept;
 
-    // The values of the controls, shown as they are set. Each fails, changing nothing, for a value
-    // the control cannot hold.
+    // The controls' values, shown as set; a value a control cannot hold fails, changing nothing.
     void setLineSettingsText(std::string text);
     void fillPortList();
     void choosePort(std::int16_t position);
@@ -163,7 +150,7 @@ class MainForm {
     void settingsCheck() noexcept;
     void measureFrame();
 
-    // The message box as every reaction shows it: logged on the way.
+    // Every reaction's message box, logged.
     void showMessage(const std::string& text);
 
     // A request as it went (source: who asked), with what came of it, in the event log.

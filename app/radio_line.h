@@ -14,16 +14,26 @@
 
 namespace zelt {
 
+// A Yaesu CAT command block: four parameter bytes, then the instruction byte, sent as one write.
+struct CatCommand {
+    std::array<std::uint8_t, 5> bytes;
+
+    std::string text() const { return {bytes.begin(), bytes.end()}; }
+};
+
+inline constexpr std::uint8_t kPttInstruction = 0x0F;
+
+inline constexpr CatCommand kPttOff{{0x00, 0x00, 0x00, 0x00, kPttInstruction}};
+inline constexpr CatCommand kPttOn{{0x00, 0x00, 0x00, 0x01, kPttInstruction}};
+
 // Everything between a request and the bytes on the wire, for the one radio the program talks to:
-// its serial port (number, line settings, open, opening or closed), the stream of command blocks on
-// the line, what the radio was last told, a request held up while a message box holds the port, and
-// every way of letting go of the radio. Port opens and closes, and every unkey that nobody asked
-// for at that moment, are written to the event log.
+// its port, the command stream, what the radio was last told, a request a message box held up, and
+// every way of letting go of the radio. Opens, closes and every unkey nobody asked for are logged.
 //
-// Threads: the line and everything it holds belong to the window's thread, which calls every
-// member and hears every callback. The port opens, closes and asks its device on a thread of its
-// own, and tells the outcomes back on the window's thread; the line never waits for them, but for
-// the program's end, the session's end and sleep, which wait a bounded time for an owed unkey.
+// Threads: the line belongs to the window's thread, which calls every member and hears every
+// callback. The port opens, closes and asks its device on a thread of its own and tells the outcome
+// back on the window's thread; the line never waits for it, but for the program's end, the
+// session's end and sleep, which wait a bounded time for an owed unkey.
 class RadioLine {
   public:
     enum class State : std::uint8_t {
@@ -32,9 +42,8 @@ class RadioLine {
         MayBeTransmitting,  // keyed, and an unkey asked for has not reached it whole
     };
 
-    // How long the end of the program or of the session waits for a port still opening to take an
-    // owed unkey, and how long sleep does: Windows allows a sleep notification about two seconds,
-    // and the unkey's own write may take the rest.
+    // How long the end of the program or session, and sleep, wait for a port still opening to take
+    // an owed unkey: Windows allows a sleep notification about two seconds, the write the rest.
     static constexpr std::uint32_t kEndingWaitMs = 3000;
     static constexpr std::uint32_t kSleepWaitMs = 800;
 
@@ -43,19 +52,16 @@ class RadioLine {
     RadioLine(const RadioLine&) = delete;
     RadioLine& operator=(const RadioLine&) = delete;
 
-    // Told of every change of state as it happens, with the state before it; must not throw. The
-    // line is the one record of the state: whoever follows it is handed both.
+    // Every change of state, with the state before it; must not throw. The line is the one record.
     std::function<void(State before, State now)> onStateChanged;
     State state() const;
 
     // ---- The port ----
 
-    // 1 is COM1, for the next open. Fails for 0, negative numbers and numbers above 255; the number
-    // in force then stays.
+    // 1 is COM1, for the next open. Fails for 0, negative numbers and numbers above 255.
     void setPortNumber(std::int16_t number);
     std::int16_t portNumber() const { return number_; }
-    // "baud,parity,data bits,stop bits", parsed here once, for the next open. A refused text fails
-    // and leaves the settings in force.
+    // "baud,parity,data bits,stop bits", for the next open. A refused text fails, changing nothing.
     void setLineSettings(const std::string& text);
     const std::string& lineSettings() const { return settingsText_; }
     // From the next open.
@@ -64,10 +70,9 @@ class RadioLine {
     bool isOpen() const;
     // An open is under way: requests fail at once until it ends.
     bool isOpening() const { return opening_.has_value(); }
-    // Wants the port open on the number and settings in force, and starts that open unless one is
-    // under way (an open that a later change made pointless is closed as it ends, and the newest
-    // wanted one follows). Never fails itself: `onFailed` runs if this open is the one that fails,
-    // not one that a later open replaced, at once or when it has failed.
+    // Wants the port open on the target in force, and starts that open unless one is under way (an
+    // open a later change made pointless is closed as it ends, and the newest follows). `onFailed`
+    // runs if this open, not a later one that replaced it, fails.
     void open(std::function<void()> onFailed = {}) noexcept;
     // The port is let go of at once, and one still opening is closed as soon as it is open.
     void close();
@@ -75,32 +80,29 @@ class RadioLine {
 
     // ---- Requests ----
 
-    // Keys (true) or unkeys the radio: a torn block on the line is completed as an unkey first, then
-    // the block goes out. Fails at once, writing nothing, while the port is closed (an open is then
-    // started, for the next request) or still opening; an unkey that failed is owed, and goes out as
-    // soon as the port is open. Fails too when the write fails (a write cut short included), while a
-    // message box holds the port (the request is then held up), for a key once the session ended,
-    // and once the program has let go of the radio.
+    // Keys (true) or unkeys the radio; a torn block on the line is completed as an unkey first.
+    // Fails, writing nothing, while the port is closed (an open is started for the next request) or
+    // opening; a failed unkey is owed and goes out once the port is open. Fails too when the write
+    // fails or is cut short, while a message box holds the port (the request is held up), for a key
+    // after the session ended, and once the radio was let go of.
     void request(bool transmit);
     // The bytes the last request, or the last unkey nobody asked for, put on the line.
     const std::string& written() const { return written_; }
 
-    // Shows a message box with the port held closed: requests meanwhile fail, and the last of them
-    // is carried out by carryOutHeldRequest once the box is gone: at once on an open port, or as
-    // the open under way ends. Any request or unkey that comes first drops it.
+    // Shows a message box with the port held closed: requests meanwhile fail, and the last is carried
+    // out by carryOutHeldRequest, at once or as the open under way ends. A request or unkey first
+    // drops it.
     void holdClosedWhile(const std::function<void()>& show);
     void carryOutHeldRequest() noexcept;
 
     // ---- Letting go of the radio ----
 
-    // The one way a radio that may be keyed is unkeyed when nobody asked for it at that moment:
-    // closing, the end of the session, another port, sleep, the transmit time limit, an unkey that
-    // was owed. A closed port (absent, lost, or held by a message box) is opened for it, and the
-    // unkey is owed until the open ends. Only the radio on the port it was keyed on is unkeyed, on
-    // that port: an open of it still under way after a move takes the unkey as it ends, and the
-    // radio on any other port is told nothing. Whatever comes of it is logged as `occasion`;
-    // returns whether the radio the line reaches is unkeyed now. A request that a message box held
-    // up is dropped, so that it cannot key the radio afterwards.
+    // The one way a radio that may be keyed is unkeyed when nobody asked for it: closing, session
+    // end, another port, sleep, the time limit, an owed unkey. A closed port is opened for it, and
+    // the unkey is owed until the open ends. Only the radio on the port it was keyed on is unkeyed,
+    // on that port (an open of it still under way after a move takes the unkey as it ends); any
+    // other radio is told nothing. Logged as `occasion`; returns whether the radio the line reaches
+    // is unkeyed now. A request a message box held up is dropped, so it cannot key afterwards.
     bool letGo(std::string_view occasion) noexcept;
     // The window is going away: unkeyed, and the port is released for good. An unkey owed to a port
     // still opening is left to finishRelease, once the window is gone.
@@ -113,12 +115,10 @@ class RadioLine {
     // `milliseconds` for a port still opening, and no key request is carried out from now on.
     void sessionEnding(std::uint32_t milliseconds) noexcept;
     bool sessionEnded() const { return sessionEnded_; }
-    // The machine goes to sleep: unkeyed and closed before the message returns, waiting at most
-    // `milliseconds` for a port still opening. After it wakes, the port is opened again once, however
-    // many wake messages come, and an unkey still owed goes out.
+    // Sleep: unkeyed and closed before the message returns, waiting at most `milliseconds` for a port
+    // still opening. After the wake the port is opened once, however many wake messages come.
     void suspending(std::uint32_t milliseconds) noexcept;
-    // Windows tells of a wake that a user made twice: that the machine woke, then that a user woke
-    // it (byUser); the second opens nothing when the first came.
+    // Windows tells of a user's wake twice (the second byUser); the second opens nothing.
     void resumed(bool byUser) noexcept;
 
     // ---- Devices ----
@@ -127,13 +127,13 @@ class RadioLine {
     void portRemoved(std::int16_t number) noexcept;
     // A port arrived: if it is this line's, it is opened, and an unkey the radio is owed goes out.
     void portArrived(std::int16_t number) noexcept;
-    // Devices came or went, unnamed: this line's port, if its device no longer answers, is closed;
-    // a closed port is opened, and an unkey the radio is owed goes out.
+    // Devices changed, unnamed: the port is closed if its device no longer answers; a closed port
+    // is opened, and an owed unkey goes out.
     void devicesChanged() noexcept;
 
   private:
-    // The command stream on one port's line. A write that comes back short leaves part of a block
-    // there, and the radio would read every later block misaligned.
+    // The command stream on one port's line: a short write leaves part of a block, and the radio
+    // would read every later block misaligned.
     struct Stream {
         std::int16_t port = 0;  // the port whose line this is
         std::string partial;    // the bytes of the block in progress
@@ -198,17 +198,5 @@ class RadioLine {
     std::string written_;
     std::string eventText_;  // each event's text is made here, reusing its room
 };
-
-// A Yaesu CAT command block: four parameter bytes, then the instruction byte, sent as one write.
-struct CatCommand {
-    std::array<std::uint8_t, 5> bytes;
-
-    std::string text() const { return {bytes.begin(), bytes.end()}; }
-};
-
-inline constexpr std::uint8_t kPttInstruction = 0x0F;
-
-inline constexpr CatCommand kPttOff{{0x00, 0x00, 0x00, 0x00, kPttInstruction}};
-inline constexpr CatCommand kPttOn{{0x00, 0x00, 0x00, 0x01, kPttInstruction}};
 
 }  // namespace zelt
