@@ -8,7 +8,6 @@
 #include "app/transmit_limit.h"
 #include "app/version.h"
 #include "common/failure.h"
-#include "settings/conversions.h"
 #include "settings/settings_store.h"
 #include "ui/layout.h"
 
