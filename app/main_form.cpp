@@ -7,7 +7,6 @@
 #include "app/window.h"
 #include "common/failure.h"
 #include "hostlink/host_messages.h"
-#include "settings/conversions.h"
 #include "settings/settings_store.h"
 
 namespace zelt {

@@ -6,7 +6,6 @@
 #include "app/event_text.h"
 #include "app/main_form.h"
 #include "common/failure.h"
-#include "settings/conversions.h"
 #include "settings/settings_store.h"
 
 namespace zelt {

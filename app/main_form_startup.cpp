@@ -8,7 +8,6 @@
 #include "app/transmit_limit.h"
 #include "app/window.h"
 #include "common/failure.h"
-#include "settings/conversions.h"
 #include "settings/settings_store.h"
 
 namespace zelt {

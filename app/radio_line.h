@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "port/line_settings.h"
 #include "port/serial_port.h"
 
 namespace zelt {

@@ -7,7 +7,7 @@
 
 #include "app/event_text.h"
 #include "app/window.h"
-#include "settings/conversions.h"
+#include "settings/settings_store.h"
 
 namespace zelt {
 namespace {

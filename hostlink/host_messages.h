@@ -23,7 +23,23 @@ class HostMessages {
     // nothing touches the destroyed window.
     std::intptr_t dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                            const std::function<std::intptr_t()>& forward,
-                           const std::function<bool()>& windowAlive) const noexcept;
+                           const std::function<bool()>& windowAlive) const noexcept {
+        try {
+            // An unregistered identifier must not turn WM_NULL into a request.
+            if (pttMessage_ != 0 && message == pttMessage_ && onRequest) {
+                // The host sends 32-bit values; on 64-bit Windows they arrive widened, so keep the
+                // low 32 bits and read them as signed.
+                onRequest(static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam)),
+                          static_cast<std::int32_t>(static_cast<std::uint32_t>(lParam)));
+            }
+            if (!windowAlive()) return 0;
+            return forward();
+        } catch (...) {
+            // A failed request ends here: the indicator kept its colour, the message is not passed
+            // on, and the program goes on running.
+            return 0;
+        }
+    }
 
   private:
     std::uint32_t pttMessage_ = 0;

@@ -1,4 +1,4 @@
-#include "port/line_settings.h"
+#include "port/serial_port.h"
 
 #include <algorithm>
 #include <array>
@@ -7,19 +7,15 @@
 namespace zelt {
 namespace {
 
-// Splits at every comma; a text with other than four fields is refused before any field is read.
+// A text with other than four fields is refused before any field is read.
 std::optional<std::array<std::string_view, 4>> splitFields(std::string_view text) {
+    if (std::count(text.begin(), text.end(), ',') != 3) return std::nullopt;
     std::array<std::string_view, 4> fields;
-    std::size_t count = 0;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        if (count == fields.size()) return std::nullopt;
-        fields[count++] = text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::size_t comma = text.find(',');
+        fields[i] = text.substr(0, comma);
+        text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
     }
-    if (count != fields.size()) return std::nullopt;
     return fields;
 }
 
@@ -36,27 +32,13 @@ std::optional<std::uint32_t> parseBaud(std::string_view field) {
     return value;
 }
 
+// The letters in the order of Parity's values; setting bit 5 lowers exactly the upper-case letters.
 std::optional<Parity> parseParity(std::string_view field) {
+    constexpr std::string_view kLetters = "neoms";
     if (field.size() != 1) return std::nullopt;
-    switch (field.front()) {
-        case 'n':
-        case 'N':
-            return Parity::None;
-        case 'e':
-        case 'E':
-            return Parity::Even;
-        case 'o':
-        case 'O':
-            return Parity::Odd;
-        case 'm':
-        case 'M':
-            return Parity::Mark;
-        case 's':
-        case 'S':
-            return Parity::Space;
-        default:
-            return std::nullopt;
-    }
+    const std::size_t at = kLetters.find(static_cast<char>(field.front() | 0x20));
+    if (at == std::string_view::npos) return std::nullopt;
+    return static_cast<Parity>(at);
 }
 
 std::optional<std::uint8_t> parseDataBits(std::string_view field) {

@@ -1,15 +1,36 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "port/line_settings.h"
-
 namespace zelt {
+
+// The baud rates a classic serial control offers; nothing else is accepted.
+inline constexpr std::array<std::uint32_t, 16> kBaudRates = {
+    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 28800, 38400, 56000, 57600, 115200, 128000, 256000};
+
+enum class Parity : std::uint8_t { None, Even, Odd, Mark, Space };
+enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
+
+struct LineSettings {
+    std::uint32_t baud = 4800;
+    Parity parity = Parity::None;
+    std::uint8_t dataBits = 8;
+    StopBits stopBits = StopBits::Two;
+
+    bool operator==(const LineSettings&) const = default;
+};
+
+// Parses "baud,parity,data bits,stop bits" (for example "9600,n,8,1"): a listed baud rate, parity
+// n, e, o, m or s in either case, 4 to 8 data bits, 1, 1.5 or 2 stop bits, no blanks. Anything else
+// gives nothing.
+std::optional<LineSettings> parseLineSettings(std::string_view text);
 
 // The highest port number there is: Windows names serial ports COM1 to COM255.
 inline constexpr std::int16_t kHighestPort = 255;
@@ -32,10 +53,10 @@ class SerialPort {
     virtual ~SerialPort() = default;
 
     // Starts opening COMn (1 to kHighestPort, as the radio line checks) with the settings and control
-    // lines, and returns. One open at
-    // a time: the next may start once onOpenEnded has told this one's end, which comes on the
-    // caller's thread, later or (for an open that ends at once) before this returns. An open fails
-    // for a port that is absent, in use or refuses the settings; the port is closed afterwards.
+    // lines, and returns. One open at a time: the next may start once onOpenEnded has told this one's
+    // end, which comes on the caller's thread, later or (for an open that ends at once) before this
+    // returns. An open fails for a port that is absent, in use or refuses the settings; the port is
+    // closed afterwards.
     virtual void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) = 0;
     // How the open under way ended: nullptr, the port is open; otherwise why it failed.
     std::function<void(const std::exception* failure)> onOpenEnded;

@@ -13,82 +13,37 @@
 namespace zelt::win32 {
 namespace {
 
-BYTE parityCode(Parity parity) {
-    switch (parity) {
-        case Parity::None:
-            return NOPARITY;
-        case Parity::Even:
-            return EVENPARITY;
-        case Parity::Odd:
-            return ODDPARITY;
-        case Parity::Mark:
-            return MARKPARITY;
-        case Parity::Space:
-            return SPACEPARITY;
-    }
-    return NOPARITY;
-}
-
-BYTE stopBitsCode(StopBits stopBits) {
-    switch (stopBits) {
-        case StopBits::One:
-            return ONESTOPBIT;
-        case StopBits::OneAndHalf:
-            return ONE5STOPBITS;
-        case StopBits::Two:
-            return TWOSTOPBITS;
-    }
-    return ONESTOPBIT;
-}
-
-// Every field is set here, because a Windows driver keeps whatever the last program left: an
-// abort-on-error, null stripping or DSR sensitivity left on would make writes fail or data vanish.
-// No flow control of any kind; DTR and RTS are plain outputs held as chosen.
-DCB fullState(const LineSettings& settings, ControlLines lines) {
+// Every field is set (those not named to zero), because a Windows driver keeps whatever the last
+// program left: an abort-on-error, null stripping or DSR sensitivity left on would make writes fail
+// or data vanish. No flow control of any kind; DTR and RTS are plain outputs held as chosen. Leaves
+// the error in GetLastError when the driver refuses the state.
+bool applyState(HANDLE handle, const LineSettings& settings, ControlLines lines) {
+    // In the order of Parity's and StopBits' values.
+    constexpr BYTE kParity[] = {NOPARITY, EVENPARITY, ODDPARITY, MARKPARITY, SPACEPARITY};
+    constexpr BYTE kStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
     dcb.BaudRate = settings.baud;
     dcb.fBinary = TRUE;
     dcb.fParity = settings.parity != Parity::None;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
     dcb.fDtrControl = lines.dtrHigh ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-    dcb.fDsrSensitivity = FALSE;
     dcb.fTXContinueOnXoff = TRUE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fErrorChar = FALSE;
-    dcb.fNull = FALSE;
     dcb.fRtsControl = lines.rtsHigh ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-    dcb.fAbortOnError = FALSE;
     // Unused with XON/XOFF off, but drivers check them: the limits must fit their buffers and the
     // two characters must differ.
     dcb.XonLim = 2048;
     dcb.XoffLim = 512;
     dcb.ByteSize = settings.dataBits;
-    dcb.Parity = parityCode(settings.parity);
-    dcb.StopBits = stopBitsCode(settings.stopBits);
+    dcb.Parity = kParity[static_cast<std::size_t>(settings.parity)];
+    dcb.StopBits = kStopBits[static_cast<std::size_t>(settings.stopBits)];
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
-    dcb.ErrorChar = 0;
-    dcb.EofChar = 0;
-    dcb.EvtChar = 0;
-    return dcb;
-}
-
-// SetCommState moves the lines on the drivers tried, Wine's included; driving them as well does not
-// depend on when a driver acts on the state's line control. A port without modem lines (a
-// pseudo-terminal under Wine, some virtual ports) refuses these: it has no line to key a radio with.
-void driveLines(HANDLE handle, ControlLines lines) {
+    if (!SetCommState(handle, &dcb)) return false;
+    // SetCommState moves the lines on the drivers tried, Wine's included; driving them as well does not
+    // depend on when a driver acts on the state's line control. A port without modem lines (a
+    // pseudo-terminal under Wine, some virtual ports) refuses these: it has no line to key a radio with.
     EscapeCommFunction(handle, lines.dtrHigh ? SETDTR : CLRDTR);
     EscapeCommFunction(handle, lines.rtsHigh ? SETRTS : CLRRTS);
-}
-
-// Leaves the error in GetLastError when the driver refuses the state.
-bool applyState(HANDLE handle, const LineSettings& settings, ControlLines lines) {
-    DCB dcb = fullState(settings, lines);
-    if (!SetCommState(handle, &dcb)) return false;
-    driveLines(handle, lines);
     return true;
 }
 
@@ -143,7 +98,7 @@ void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLine
 }  // namespace
 
 SerialPort::~SerialPort() {
-    closeOnThread();
+    close();
 }
 
 void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) {
@@ -166,12 +121,7 @@ bool SerialPort::waitForOpen(std::uint32_t milliseconds) {
     return openUnderWay_ == 0 || thread_.waitFor(openUnderWay_, milliseconds);
 }
 
-void SerialPort::close() {
-    closeOnThread();
-}
-
-// CloseHandle can wait in the driver of a dying device as long as an open can.
-void SerialPort::closeOnThread() noexcept {
+void SerialPort::close() noexcept {
     if (!isOpen()) return;
     HANDLE handle = handle_.release();
     try {
@@ -220,20 +170,16 @@ std::size_t SerialPort::write(std::string_view bytes) {
     if (WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         isTimeout(GetLastError())) {
         const bool whole = written == bytes.size();
-        if (whole == stalled_) setWriteTimeout(whole ? kWriteTimeoutMs : kStalledWriteTimeoutMs);
+        // Best effort: a driver that refuses keeps the timeout it has, which is bounded either way.
+        if (whole == stalled_) setTimeouts(handle_.get(), whole ? kWriteTimeoutMs : kStalledWriteTimeoutMs);
         stalled_ = !whole;
         return written;
     }
     const DWORD error = GetLastError();
     // Anything else means the device is gone (an unplugged adapter): the handle is dead, and only a
     // new open can find the device again.
-    closeOnThread();
+    close();
     throwError(error, "cannot write to the port");
-}
-
-// Best effort: a driver that refuses keeps the timeout it has, which is bounded either way.
-void SerialPort::setWriteTimeout(std::uint32_t milliseconds) {
-    setTimeouts(handle_.get(), milliseconds);
 }
 
 }  // namespace zelt::win32

@@ -92,12 +92,12 @@ std::vector<std::int16_t> SerialPort::portsFromDeviceMap() {
 
 std::optional<std::int16_t> SerialPort::portNumberOfName(std::wstring_view name) {
     constexpr std::wstring_view prefix = L"COM";
-    if (name.size() <= prefix.size() || name.size() > prefix.size() + 3) return std::nullopt;
-    if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
-    const std::wstring_view digits = name.substr(prefix.size());
-    if (digits.front() == L'0') return std::nullopt;
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 3 || !name.starts_with(prefix) ||
+        name[prefix.size()] == L'0') {
+        return std::nullopt;
+    }
     int number = 0;
-    for (const wchar_t digit : digits) {
+    for (const wchar_t digit : name.substr(prefix.size())) {
         if (digit < L'0' || digit > L'9') return std::nullopt;
         number = number * 10 + (digit - L'0');
     }

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "fakes/call_log.h"
-#include "port/line_settings.h"
 #include "port/serial_port.h"
 
 namespace zelt::testing {

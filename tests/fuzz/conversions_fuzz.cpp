@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/failure.h"
-#include "settings/conversions.h"
+#include "settings/settings_store.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "port/line_settings.h"
+#include "port/serial_port.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/conversions.h"
+#include "settings/settings_store.h"
 
 #include <chrono>
 #include <cstdint>

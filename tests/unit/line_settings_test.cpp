@@ -1,4 +1,4 @@
-#include "port/line_settings.h"
+#include "port/serial_port.h"
 
 #include <gtest/gtest.h>
 

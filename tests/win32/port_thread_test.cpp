@@ -1,4 +1,4 @@
-#include "port/win32_port_thread.h"
+#include "port/win32_serial_port.h"
 
 #include <windows.h>
 
