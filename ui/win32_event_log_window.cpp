@@ -201,9 +201,8 @@ void EventLogWindow::refresh() {
         if (wide.size() > longestChars_) measure(dc.get(), wide.c_str(), wide.size());
     }
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
-    // Scrolled to the newest line while the list is not drawn, the list box shows the new range and
-    // place in one scroll bar update as drawing comes back on: scrolled after it, the bar is drawn
-    // twice, and under Wine each themed draw asks the server ~20 times whether the display changed.
+    // Scrolled while not drawn, the list box updates its scroll bar once as drawing comes back on,
+    // not twice: under Wine each themed draw of the bar asks the server ~20 times.
     const auto count = SendMessageW(list_, LB_GETCOUNT, 0, 0);
     if (count > 0) SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
