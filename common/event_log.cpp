@@ -41,7 +41,6 @@ void EventLog::add(std::string_view text) noexcept {
     notify();
 }
 
-// Events logged by a listener while it is told are told after it, in order, by the outer call.
 void EventLog::notify() noexcept {
     if (notifying_) return;
     notifying_ = true;

@@ -20,8 +20,7 @@ constexpr int kGap = 6;
 constexpr SIZE kFirstSize{640, 320};
 constexpr SIZE kSmallest{260, 140};
 
-// How long a new event may wait before the window shows it: the log is brought up to date at most
-// this often, so that a flood of requests pays for no drawing of its own.
+// The list catches up at most this often, so that a flood of requests pays for no drawing of its own.
 constexpr UINT kRefreshMilliseconds = 100;
 constexpr UINT_PTR kRefreshTimer = 1;
 
