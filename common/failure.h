@@ -7,12 +7,10 @@
 
 namespace zelt {
 
-// Failure codes of the program's own. The reactions only tell zero from non-zero; a code per kind
-// of failure lets tests and logs tell them apart. Each number is the one Windows' serial
-// communications control and its runtime give the same failure (380 a value refused, 8018 a port
-// not open), so that a reader of the log who knows those errors knows these. Windows error numbers
-// from the platform layers are passed through as they are and may coincide with the small ones;
-// nothing relies on telling them apart.
+// Failure codes of the program's own: the reactions only tell zero from non-zero, the kinds tell
+// tests and logs apart. Each is the number Windows' serial communications control and its runtime
+// give the same failure (380 a value refused, 8018 a port not open), known to readers of the log.
+// Windows error numbers pass through as they are and may coincide with these; nothing tells them apart.
 namespace failure_code {
 inline constexpr std::int32_t kInvalidPropertyValue = 380;  // a value a control or the port refuses
 inline constexpr std::int32_t kPortNotOpen = 8018;          // write or read on a closed port

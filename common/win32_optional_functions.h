@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <type_traits>
+
 namespace zelt::win32 {
 
 // The Windows functions newer than Windows 7, the oldest system zelt runs on. Importing one would
@@ -25,10 +28,41 @@ struct OptionalFunctions {
 };
 
 // The functions this system has, looked up by name.
-OptionalFunctions lookUpOptionalFunctions();
+inline OptionalFunctions lookUpOptionalFunctions() {
+    // GetProcAddress gives a generic pointer; the name fixes the real signature.
+    const auto lookUp = [](HMODULE module, const char* name, auto& function) {
+        if (module == nullptr) return;
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+            reinterpret_cast<void*>(GetProcAddress(module, name)));
+    };
+    OptionalFunctions functions;
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    lookUp(user32, "GetDpiForWindow", functions.getDpiForWindow);
+    lookUp(user32, "GetDpiForSystem", functions.getDpiForSystem);
+    lookUp(user32, "AdjustWindowRectExForDpi", functions.adjustWindowRectExForDpi);
+    lookUp(user32, "GetSystemMetricsForDpi", functions.getSystemMetricsForDpi);
+    // shcore is not loaded by anything before it is needed. Only the system's copy is taken, and
+    // it stays loaded for the process's life. Windows 7 has none (the flag needs an update there,
+    // and the call fails either way), which is the fallback.
+    lookUp(LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor",
+           functions.getDpiForMonitor);
+    lookUp(GetModuleHandleW(L"kernelbase.dll"), "GetCommPorts", functions.getCommPorts);
+    return functions;
+}
+
 // The table in force: the system's, looked up at the first call. Tests hand in another (an empty
 // table runs every fallback, as on Windows 7); the table handed in stays in force until the next.
-const OptionalFunctions& optionalFunctions();
-void useOptionalFunctions(const OptionalFunctions& functions);
+inline std::optional<OptionalFunctions>& optionalFunctionsInForce() {
+    static std::optional<OptionalFunctions> functions;
+    return functions;
+}
+inline const OptionalFunctions& optionalFunctions() {
+    auto& functions = optionalFunctionsInForce();
+    if (!functions) functions = lookUpOptionalFunctions();
+    return *functions;
+}
+inline void useOptionalFunctions(const OptionalFunctions& functions) {
+    optionalFunctionsInForce() = functions;
+}
 
 }  // namespace zelt::win32

@@ -29,7 +29,6 @@ struct KeyDeleter {
 struct LocalDeleter {
     void operator()(void* memory) const noexcept { LocalFree(memory); }
 };
-// A COM object's reference, given back with Release.
 struct ComReleaser {
     template <class Interface>
     void operator()(Interface* object) const noexcept {
@@ -37,23 +36,19 @@ struct ComReleaser {
     }
 };
 
-// A GDI object (font, brush); a stock object is never put in one, so nothing here deletes what the
+// A font of the program's own; a stock object is never put in one, so nothing here deletes what the
 // system owns.
 using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
-using ScopedBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiDeleter>;
-using ScopedPen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiDeleter>;
-using ScopedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
 // An icon of the program's own (LoadImage without LR_SHARED, CreateIconIndirect), never a shared one.
 using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 // A kernel object's handle (an event, a thread, a file). release() hands it over to whoever closes
 // it now (the serial port's thread, for a device).
 using ScopedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
-// An open registry key.
 using ScopedHKEY = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyDeleter>;
 // Memory the system allocated with LocalAlloc for the caller (CommandLineToArgvW's list).
 template <class Element>
 using ScopedLocal = std::unique_ptr<Element, LocalDeleter>;
-// One reference to a COM object.
+// One reference to a COM object, given back with Release.
 template <class Interface>
 using ScopedCom = std::unique_ptr<Interface, ComReleaser>;
 

@@ -14,15 +14,13 @@ std::wstring toUtf16(std::string_view utf8) {
     if (utf8.size() > static_cast<std::size_t>(INT_MAX)) {
         throwError(ERROR_ARITHMETIC_OVERFLOW, "text conversion");
     }
+    // One UTF-16 unit at most per byte: one call fills the room.
+    std::wstring wide(utf8.size(), L'\0');
     const int length = static_cast<int>(utf8.size());
     const int wideLength =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), length);
     if (wideLength <= 0) throwLastError("MultiByteToWideChar");
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), wideLength) !=
-        wideLength) {
-        throwLastError("MultiByteToWideChar");
-    }
+    wide.resize(static_cast<std::size_t>(wideLength));
     return wide;
 }
 
@@ -33,14 +31,11 @@ std::string toUtf8(std::wstring_view utf16) {
         throwError(ERROR_ARITHMETIC_OVERFLOW, "text conversion");
     }
     const int length = static_cast<int>(utf16.size());
-    const int narrowLength =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string text(utf16.size() * 3, '\0');
+    const int narrowLength = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, text.data(),
+                                                 static_cast<int>(text.size()), nullptr, nullptr);
     if (narrowLength <= 0) throwLastError("WideCharToMultiByte");
-    std::string text(static_cast<std::size_t>(narrowLength), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, text.data(), narrowLength, nullptr, nullptr) !=
-        narrowLength) {
-        throwLastError("WideCharToMultiByte");
-    }
+    text.resize(static_cast<std::size_t>(narrowLength));
     return text;
 }
 
@@ -51,8 +46,6 @@ std::string windowText(HWND window) {
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
     return toUtf8(text);
 }
-
-// ---- Failures ----
 
 namespace {
 

@@ -16,7 +16,6 @@ std::wstring toUtf16(std::string_view utf8);
 // Text from outside may hold an unpaired surrogate; it becomes U+FFFD instead of failing.
 std::string toUtf8(std::wstring_view utf16);
 
-// A window's text as UTF-8.
 std::string windowText(HWND window);
 
 // A failed Windows call as a Failure carrying the Windows error number (a call that left no error

@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/win32_scoped.h"
+
 namespace zelt::win32 {
 namespace {
 
@@ -17,15 +19,7 @@ struct Exposure {
     std::function<void()> act;
 };
 
-struct Releaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using Held = std::unique_ptr<IAccessible, Releaser>;
-
-HRESULT toBstr(const std::wstring& text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
-}
+using Held = ScopedCom<IAccessible>;
 
 // The system's standard object of a window with the facts laid over it. Of a client area it
 // overlays every fact; of a window's frame only hidden, so that the window's whole subtree says
@@ -75,21 +69,16 @@ class Overlay final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        HRESULT result = S_OK;
-        return overlayText(child, &AccessibleFacts::name, name, result) ? result
-                                                                        : standard_->get_accName(child, name);
+        if (const auto result = overlayText(child, &AccessibleFacts::name, name)) return *result;
+        return standard_->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        HRESULT result = S_OK;
-        return overlayText(child, &AccessibleFacts::value, value, result)
-                   ? result
-                   : standard_->get_accValue(child, value);
+        if (const auto result = overlayText(child, &AccessibleFacts::value, value)) return *result;
+        return standard_->get_accValue(child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        HRESULT result = S_OK;
-        return overlayText(child, &AccessibleFacts::defaultAction, action, result)
-                   ? result
-                   : standard_->get_accDefaultAction(child, action);
+        if (const auto result = overlayText(child, &AccessibleFacts::defaultAction, action)) return *result;
+        return standard_->get_accDefaultAction(child, action);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         const long overlaid =
@@ -184,19 +173,20 @@ class Overlay final : public IAccessible {
         return Fact{};
     }
 
-    // Answers a text question of the client area with the fact in field, if there is one: true
-    // with the answer's result set, false where the standard object answers.
-    [[gnu::noinline]] bool overlayText(const VARIANT& child, std::wstring AccessibleFacts::*field, BSTR* out,
-                                       HRESULT& result) const noexcept {
-        if (out == nullptr || !clientArea_ || !isSelf(child)) return false;
+    // The answer to a text question of the client area from the fact in field, or nothing where
+    // the standard object answers.
+    [[gnu::noinline]] std::optional<HRESULT> overlayText(const VARIANT& child,
+                                                         std::wstring AccessibleFacts::*field,
+                                                         BSTR* out) const noexcept {
+        if (out == nullptr || !clientArea_ || !isSelf(child)) return std::nullopt;
         try {
             const std::wstring text = fact(field);
-            if (text.empty()) return false;
-            result = toBstr(text, out);
+            if (text.empty()) return std::nullopt;
+            *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+            return *out != nullptr ? S_OK : E_OUTOFMEMORY;
         } catch (...) {
-            result = E_OUTOFMEMORY;
+            return E_OUTOFMEMORY;
         }
-        return true;
     }
 
     LONG references_ = 1;

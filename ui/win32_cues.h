@@ -11,8 +11,6 @@
 
 #include "common/win32_scoped.h"
 
-// The transmit cues on Windows: the sound, and the mark on the taskbar button.
-
 namespace zelt::win32 {
 
 // The transmit cues through PlaySound, from memory, with no system sound standing in for one that cannot be

@@ -11,6 +11,8 @@ namespace {
 
 // MDT_EFFECTIVE_DPI: the dpi the user's scale for that monitor gives.
 constexpr int kEffectiveDpi = 0;
+constexpr int kDialogFontPoints = 8;
+constexpr int kPointsPerInch = 72;
 
 // The dpi of the monitor the window is on, for Windows 8.1, which has no dpi of a window: 0 when
 // the system cannot tell (Windows 7).
@@ -63,13 +65,6 @@ int systemMetric(int index, int dpi) {
     }
     return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
 }
-
-namespace {
-
-constexpr int kDialogFontPoints = 8;
-constexpr int kPointsPerInch = 72;
-
-}  // namespace
 
 ScopedFont dialogFont(int dpi) {
     // A negative height asks for the character height, without the internal leading: the size in

@@ -19,9 +19,8 @@ SIZE frameSize(HWND window, int dpi);
 // GetSystemMetrics for the given dpi.
 int systemMetric(int index, int dpi);
 
-// The dialog font, "MS Shell Dlg" at 8 points, at the given dpi: the face and size the form's
-// designed places were drawn for. Empty when it cannot be made; the controls then keep the system
-// font.
+// "MS Shell Dlg" at 8 points, the font the form's designed places were drawn for, at the given dpi.
+// Empty when it cannot be made; the controls then keep the system font.
 ScopedFont dialogFont(int dpi);
 
 // The room a control's caption takes on one line in the control's own font, with "&" read as the

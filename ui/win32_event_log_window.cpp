@@ -6,7 +6,6 @@
 
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
-#include "ui/win32_clipboard.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
 
@@ -21,8 +20,7 @@ constexpr int kGap = 6;
 constexpr SIZE kFirstSize{640, 320};
 constexpr SIZE kSmallest{260, 140};
 
-// How long a new event may wait before the window shows it: the log is brought up to date at most
-// this often, so that a flood of requests pays for no drawing of its own.
+// The list catches up at most this often, so that a flood of requests pays for no drawing of its own.
 constexpr UINT kRefreshMilliseconds = 100;
 constexpr UINT_PTR kRefreshTimer = 1;
 
@@ -56,6 +54,27 @@ RECT firstPlace(HWND owner, SIZE size) {
     const LONG left = std::max(area.left, std::min(ownerRect.left, area.right - size.cx));
     const LONG top = std::max(area.top, std::min(ownerRect.bottom, area.bottom - size.cy));
     return RECT{left, top, left + size.cx, top + size.cy};
+}
+
+// The text as Unicode text, in place of what the clipboard held. Throws Failure when the clipboard
+// cannot be opened.
+void copyToClipboard(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) throwLastError("OpenClipboard");
+    const struct Closer {
+        ~Closer() { CloseClipboard(); }
+    } closer;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* target = memory != nullptr ? GlobalLock(memory) : nullptr;
+    if (target == nullptr) {
+        if (memory != nullptr) GlobalFree(memory);
+        return;
+    }
+    CopyMemory(target, text.c_str(), bytes);
+    GlobalUnlock(memory);
+    // The clipboard owns the memory once it took it.
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
 }
 
 }  // namespace
@@ -126,13 +145,16 @@ void EventLogWindow::applyFont(int dpi) {
     for (int i = 0; i < count; ++i) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(list_, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
         const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        SIZE size{};
-        if (length > 0 && GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(length), &size)) {
-            widestLine_ = std::max<int>(widestLine_, size.cx);
-            longestChars_ = std::max(longestChars_, static_cast<std::size_t>(length));
-        }
+        if (length > 0) measure(dc.get(), text.c_str(), static_cast<std::size_t>(length));
     }
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
+}
+
+void EventLogWindow::measure(HDC dc, const wchar_t* line, std::size_t length) {
+    SIZE size{};
+    if (!GetTextExtentPoint32W(dc, line, static_cast<int>(length), &size)) return;
+    widestLine_ = std::max<int>(widestLine_, size.cx);
+    longestChars_ = std::max(longestChars_, length);
 }
 
 // The list fills the window above a row of buttons at its bottom right.
@@ -175,17 +197,11 @@ void EventLogWindow::refresh() {
         // Only a line longer than any measured can widen the list, so only such a line is measured:
         // under Wine, measuring is most of what adding a line costs. (Lines of one length differ in
         // their digits, which the dialog font draws all of one width.)
-        SIZE size{};
-        if (wide.size() > longestChars_ &&
-            GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) {
-            longestChars_ = wide.size();
-            widestLine_ = std::max<int>(widestLine_, size.cx);
-        }
+        if (wide.size() > longestChars_) measure(dc.get(), wide.c_str(), wide.size());
     }
     SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
-    // Scrolled to the newest line while the list is not drawn, the list box shows the new range and
-    // place in one scroll bar update as drawing comes back on: scrolled after it, the bar is drawn
-    // twice, and under Wine each themed draw asks the server ~20 times whether the display changed.
+    // Scrolled while not drawn, the list box updates its scroll bar once as drawing comes back on,
+    // not twice: under Wine each themed draw of the bar asks the server ~20 times.
     const auto count = SendMessageW(list_, LB_GETCOUNT, 0, 0);
     if (count > 0) SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
@@ -234,19 +250,16 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
     switch (message) {
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
-                copyToClipboard(hwnd, toUtf16(log_.text()));
-                return 0;
-            }
-            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
-                log_.clear();
-                return 0;
-            }
             if (LOWORD(wParam) == IDCANCEL) {
                 DestroyWindow(hwnd);  // Escape, as in a dialog
-                return 0;
+            } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
+                copyToClipboard(hwnd, toUtf16(log_.text()));
+            } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
+                log_.clear();
+            } else {
+                break;
             }
-            break;
+            return 0;
         case WM_TIMER:
             if (wParam != kRefreshTimer) break;
             refreshNow();

@@ -39,6 +39,7 @@ class EventLogWindow final : public EventListener {
     void create(int ownerDpi);
     void createControls();
     void applyFont(int dpi);
+    void measure(HDC dc, const wchar_t* line, std::size_t length);
     void layOut();
     void refresh();
     void refreshNow() noexcept;

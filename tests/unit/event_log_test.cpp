@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "common/event_log_file.h"
 #include "common/failure.h"
 #include "fakes/fake_clock.h"
 
