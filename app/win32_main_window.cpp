@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
