@@ -25,25 +25,6 @@ class UnkeyHotkey;
 
 namespace win32 {
 
-// The tooltips of a form's controls, in one popup window that this object owns.
-class Tooltips {
-  public:
-    Tooltips() = default;
-    ~Tooltips() { destroy(); }
-    Tooltips(const Tooltips&) = delete;
-    Tooltips& operator=(const Tooltips&) = delete;
-
-    // False if the popup cannot be made.
-    bool create(HWND form);
-    bool created() const { return popup_ != nullptr; }
-    void add(HWND control, const std::string& text);
-    void destroy() noexcept;
-
-  private:
-    HWND form_ = nullptr;
-    HWND popup_ = nullptr;
-};
-
 // One zelt per session: a second one, without the radio's port, would carry the same caption for a
 // host to find. The first holds a named mutex in the session's own Local\ namespace; a later one
 // hands over to the first's window and ends, having opened no port and stored nothing.
@@ -214,7 +195,6 @@ class MainWindow final : public Window {
     void keepDesignedSize(MINMAXINFO& info) const;
     SIZE scaledSize(int dpi) const noexcept;
     void dpiChanged(int dpi, const RECT& suggested) noexcept;
-    static int firstShowCommand(int launched);
 
     // Held while the program writes to a control: what that control reports meanwhile is no input.
     class Writing {
@@ -230,9 +210,8 @@ class MainWindow final : public Window {
         HWND before_;
     };
 
-    // One choice in the port list is reported as CBN_SELENDOK and CBN_SELCHANGE, in an order that
-    // differs between systems; the first of the pair is kept so that the second is not taken for
-    // another choice.
+    // The port list reports one choice as CBN_SELENDOK and CBN_SELCHANGE, in an order that differs
+    // between systems: the first is kept so that the second is not taken for another choice.
     struct PortChoice {
         WORD code;
         int index;
@@ -255,7 +234,7 @@ class MainWindow final : public Window {
     HWND writing_ = nullptr;  // the control the program writes to, if any
     std::optional<PortChoice> portChoice_;
     std::optional<FocusTracker> focus_;
-    Tooltips tooltips_;
+    HWND tooltips_ = nullptr;  // the tooltips' popup, this window's to destroy
 
     HostMessages hostMessages_;
     std::optional<HostLink> hostLink_;
