@@ -106,8 +106,7 @@ class MainWindow final : public Window {
     HWND create(HINSTANCE instance);
     // Puts the form's controls on the window, showing what the form holds.
     void attach(MainForm& form);
-    // Shows the window for the first time: minimized without taking the focus when start-up asked
-    // for it, otherwise as the program was launched, but never maximized.
+    // The first show: minimized without taking the focus if start-up asked for it, else as launched.
     void showFirst(int showCommand);
 
     HWND hwnd() const { return hwnd_; }

@@ -67,9 +67,8 @@ void MainWindow::placeControls() {
     for (int id = kPortList; id <= kIndicator; ++id) place(static_cast<Id>(id));
 }
 
-// The place is the closed field's; the window also holds the room of the open list. The field's
-// height follows the selection height by a fixed amount, but systems differ in what
-// CB_GETITEMHEIGHT reports back, so the height asked for is tracked, not read back.
+// The place is the closed field's; the window also holds the open list's room. The field follows the
+// selection height, but systems differ in what CB_GETITEMHEIGHT reports back: what was asked is kept.
 void MainWindow::placePortList(const RECT& field) {
     HWND list = control(kPortList);
     const int fieldHeight = field.bottom - field.top;
