@@ -10,7 +10,6 @@
 #include "app/main_form.h"
 #include "app/unkey_hotkey.h"
 #include "app/win32_main_window.h"
-#include "app/win32_system_menu.h"
 #include "common/event_log.h"
 #include "common/win32_event_log.h"
 #include "common/win32_scoped.h"

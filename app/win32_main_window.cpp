@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "app/win32_system_menu.h"
 #include "common/win32_text.h"
 #include "ui/win32_dpi.h"
 #include "ui/win32_owned_window.h"
@@ -225,7 +224,6 @@ void MainWindow::indicatorClicked() noexcept {
     }
 }
 
-// A command without a control: an item of a submenu of the system menu, or Enter.
 void MainWindow::menuOrEnter(WPARAM wParam) {
     if (HIWORD(wParam) == 0 && systemMenu_ != nullptr && systemMenu_->command(wParam)) return;
     if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
@@ -245,7 +243,8 @@ void MainWindow::closeRequested() {
 void MainWindow::destroyed() {
     form_->windowDestroyed();
     unregisterHotkey();
-    tooltips_.destroy();
+    if (tooltips_ != nullptr) DestroyWindow(tooltips_);
+    tooltips_ = nullptr;
     focus_->stop();
     form_ = nullptr;
     controls_ = {};

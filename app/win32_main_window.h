@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window.h"
@@ -20,36 +21,13 @@
 namespace zelt {
 
 class MainForm;
+class UnkeyHotkey;
 
 namespace win32 {
 
-class SystemMenu;
-
-// The tooltips of a form's controls, in one popup window that this object owns.
-class Tooltips {
-  public:
-    Tooltips() = default;
-    ~Tooltips() { destroy(); }
-    Tooltips(const Tooltips&) = delete;
-    Tooltips& operator=(const Tooltips&) = delete;
-
-    // Makes the popup for the form's controls; false if it cannot be made.
-    bool create(HWND form);
-    bool created() const { return popup_ != nullptr; }
-    // The text shown while the pointer rests on the control.
-    void add(HWND control, const std::string& text);
-    void destroy() noexcept;
-
-  private:
-    HWND form_ = nullptr;
-    HWND popup_ = nullptr;
-};
-
-// One zelt per desktop. A second zelt could not open the radio's port, yet it would carry the same
-// caption, and a host that finds zelt by its caption could talk to the copy without the radio. The
-// first zelt of a session holds a named mutex in the session's Local\ namespace; a later one finds
-// it, hands over to the first zelt's window and ends, having opened no port and stored nothing.
-// Each session has a namespace of its own, so two users each run their own zelt.
+// One zelt per session: a second one, without the radio's port, would carry the same caption for a
+// host to find. The first holds a named mutex in the session's own Local\ namespace; a later one
+// hands over to the first's window and ends, having opened no port and stored nothing.
 class SingleInstance {
   public:
     SingleInstance();
@@ -57,13 +35,12 @@ class SingleInstance {
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Whether another zelt runs in this session.
     bool another() const { return another_; }
     // Asks the other zelt to come to the front. Waits on nothing it does: the request is posted.
     void handOver() const noexcept;
 
-    // The message the first zelt's window gets for each start turned away; 0 if it could not be
-    // registered. The window lets it through the filter of an elevated zelt.
+    // What the first zelt's window gets for each start turned away (0: unregistered); allowHandOver
+    // lets it through an elevated zelt's filter.
     static UINT handOverMessage();
     static void allowHandOver(HWND window) noexcept;
     // The first zelt's side: restored if minimized, and brought to the front.
@@ -74,12 +51,30 @@ class SingleInstance {
     bool another_ = false;
 };
 
-// MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, and the
-// form's controls on it, all in the dialog font at the window's dpi. One message switch turns what
-// Windows tells into MainForm's events; the form's calls through Window become what the controls,
-// the frame and the system show. It handles closing, focus and keyboard navigation as a dialog
-// would, and keeps the size the program gives it: no show command maximizes it. What the program
-// writes into a control never comes back as input.
+// MainForm's extras below the system's own items in its window's system menu (Alt+Space). The
+// window hands this class the menu's messages; what each item does is MainForm's.
+class SystemMenu {
+  public:
+    SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey);
+    SystemMenu(const SystemMenu&) = delete;
+    SystemMenu& operator=(const SystemMenu&) = delete;
+
+    // WM_INITMENUPOPUP: the check marks follow the form's state as the menu opens.
+    void opening() noexcept;
+    // An item chosen, by WM_SYSCOMMAND or, from the submenu, WM_COMMAND; false if none of these.
+    bool command(WPARAM id) noexcept;
+
+  private:
+    HWND window_;
+    MainForm& form_;
+    UnkeyHotkey& hotkey_;
+    HMENU menu_ = nullptr;
+    HMENU limits_ = nullptr;
+};
+
+// MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, the form's
+// controls in the dialog font at the window's dpi. Closing, focus and keyboard navigation go as in
+// a dialog; no show command maximizes it; what the program writes into a control is no input.
 class MainWindow final : public Window {
   public:
     static constexpr const wchar_t* kClassName = L"ZeltMainForm";
@@ -111,19 +106,16 @@ class MainWindow final : public Window {
     HWND create(HINSTANCE instance);
     // Puts the form's controls on the window, showing what the form holds.
     void attach(MainForm& form);
-    // Shows the window for the first time: minimized without taking the focus when start-up asked
-    // for it, otherwise as the program was launched, but never maximized.
+    // The first show: minimized without taking the focus if start-up asked for it, else as launched.
     void showFirst(int showCommand);
 
     HWND hwnd() const { return hwnd_; }
     HWND control(Id id) const { return controls_[index(id)]; }
-    // The dpi the window is laid out at.
     int dpi() const { return dpi_; }
     // The event log window while it is open, for the message loop's keyboard handling.
     HWND eventLogWindow() const { return logWindow_ ? logWindow_->hwnd() : nullptr; }
     // Whether the end of the window ends the message loop (tests keep theirs running).
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
-    // The extras in the system menu, which the window hands the menu's messages.
     void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
 
     // ---- Window ----
@@ -202,14 +194,12 @@ class MainWindow final : public Window {
     void keepDesignedSize(MINMAXINFO& info) const;
     SIZE scaledSize(int dpi) const noexcept;
     void dpiChanged(int dpi, const RECT& suggested) noexcept;
-    static int firstShowCommand(int launched);
 
     // Held while the program writes to a control: what that control reports meanwhile is no input.
     class Writing {
       public:
-        Writing(MainWindow& window, HWND control) : window_(window), before_(window.writing_) {
-            window_.writing_ = control;
-        }
+        Writing(MainWindow& window, HWND control)
+            : window_(window), before_(std::exchange(window.writing_, control)) {}
         ~Writing() { window_.writing_ = before_; }
         Writing(const Writing&) = delete;
         Writing& operator=(const Writing&) = delete;
@@ -219,9 +209,8 @@ class MainWindow final : public Window {
         HWND before_;
     };
 
-    // One choice in the port list is reported as CBN_SELENDOK and CBN_SELCHANGE, in an order that
-    // differs between systems; the first of the pair is kept so that the second is not taken for
-    // another choice.
+    // The port list reports one choice as CBN_SELENDOK and CBN_SELCHANGE, in an order that differs
+    // between systems: the first is kept so that the second is not taken for another choice.
     struct PortChoice {
         WORD code;
         int index;
@@ -236,16 +225,15 @@ class MainWindow final : public Window {
     bool startMinimized_ = false;  // asked for before the first show, which takes it
     bool hotkeyRegistered_ = false;
 
-    // The dpi the window is laid out at: the one it had as it was first laid out, then the one
-    // each WM_DPICHANGED gives. Kept here alone: the window itself cannot tell it before Windows 10
-    // 1607, and every size the window gives or reads, and every change of a control, asks for it.
+    // The dpi at the first layout, then each WM_DPICHANGED's: before Windows 10 1607 the window
+    // itself cannot tell it, and every size and every change of a control asks for it.
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     ScopedFont font_;
     std::array<HWND, kControlCount> controls_{};
     HWND writing_ = nullptr;  // the control the program writes to, if any
     std::optional<PortChoice> portChoice_;
     std::optional<FocusTracker> focus_;
-    Tooltips tooltips_;
+    HWND tooltips_ = nullptr;  // the tooltips' popup, this window's to destroy
 
     HostMessages hostMessages_;
     std::optional<HostLink> hostLink_;

@@ -38,11 +38,10 @@ struct ControlDesign {
     const char* tooltip;
 };
 
-// In creation order. A label has no word wrap (a caption that does not fit would lose its end to a
-// second line: the label grows instead); a check box has three states, as a stored value other than
-// 0 or 1 shows grey, and does not check itself. The click target is invisible: it paints nothing,
-// not even its background, and lying above the indicator in z-order it is the one hit while the
-// indicator's painting stays visible through it.
+// In creation order. A label does not wrap (a caption that does not fit grows the label instead); a
+// check box has three states (a stored value other than 0 or 1 shows grey) and does not check itself.
+// The click target paints nothing, not even its background: above the indicator in z-order, it is
+// the one hit while the indicator shows through it.
 constexpr std::array<ControlDesign, MainWindow::kControlCount> kControls{{
     {MainWindow::kPortLabel, L"STATIC", kChildStyle | SS_LEFTNOWORDWRAP, 0, "Com &Port:", ""},
     {MainWindow::kPortList, L"COMBOBOX",
@@ -98,14 +97,6 @@ LRESULT CALLBACK clickTargetProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-// The circle's box inside a client area: as wide as the smaller side, centred.
-RECT indicatorCircle(int width, int height) {
-    const int diameter = std::min(width, height);
-    const int left = (width - diameter) / 2;
-    const int top = (height - diameter) / 2;
-    return RECT{left, top, left + diameter, top + diameter};
-}
-
 }  // namespace
 
 void MainWindow::registerControlClasses(HINSTANCE instance) {
@@ -146,10 +137,26 @@ void MainWindow::createControls() {
     focus_->watchLeaving(control(kLineSettingsBox), [this] { form_->lineSettingsLeft(); });
 }
 
+// One popup for every control's tooltip. Not owned by the form: under Wine a topmost popup owned by
+// the form keeps the form itself out of the topmost band. destroyed() ends it with the form.
 void MainWindow::createTooltips() {
-    if (tooltips_.created() || form_ == nullptr || hwnd_ == nullptr) return;
-    if (!tooltips_.create(hwnd_)) return;  // the program works without its tooltips
-    for (const ControlDesign& design : kControls) tooltips_.add(control(design.id), design.tooltip);
+    if (tooltips_ != nullptr || form_ == nullptr || hwnd_ == nullptr) return;
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    tooltips_ =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (tooltips_ == nullptr) return;  // the program works without its tooltips
+    for (const ControlDesign& design : kControls) {
+        if (design.tooltip[0] == '\0') continue;
+        std::wstring text = toUtf16(design.tooltip);
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;  // also understood by common controls before version 6
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = hwnd_;
+        info.uId = reinterpret_cast<UINT_PTR>(control(design.id));
+        info.lpszText = text.data();
+        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
 }
 
 // The text is written only when it changes: rewriting an edit's own text would move its caret.
@@ -245,24 +252,26 @@ void MainWindow::portListNotified(WORD code) {
     if (position >= 0) form_->portChosen(static_cast<std::int16_t>(position));
 }
 
-// The indicator paints what the form shows, the outline in the window-text colour read at each
-// paint: black in the usual scheme, and still seen in a dark high-contrast one (the system
-// repaints every window when it changes). The DC's own pen and brush take the colours, so no GDI
-// object is made and deleted per paint (a brush and a pen each time cost ~1-3 us under Wine).
+// A circle as wide as the smaller side, centred, its outline in the window-text colour read at each
+// paint: black in the usual scheme, still seen in a dark high-contrast one (the system repaints every
+// window when it changes). The DC's own pen and brush take the colours: a brush and a pen made and
+// deleted per paint cost ~1-3 us under Wine.
 void MainWindow::paintIndicator(HWND indicator) const {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(indicator, &ps);
     RECT client;
     GetClientRect(indicator, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    const RECT circle = indicatorCircle(client.right, client.bottom);
+    const int diameter = std::min(client.right, client.bottom);
+    const int left = (client.right - diameter) / 2;
+    const int top = (client.bottom - diameter) / 2;
     {
         const bool red = form_ != nullptr && form_->transmitting();
         const ScopedSelectObject brush(dc, GetStockObject(DC_BRUSH));
         const ScopedSelectObject pen(dc, GetStockObject(DC_PEN));
         SetDCBrushColor(dc, static_cast<COLORREF>(red ? kRed : kGreen));
         SetDCPenColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        Ellipse(dc, circle.left, circle.top, circle.right, circle.bottom);
+        Ellipse(dc, left, top, left + diameter, top + diameter);
     }
     EndPaint(indicator, &ps);
 }
@@ -286,35 +295,6 @@ LRESULT CALLBACK MainWindow::indicatorProc(HWND hwnd, UINT message, WPARAM wPara
         }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool Tooltips::create(HWND form) {
-    if (popup_ != nullptr) return true;
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
-    // Not owned by the form: under Wine a topmost popup owned by the form keeps the form itself out
-    // of the topmost band. destroy() ends it with the form.
-    popup_ =
-        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    form_ = form;
-    return popup_ != nullptr;
-}
-
-void Tooltips::add(HWND control, const std::string& text) {
-    if (popup_ == nullptr || text.empty()) return;
-    std::wstring wide = toUtf16(text);
-    TTTOOLINFOW info{};
-    info.cbSize = TTTOOLINFOW_V2_SIZE;  // also understood by common controls before version 6
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = form_;
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = wide.data();
-    SendMessageW(popup_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
-void Tooltips::destroy() noexcept {
-    if (popup_ != nullptr) DestroyWindow(popup_);
-    popup_ = nullptr;
 }
 
 }  // namespace zelt::win32

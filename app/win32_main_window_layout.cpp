@@ -67,9 +67,8 @@ void MainWindow::placeControls() {
     for (int id = kPortList; id <= kIndicator; ++id) place(static_cast<Id>(id));
 }
 
-// The place is the closed field's; the window also holds the room of the open list. The field's
-// height follows the selection height by a fixed amount, but systems differ in what
-// CB_GETITEMHEIGHT reports back, so the height asked for is tracked, not read back.
+// The place is the closed field's; the window also holds the open list's room. The field follows the
+// selection height, but systems differ in what CB_GETITEMHEIGHT reports back: what was asked is kept.
 void MainWindow::placePortList(const RECT& field) {
     HWND list = control(kPortList);
     const int fieldHeight = field.bottom - field.top;
@@ -155,19 +154,15 @@ void MainWindow::setOnTop(bool onTop) {
 
 void MainWindow::showFirst(int showCommand) {
     shown_ = true;
-    ShowWindow(hwnd_, startMinimized_ ? SW_SHOWMINNOACTIVE : firstShowCommand(showCommand));
+    // A shortcut set to "Maximized" must not blow the fixed-size window up to the whole screen.
+    if (showCommand == SW_SHOWMAXIMIZED || showCommand == SW_MAXIMIZE) showCommand = SW_SHOWNORMAL;
+    ShowWindow(hwnd_, startMinimized_ ? SW_SHOWMINNOACTIVE : showCommand);
     UpdateWindow(hwnd_);
 }
 
-// A shortcut set to "Maximized" must not blow the fixed-size window up to the whole screen.
-int MainWindow::firstShowCommand(int launched) {
-    return launched == SW_SHOWMAXIMIZED || launched == SW_MAXIMIZE ? SW_SHOWNORMAL : launched;
-}
-
-// The window's size is the program's alone. A maximize (a shortcut set to "Maximized" replaces the
-// first show with it) gives the window the size and place it has, and WM_SIZE undoes it. The
-// largest tracking size stays the system's: it also bounds the program's own resizing when the
-// panel opens.
+// The window's size is the program's alone. A maximize (a shortcut set to "Maximized" makes the first
+// show one) keeps the window's size and place, and WM_SIZE undoes it. The largest tracking size stays
+// the system's: it also bounds the program's own resizing when the panel opens.
 void MainWindow::keepDesignedSize(MINMAXINFO& info) const {
     info.ptMinTrackSize = kSmallestTrackSize;
     WINDOWPLACEMENT placement{};
@@ -189,8 +184,7 @@ SIZE MainWindow::scaledSize(int dpi) const noexcept {
     }
 }
 
-// New font, control places and window size, keeping the client width in twips. suggested is where
-// the system proposes the window goes.
+// New font, control places and window size, keeping the client width in twips.
 void MainWindow::dpiChanged(int dpi, const RECT& suggested) noexcept {
     if (dpi <= 0 || dpi == dpi_) return;
     try {

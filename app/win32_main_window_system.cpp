@@ -1,7 +1,6 @@
-// What MainWindow tells the system and asks of it besides its controls and their places: what
-// assistive technology is told, what Windows says of devices and power, and the system's services
-// the form uses (message boxes, the event log window, sound, the taskbar, the timer, the host's
-// message and the hotkey).
+// What MainWindow tells the system and asks of it beyond its controls: assistive technology, devices
+// and power, the services the form uses (message boxes, sound, taskbar, timer, host link, hotkey),
+// and one zelt per session.
 #include <windows.h>
 
 #include <dbt.h>
@@ -27,6 +26,12 @@ constexpr wchar_t kIndicatorName[] = L"Transmit indicator";
 constexpr wchar_t kReceiving[] = L"Receiving";
 constexpr wchar_t kTransmitting[] = L"Transmitting";
 constexpr wchar_t kToggle[] = L"Toggle";
+
+constexpr wchar_t kMutexName[] = L"Local\\zelt.DALMOR-ZELT-V3";
+constexpr wchar_t kHandOverName[] = L"zelt.second-start";
+// The first zelt may still be making its window: how often, and how long apart, to look for it.
+constexpr int kWindowLooks = 40;
+constexpr DWORD kBetweenLooksMs = 50;
 
 // The name of the port a device event is about, read no further than the size the event gives;
 // nothing for an event that is not about a port.
@@ -109,7 +114,6 @@ void MainWindow::close() {
     if (DestroyWindow(window("DestroyWindow")) == FALSE) throwLastError("DestroyWindow");
 }
 
-// The text, OK only, no icon, the system's default title.
 void MainWindow::showMessage(const std::string& text) {
     MessageBoxW(hwnd_, toUtf16(text).c_str(), nullptr, MB_OK);
 }
@@ -169,16 +173,6 @@ void MainWindow::unregisterHotkey() noexcept {
     UnregisterHotKey(hwnd_, kHotkeyId);
     hotkeyRegistered_ = false;
 }
-
-namespace {
-
-constexpr wchar_t kMutexName[] = L"Local\\zelt.DALMOR-ZELT-V3";
-constexpr wchar_t kHandOverName[] = L"zelt.second-start";
-// The first zelt may still be making its window: how often, and how long apart, to look for it.
-constexpr int kWindowLooks = 40;
-constexpr DWORD kBetweenLooksMs = 50;
-
-}  // namespace
 
 // A mutex the first zelt made for an elevated zelt cannot be opened unelevated (access denied):
 // that, too, is another zelt in this session.

@@ -156,7 +156,7 @@ class EventListener:
 
 
 # -- the system menu's extras and the event log window ---------------------------------------------
-# The ids of zelt's items in its system menu (app/win32_system_menu.h).
+# The ids of zelt's items in its system menu (app/win32_system_menu.cpp).
 MENU_TRANSMIT = 0x1010
 MENU_EVENT_LOG = 0x1020
 MENU_ABOUT = 0x1030
