@@ -31,9 +31,6 @@ namespace win32 {
 class SingleInstance {
   public:
     SingleInstance();
-    ~SingleInstance();
-    SingleInstance(const SingleInstance&) = delete;
-    SingleInstance& operator=(const SingleInstance&) = delete;
 
     bool another() const { return another_; }
     // Asks the other zelt to come to the front. Waits on nothing it does: the request is posted.
@@ -47,7 +44,7 @@ class SingleInstance {
     static void comeToFront(HWND window) noexcept;
 
   private:
-    HANDLE mutex_ = nullptr;
+    ScopedHandle mutex_;  // held for the life of the program
     bool another_ = false;
 };
 

@@ -177,13 +177,10 @@ void MainWindow::unregisterHotkey() noexcept {
 // A mutex the first zelt made for an elevated zelt cannot be opened unelevated (access denied):
 // that, too, is another zelt in this session.
 SingleInstance::SingleInstance() {
-    mutex_ = CreateMutexW(nullptr, FALSE, kMutexName);
+    HANDLE made = CreateMutexW(nullptr, FALSE, kMutexName);
     const DWORD error = GetLastError();
-    another_ = error == ERROR_ALREADY_EXISTS || (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
-}
-
-SingleInstance::~SingleInstance() {
-    if (mutex_ != nullptr) CloseHandle(mutex_);
+    mutex_.reset(made);
+    another_ = error == ERROR_ALREADY_EXISTS || (made == nullptr && error == ERROR_ACCESS_DENIED);
 }
 
 UINT SingleInstance::handOverMessage() {
