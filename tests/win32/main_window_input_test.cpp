@@ -98,18 +98,17 @@ TEST_F(MainWindowInputTest, EachChoiceInThePortListReachesTheFormOnce) {
     EXPECT_EQ(form->chosenPort(), 2);
     EXPECT_EQ(choices(), 2);
 
-    // A pick from the open list, reported both ways round.
-    notify(W::kPortList, CBN_DROPDOWN);
-    SendMessageW(combo, CB_SETCURSEL, 3, 0);
-    notify(W::kPortList, CBN_SELENDOK);
-    notify(W::kPortList, CBN_SELCHANGE);
+    // A pick from the open list, reported both ways round: one choice each.
+    const auto pick = [&](int position, WORD first, WORD second) {
+        notify(W::kPortList, CBN_DROPDOWN);
+        SendMessageW(combo, CB_SETCURSEL, position, 0);
+        notify(W::kPortList, first);
+        notify(W::kPortList, second);
+    };
+    pick(3, CBN_SELENDOK, CBN_SELCHANGE);
     EXPECT_EQ(form->chosenPort(), 3);
     EXPECT_EQ(choices(), 3);
-
-    notify(W::kPortList, CBN_DROPDOWN);
-    SendMessageW(combo, CB_SETCURSEL, 2, 0);
-    notify(W::kPortList, CBN_SELCHANGE);
-    notify(W::kPortList, CBN_SELENDOK);
+    pick(2, CBN_SELCHANGE, CBN_SELENDOK);
     EXPECT_EQ(form->chosenPort(), 2);
     EXPECT_EQ(choices(), 4);
 
