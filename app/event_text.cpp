@@ -35,7 +35,7 @@ void appendFailure(std::string& out, const std::exception& failure) {
 
 void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
                 const std::exception* failure) noexcept {
-    try {
+    logMade(log, room, [&] {
         room.assign(what);
         if (failure == nullptr) {
             room += written.empty() ? ": wrote nothing" : ": wrote ";
@@ -48,10 +48,7 @@ void logOutcome(EventLog& log, std::string& room, std::string_view what, std::st
                 appendHex(room, written);
             }
         }
-        log.add(room);
-    } catch (...) {
-        // Out of memory: the event is lost, not what it tells of.
-    }
+    });
 }
 
 const std::exception& currentFailure() noexcept {
@@ -67,13 +64,10 @@ const std::exception& currentFailure() noexcept {
 
 void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
                       std::string_view consequence) noexcept {
-    try {
+    logMade(log, room, [&] {
         room.assign("stored ").append(key.section).append("/").append(key.key).append(" = \"");
         room.append(stored).append("\" not understood: ").append(consequence);
-        log.add(room);
-    } catch (...) {
-        // Out of memory: the event is lost.
-    }
+    });
 }
 
 void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text) {

@@ -20,9 +20,20 @@ void appendHex(std::string& out, std::string_view bytes);
 // reads "what: the system's message (Windows error N)", the program's own "what [code N]".
 void appendFailure(std::string& out, const std::exception& failure);
 
+// Logs the text `make` makes in room, reusing its space; out of memory, the event is lost and
+// nothing else.
+template <typename Make>
+void logMade(EventLog& log, std::string& room, Make&& make) noexcept {
+    try {
+        make();
+        log.add(room);
+    } catch (...) {
+        // The event is lost, not what it tells of.
+    }
+}
+
 // Logs "what: wrote 00 00 00 00 0F", or "what: failed: why" with the bytes that went out before it
-// failed ("; wrote ..."), or "what: wrote nothing". The text is made in room, reusing its space;
-// out of memory, the event is lost and nothing else.
+// failed ("; wrote ..."), or "what: wrote nothing", made in room.
 void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
                 const std::exception* failure) noexcept;
 

@@ -25,13 +25,14 @@ MainForm::MainForm(Platform platform)
 
 // The indicator shows what the radio was last told: red while it is, or may still be, keyed. The
 // time limit counts the same keying; the cues tell of it wherever the operator is. Every change
-// passes here, whoever made it, and the line stays its one record.
+// passes here, whoever made it, and the line stays its one record. A change between keyed and
+// may-still-be-keyed shows nothing new: no cue, and the limit's count runs on.
 void MainForm::radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept {
-    if ((before == RadioLine::State::Receiving) != (now == RadioLine::State::Receiving)) {
-        window_.showTransmitting();
-    }
-    limit_.follow(before, now);
-    cues_.follow(before, now);
+    const bool red = now != RadioLine::State::Receiving;
+    if (red == (before != RadioLine::State::Receiving)) return;
+    window_.showTransmitting();
+    limit_.follow(red);
+    cues_.follow(red);
 }
 
 void MainForm::ptt(std::int32_t request, std::int32_t state) {

@@ -51,14 +51,11 @@ void RadioLine::unkeyOnOpenPort(std::string_view occasion) noexcept {
 
 // "unkey at shut-down: waits for COM1 to open".
 void RadioLine::logWaiting(std::string_view occasion) noexcept {
-    try {
+    logMade(log_, eventText_, [&] {
         eventText_.assign(occasion).append(": waits for COM");
         appendNumber(eventText_, opening_ ? opening_->number : number_);
         eventText_ += " to open";
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the event is lost.
-    }
+    });
 }
 
 void RadioLine::release() noexcept {

@@ -112,16 +112,13 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
 // "COM1 opened (4800,n,8,2)", "COM1 could not be opened: why".
 void RadioLine::logPort(std::int16_t number, std::string_view what, const std::exception* failure,
                         std::string_view settings, std::string_view tail) noexcept {
-    try {
+    logMade(log_, eventText_, [&] {
         eventText_.assign("COM");
         appendNumber(eventText_, number);
         eventText_ += what;
         if (failure != nullptr) appendFailure(eventText_, *failure);
         eventText_.append(settings).append(tail);
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the event is lost, the port's state is not.
-    }
+    });
 }
 
 // Waits a bounded time for the open under way to take the unkey owed; says so when it does not. Once

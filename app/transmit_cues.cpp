@@ -5,6 +5,7 @@
 #include <exception>
 #include <numbers>
 #include <string_view>
+#include <utility>
 
 #include "app/event_text.h"
 
@@ -12,9 +13,7 @@ namespace zelt {
 
 TransmitCues::TransmitCues(Window& window, EventLog& log) : window_(window), log_(log) {}
 
-void TransmitCues::follow(RadioLine::State before, RadioLine::State now) noexcept {
-    const bool red = now != RadioLine::State::Receiving;
-    if (red == (before != RadioLine::State::Receiving)) return;
+void TransmitCues::follow(bool red) noexcept {
     mark(red);
     if (soundOn_) play(red);
 }
@@ -25,7 +24,7 @@ void TransmitCues::taskbarButtonCreated(bool red) noexcept {
         taskbarConnected_ = true;
     } catch (...) {
         taskbarConnected_ = false;
-        logTaskbarFailure();
+        logOnce(taskbarFailureLogged_, "taskbar: no transmit mark on the button");
         return;
     }
     // A new button carries no mark.
@@ -37,19 +36,11 @@ void TransmitCues::mark(bool red) noexcept {
     try {
         window_.markTaskbar(red);
     } catch (...) {
-        logTaskbarFailure();
+        logOnce(taskbarFailureLogged_, "taskbar: no transmit mark on the button");
     }
 }
 
-// Where the taskbar cannot be reached (or has no marks) it stays so: said once, then nothing more.
-void TransmitCues::logTaskbarFailure() noexcept {
-    if (!taskbarFailureLogged_) {
-        logFailure(taskbarFailureLogged_, "taskbar", ": no transmit mark on the button", currentFailure());
-    }
-}
-
-// "cue: transmitting", for every cue handed to the sound; one that cannot be played says why once,
-// so that a sound device gone for the day does not fill the log.
+// "cue: transmitting", for every cue handed to the sound.
 void TransmitCues::play(bool red) noexcept {
     log_.add(red ? "cue: transmitting" : "cue: receiving");
     try {
@@ -57,23 +48,19 @@ void TransmitCues::play(bool red) noexcept {
         if (wave.empty()) wave = red ? cue_waves::transmitting() : cue_waves::receiving();
         window_.playCue(wave);
     } catch (...) {
-        if (!soundFailureLogged_) logFailure(soundFailureLogged_, "cue", ": not played", currentFailure());
+        logOnce(soundFailureLogged_, "cue: not played");
     }
 }
 
-// "what because: why", logged once.
-void TransmitCues::logFailure(bool& logged, std::string_view what, std::string_view because,
-                              const std::exception& failure) noexcept {
-    logged = true;
-    try {
-        eventText_.assign(what);
-        eventText_ += because;
-        eventText_ += ": ";
+// "what: why", said once: a taskbar without marks or a sound device gone for the day stays so,
+// and must not fill the log.
+void TransmitCues::logOnce(bool& logged, std::string_view what) noexcept {
+    if (std::exchange(logged, true)) return;
+    const std::exception& failure = currentFailure();
+    logMade(log_, eventText_, [&] {
+        eventText_.assign(what).append(": ");
         appendFailure(eventText_, failure);
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the event is lost and nothing else.
-    }
+    });
 }
 
 namespace cue_waves {

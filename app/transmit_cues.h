@@ -1,13 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/radio_line.h"
 #include "app/window.h"
 #include "common/event_log.h"
 
@@ -35,13 +33,11 @@ inline std::vector<std::uint8_t> receiving() {
 
 }  // namespace cue_waves
 
-// Tells the operator of each change of the transmit state where the window may not be in sight:
-// a short sound (when the operator asked for it) and a mark on the taskbar button. Both follow
-// what the indicator shows, red while the radio is or may still be keyed, green once it is
-// unkeyed; a change between keyed and may-still-be-keyed shows nothing new and tells nothing.
+// Tells the operator where the window may not be in sight that the indicator turned red or green:
+// a short sound (when the operator asked for it) and a mark on the taskbar button, both played and
+// made by the window.
 class TransmitCues {
   public:
-    // The window plays the sound and marks its taskbar button.
     TransmitCues(Window& window, EventLog& log);
     TransmitCues(const TransmitCues&) = delete;
     TransmitCues& operator=(const TransmitCues&) = delete;
@@ -49,8 +45,8 @@ class TransmitCues {
     bool soundOn() const { return soundOn_; }
     void setSoundOn(bool on) noexcept { soundOn_ = on; }
 
-    // The radio line's state changed.
-    void follow(RadioLine::State before, RadioLine::State now) noexcept;
+    // The indicator turned red or green.
+    void follow(bool red) noexcept;
     // Windows made the taskbar button (again): the mark is put back on it if the indicator is red.
     void taskbarButtonCreated(bool red) noexcept;
 
@@ -58,9 +54,7 @@ class TransmitCues {
     void play(bool red) noexcept;
     void mark(bool red) noexcept;
     // Inside a catch: the failure in force, logged once.
-    void logTaskbarFailure() noexcept;
-    void logFailure(bool& logged, std::string_view what, std::string_view because,
-                    const std::exception& failure) noexcept;
+    void logOnce(bool& logged, std::string_view what) noexcept;
 
     Window& window_;
     EventLog& log_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "app/event_text.h"
 #include "app/window.h"
@@ -44,9 +45,7 @@ void TransmitLimit::set(std::uint32_t seconds) noexcept {
     if (seconds_ > 0) start(seconds_ * kMillisecondsPerSecond);
 }
 
-void TransmitLimit::follow(RadioLine::State before, RadioLine::State now) noexcept {
-    const bool keyed = now != RadioLine::State::Receiving;
-    if (keyed == (before != RadioLine::State::Receiving)) return;
+void TransmitLimit::follow(bool keyed) noexcept {
     if (!keyed) {
         stop();
     } else if (seconds_ > 0) {
@@ -74,15 +73,12 @@ void TransmitLimit::hold(const HoldCause& cause) noexcept {
 
 bool TransmitLimit::refusesHostKey() noexcept {
     if (!holding_) return false;
-    if (!refusalLogged_) {
-        refusalLogged_ = true;
-        try {
-            std::string text(cause_->name);
-            text += ": the host's key requests are refused until it unkeys, or the operator keys by hand";
-            log_.add(text);
-        } catch (...) {
-            // Out of memory: the refusal stands, unexplained.
-        }
+    if (!std::exchange(refusalLogged_, true)) {
+        logMade(log_, eventText_, [&] {
+            eventText_.assign(cause_->name);
+            eventText_ +=
+                ": the host's key requests are refused until it unkeys, or the operator keys by hand";
+        });
     }
     return true;
 }

@@ -50,9 +50,8 @@ class TransmitLimit {
     // too, but not one the operator started.
     void set(std::uint32_t seconds) noexcept;
 
-    // The radio line's state changed. The count runs from the moment the radio is keyed until it
-    // is unkeyed; a change between keyed and may-still-be-keyed leaves it running.
-    void follow(RadioLine::State before, RadioLine::State now) noexcept;
+    // The indicator turned red (keyed) or green: the count runs from the key until the unkey.
+    void follow(bool keyed) noexcept;
     // The timer ran out.
     void expired() noexcept;
     void stop() noexcept;
@@ -80,6 +79,7 @@ class TransmitLimit {
     bool holding_ = false;
     bool refusalLogged_ = false;
     const HoldCause* cause_ = &kLimitHold;
+    std::string eventText_;
 };
 
 }  // namespace zelt
