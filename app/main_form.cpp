@@ -60,10 +60,6 @@ void MainForm::hostRequest(std::int32_t request, std::int32_t state) {
     loggedRequest("host", request, state);
 }
 
-void MainForm::indicatorClicked() {
-    toggleTransmit("indicator click");
-}
-
 // The operator's own toggle ends a hold of the time limit: the operator is at the microphone.
 void MainForm::toggleTransmit(std::string_view source) {
     limit_.release();
@@ -105,32 +101,16 @@ void MainForm::unkeyByHotkey() noexcept {
     if (!keyed) log_.add("unkeyed by the hotkey: the radio was receiving");
 }
 
-void MainForm::transmitTimerFired() noexcept {
-    limit_.expired();
-}
-
 void MainForm::windowDestroyed() noexcept {
     limit_.stop();
     line_.release();
 }
 
-void MainForm::windowGone() noexcept {
-    line_.finishRelease(RadioLine::kEndingWaitMs);
-}
-
-void MainForm::sessionEnding() noexcept {
-    line_.sessionEnding(RadioLine::kEndingWaitMs);
-}
-
 // ---- The options panel and the window options ----
-
-void MainForm::measureFrame() {
-    frameWidth_ = window_.frameWidth();
-}
 
 void MainForm::windowRescaled() noexcept {
     Trap trap;
-    trap.step([&] { measureFrame(); });
+    trap.step([&] { frameWidth_ = window_.frameWidth(); });
 }
 
 void MainForm::panelButtonClicked() {
@@ -171,14 +151,6 @@ void MainForm::applyTopmost() {
 }
 
 // ---- The system menu's extras ----
-
-void MainForm::menuTransmit() {
-    toggleTransmit("menu Transmit");
-}
-
-void MainForm::showEventLog() {
-    window_.showEventLog();
-}
 
 void MainForm::showAbout() {
     std::string text = "zelt ";

@@ -56,35 +56,35 @@ class MainForm {
 
     // ---- Start-up and the end ----
 
-    // Start-up: the load reaction, run once before the window is first shown. Never fails.
+    // Start-up: the load reaction, run once before the window is first shown.
     void load() noexcept;
     // Closes the window, which ends the program. A radio that may be keyed is unkeyed first.
     void unload();
-    // The window is going away: a radio left keyed is unkeyed, then the port is released. Never fails.
+    // The window is going away: a radio left keyed is unkeyed, then the port is released.
     void windowDestroyed() noexcept;
-    // The window is gone: an unkey owed to a port still opening gets a few seconds. Never fails.
-    void windowGone() noexcept;
+    // The window is gone: an unkey owed to a port still opening gets a few seconds.
+    void windowGone() noexcept { line_.finishRelease(RadioLine::kEndingWaitMs); }
     // The session ends, and the process may end without the window's end: a radio left keyed is
-    // unkeyed now, and no key goes out afterwards. Never fails.
-    void sessionEnding() noexcept;
+    // unkeyed now, and no key goes out afterwards.
+    void sessionEnding() noexcept { line_.sessionEnding(RadioLine::kEndingWaitMs); }
 
     // ---- The operator's input on the controls ----
 
     // A click on the indicator toggles the radio; throws when the toggle failed.
-    void indicatorClicked();
+    void indicatorClicked() { toggleTransmit("indicator click"); }
     // "&More>>" / "&Less<<" opens or collapses the options panel.
     void panelButtonClicked();
-    // Clear becomes checked, anything else clear; stored at once. Never fails.
+    // Clear becomes checked, anything else clear; stored at once.
     void checkBoxClicked(CheckBox box) noexcept;
-    // The list drops down: COM1 to COM4, then up to the highest port present or in force. Never fails.
+    // The list drops down: COM1 to COM4, then up to the highest port present or in force.
     void portListOpening() noexcept;
-    // The radio moves to the chosen entry's port. Never fails.
+    // The operator picked an entry: the radio moves to its port.
     void portChosen(std::int16_t position) noexcept;
     // Every edit of the settings box, with its whole text, even one that leaves the text as it was.
     void lineSettingsEdited(std::string text) noexcept;
     // The operator left the settings box for another control.
     void lineSettingsLeft() noexcept;
-    // Another dpi: the frame is measured again, so the panel keeps its exact widths. Never fails.
+    // Another dpi: the frame is measured again, so the panel keeps its exact widths.
     void windowRescaled() noexcept;
 
     // ---- Requests ----
@@ -99,36 +99,36 @@ class MainForm {
     // ---- The system menu's extras ----
 
     // "Transmit": exactly what a click on the indicator does, and fails as it does.
-    void menuTransmit();
+    void menuTransmit() { toggleTransmit("menu Transmit"); }
     // "Event log..." and "About zelt...".
-    void showEventLog();
+    void showEventLog() { window_.showEventLog(); }
     void showAbout();
     // The transmit time limit in force, in seconds; 0 is off. Read at start-up.
     std::uint32_t transmitLimit() const { return limit_.seconds(); }
-    // Stored at once, and in force from now (0 is off). Never fails.
+    // Stored at once, and in force from now (0 is off).
     void chooseTransmitLimit(std::uint32_t seconds) noexcept;
     // Whether every change of the transmit state sounds its cue. Read at start-up; off by default.
     bool soundOn() const { return cues_.soundOn(); }
-    // Stored at once, and in force from now. Never fails.
+    // Stored at once, and in force from now.
     void chooseSound(bool on) noexcept;
 
     // ---- What Windows tells ----
 
-    // Windows made the window's taskbar button, or made it again. Never fails.
+    // Windows made the window's taskbar button, or made it again.
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(transmitting()); }
     // The unkey hotkey: the radio is unkeyed, and the host's keys are refused until it unkeys or the
-    // operator keys by hand. Never fails.
+    // operator keys by hand.
     void unkeyByHotkey() noexcept;
-    // Another zelt was started in this session and handed over to this one. Never fails.
+    // Another zelt was started in this session and handed over to this one.
     void secondStartTurnedAway() noexcept;
-    // The window's timer ran out. Never fails.
-    void transmitTimerFired() noexcept;
-    // A port went or came, or devices changed unnamed: the radio's port follows. Never fail.
+    // The window's timer ran out.
+    void transmitTimerFired() noexcept { limit_.expired(); }
+    // A port went or came, or devices changed unnamed: the radio's port follows.
     void portRemoved(std::int16_t number) noexcept;
     void portArrived(std::int16_t number) noexcept;
     void devicesChanged() noexcept;
-    // Sleep, and the wake (byUser: the second message of a user's wake). Never fail.
-    void suspending() noexcept;
+    // Sleep, and the wake (byUser: the second message of a user's wake).
+    void suspending() noexcept { line_.suspending(RadioLine::kSleepWaitMs); }
     void resumed(bool byUser) noexcept;
 
   private:
@@ -144,18 +144,11 @@ class MainForm {
     void toggleTransmit(std::string_view source);
     void storeCheck(CheckBox box);
     void applyTopmost();
-    void portChange() noexcept;
-    void portError() noexcept;
-    void settingsChange() noexcept;
-    void settingsCheck() noexcept;
-    void measureFrame();
-
-    // Every reaction's message box, logged.
-    void showMessage(const std::string& text);
+    // Every reaction's message box, logged; one that cannot be shown is given up on.
+    void showMessage(const std::string& text) noexcept;
 
     // A request as it went (source: who asked), with what came of it, in the event log.
     void loggedRequest(std::string_view source, std::int32_t request, std::int32_t state);
-    void logStarting();
     void logStart();
 
     SettingsStore& store_;

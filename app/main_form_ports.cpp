@@ -18,15 +18,11 @@ void closeIfOpen(Trap& trap, RadioLine& line) {
 }
 }  // namespace
 
+// The radio moves to the chosen entry's port, whose number is stored.
 void MainForm::portChosen(std::int16_t position) noexcept {
     Trap trap;
     trap.step([&] { choosePort(position); });
-    if (!trap.failed()) portChange();
-}
-
-// The operator picked an entry in the port list: move the radio to that port and store its number.
-void MainForm::portChange() noexcept {
-    if (!loaded_) return;
+    if (trap.failed() || !loaded_) return;
     // Nothing would ever unkey a radio left behind keyed, so it is told on its own port first. The
     // radio on the new port was never keyed; choosing the same port changes nothing on the line.
     const int chosen = chosenPort_ + 1;
@@ -35,7 +31,6 @@ void MainForm::portChange() noexcept {
         appendNumber(occasion, chosen);
         line_.letGo(occasion);
     }
-    Trap trap;
     closeIfOpen(trap, line_);
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
     trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(chosenPort_ + 1)); });
@@ -44,31 +39,17 @@ void MainForm::portChange() noexcept {
     // Opened whatever its state before, so a port that failed to open earlier is tried again. An
     // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
     if (!trap.failed()) {
-        line_.open([this] { portError(); });
+        line_.open([this] { showMessage("Com port error"); });
         return;
     }
     line_.open();
-    trap.step([&] { showMessage("Com port error"); });
+    showMessage("Com port error");
 }
 
-// The port change's open failed, after the change itself returned.
-void MainForm::portError() noexcept {
-    Trap trap;
-    trap.step([&] { showMessage("Com port error"); });
-}
-
-// The box reports every edit, even one that leaves the same text (a selection typed over).
+// Every edit of the box, even one that leaves the same text (a selection typed over): apply and
+// store the text, accepted or not, silently.
 void MainForm::lineSettingsEdited(std::string text) noexcept {
     lineSettingsText_ = std::move(text);
-    settingsChange();
-}
-
-void MainForm::lineSettingsLeft() noexcept {
-    settingsCheck();
-}
-
-// Every edit of the settings box: apply and store the text, accepted or not, silently.
-void MainForm::settingsChange() noexcept {
     if (!loaded_) return;
     Trap trap;
     closeIfOpen(trap, line_);
@@ -81,7 +62,7 @@ void MainForm::settingsChange() noexcept {
 // stored yet means the settings start-up uses, which are valid. The box holds the port closed;
 // the last request that came meanwhile is carried out once the port is open again. A port still
 // opening is left to finish.
-void MainForm::settingsCheck() noexcept {
+void MainForm::lineSettingsLeft() noexcept {
     Trap trap;
     closeIfOpen(trap, line_);
     trap.step([&] { line_.setLineSettings(readSetting(store_, settings::kLineSettings)); });
@@ -119,9 +100,12 @@ void MainForm::setLineSettingsText(std::string text) {
     window_.showLineSettings(lineSettingsText_);
 }
 
-void MainForm::showMessage(const std::string& text) {
-    log_.add("message box: " + text);
-    window_.showMessage(text);
+void MainForm::showMessage(const std::string& text) noexcept {
+    Trap trap;
+    trap.step([&] {
+        log_.add("message box: " + text);
+        window_.showMessage(text);
+    });
 }
 
 void MainForm::portListOpening() noexcept {
@@ -145,10 +129,6 @@ void MainForm::portArrived(std::int16_t number) noexcept {
 void MainForm::devicesChanged() noexcept {
     portListOpening();
     if (loaded_) line_.devicesChanged();
-}
-
-void MainForm::suspending() noexcept {
-    line_.suspending(RadioLine::kSleepWaitMs);
 }
 
 void MainForm::resumed(bool byUser) noexcept {

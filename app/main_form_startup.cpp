@@ -31,7 +31,7 @@ bool lineHigh(const std::string& stored) {
 // always reaches the running state; nothing is shown.
 void MainForm::load() noexcept {
     Trap trap;
-    trap.step([&] { logStarting(); });
+    trap.step([&] { log_.add(eventText_.assign("zelt ").append(kVersion).append(" starting")); });
     trap.step([&] { window_.listenToHost(); });
 
     // The controls take their stored values; their reactions would do nothing before loaded_ is
@@ -61,7 +61,7 @@ void MainForm::load() noexcept {
     });
     trap.step([&] { applyTopmost(); });
 
-    trap.step([&] { measureFrame(); });
+    trap.step([&] { frameWidth_ = window_.frameWidth(); });
     trap.step([&] { window_.setOuterWidth(layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_)); });
 
     // Optional: nothing stored, or anything but "1", leaves the changes silent.
@@ -80,13 +80,6 @@ void MainForm::load() noexcept {
     loaded_ = true;
     trap.step([&] { logStart(); });
     line_.open();
-}
-
-void MainForm::logStarting() {
-    eventText_.assign("zelt ");
-    eventText_ += kVersion;
-    eventText_ += " starting";
-    log_.add(eventText_);
 }
 
 // "zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", just before the port opens.
