@@ -80,7 +80,7 @@ void RadioLine::request(bool transmit) {
 
 void RadioLine::key() {
     unkey(Unkey::IfTorn);
-    write(kPttOn.text());
+    write(kPttOn);
     // Keyed as asked: no unkey is owed any more.
     owed_ = false;
     changed();
@@ -96,13 +96,11 @@ void RadioLine::unkey(Unkey when) {
     if (!torn && !wholeBlock()) return;
     try {
         if (torn) {
-            const std::string off = kPttOff.text();
-            const std::string rest =
-                stream_.partial.empty() ? std::string{} : off.substr(stream_.partial.size());
-            write(rest + off);
+            const std::size_t sent = stream_.partial.empty() ? kPttOff.size() : stream_.partial.size();
+            write(std::string(kPttOff.substr(sent)).append(kPttOff));
             stream_.torn = false;
         }
-        if (wholeBlock()) write(kPttOff.text());
+        if (wholeBlock()) write(kPttOff);
     } catch (...) {
         // A radio still keyed, as far as anyone can tell, is owed the unkey.
         owed_ = keyed_;
@@ -113,11 +111,11 @@ void RadioLine::unkey(Unkey when) {
 
 // One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
 // records them; a write that comes back short fails.
-void RadioLine::write(const std::string& bytes) {
+void RadioLine::write(std::string_view bytes) {
     if (stream_.port != openOn_) stream_ = Stream{openOn_, {}, false};  // another port is another line
     const std::size_t taken = std::min(port_.write(bytes), bytes.size());
-    written_.append(bytes, 0, taken);
-    recordOnLine(std::string_view(bytes).substr(0, taken));
+    written_.append(bytes.substr(0, taken));
+    recordOnLine(bytes.substr(0, taken));
     if (taken < bytes.size()) {
         // A write that took nothing tore no block; a realignment cut short stays owed regardless.
         if (!stream_.partial.empty()) stream_.torn = true;
@@ -129,10 +127,10 @@ void RadioLine::write(const std::string& bytes) {
 void RadioLine::recordOnLine(std::string_view taken) {
     for (const char byte : taken) {
         stream_.partial += byte;
-        if (stream_.partial.size() < kPttOff.bytes.size()) continue;
-        if (stream_.partial == kPttOn.text()) {
+        if (stream_.partial.size() < kPttOff.size()) continue;
+        if (stream_.partial == kPttOn) {
             keyed_ = true;
-        } else if (stream_.partial == kPttOff.text()) {
+        } else if (stream_.partial == kPttOff) {
             keyed_ = false;
             owed_ = false;
         }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,17 +12,10 @@
 
 namespace zelt {
 
-// A Yaesu CAT command block: four parameter bytes, then the instruction byte, sent as one write.
-struct CatCommand {
-    std::array<std::uint8_t, 5> bytes;
-
-    std::string text() const { return {bytes.begin(), bytes.end()}; }
-};
-
-inline constexpr std::uint8_t kPttInstruction = 0x0F;
-
-inline constexpr CatCommand kPttOff{{0x00, 0x00, 0x00, 0x00, kPttInstruction}};
-inline constexpr CatCommand kPttOn{{0x00, 0x00, 0x00, 0x01, kPttInstruction}};
+// Yaesu CAT command blocks, each sent as one write: four parameter bytes, then the instruction
+// byte (0x0F: PTT).
+inline constexpr std::string_view kPttOff{"\x00\x00\x00\x00\x0F", 5};
+inline constexpr std::string_view kPttOn{"\x00\x00\x00\x01\x0F", 5};
 
 // Everything between a request and the bytes on the wire, for the one radio the program talks to:
 // its port, the command stream, what the radio was last told, a request a message box held up, and
@@ -66,7 +58,7 @@ class RadioLine {
     // From the next open.
     void setControlLines(ControlLines lines) { lines_ = lines; }
 
-    bool isOpen() const;
+    bool isOpen() const { return port_.isOpen(); }
     // An open is under way: requests fail at once until it ends.
     bool isOpening() const { return opening_.has_value(); }
     // Wants the port open on the target in force, and starts that open unless one is under way (an
@@ -75,7 +67,7 @@ class RadioLine {
     void open(std::function<void()> onFailed = {}) noexcept;
     // The port is let go of at once, and one still opening is closed as soon as it is open.
     void close();
-    std::vector<std::int16_t> presentPorts() const;
+    std::vector<std::int16_t> presentPorts() const { return port_.presentPorts(); }
 
     // ---- Requests ----
 
@@ -113,7 +105,6 @@ class RadioLine {
     // The session ends and the process may end any moment after: unkeyed now, waiting at most
     // `milliseconds` for a port still opening, and no key request is carried out from now on.
     void sessionEnding(std::uint32_t milliseconds) noexcept;
-    bool sessionEnded() const { return sessionEnded_; }
     // Sleep: unkeyed and closed before the message returns, waiting at most `milliseconds` for a port
     // still opening. After the wake the port is opened once, however many wake messages come.
     void suspending(std::uint32_t milliseconds) noexcept;
@@ -162,7 +153,7 @@ class RadioLine {
                  std::string_view settings = {}, std::string_view tail = {}) noexcept;
     void key();
     void unkey(Unkey when);
-    void write(const std::string& bytes);
+    void write(std::string_view bytes);
     void recordOnLine(std::string_view taken);
     bool streamTorn() const;
     bool mayBeKeyedOn(std::int16_t number) const;

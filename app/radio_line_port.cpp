@@ -12,14 +12,6 @@
 
 namespace zelt {
 
-bool RadioLine::isOpen() const {
-    return port_.isOpen();
-}
-
-std::vector<std::int16_t> RadioLine::presentPorts() const {
-    return port_.presentPorts();
-}
-
 // A port already open (only a close that failed leaves one) refuses the open, which then fails as
 // any other.
 void RadioLine::open(std::function<void()> onFailed) noexcept {
