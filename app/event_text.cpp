@@ -84,4 +84,14 @@ void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, st
     log.add("stored " + where);
 }
 
+void storeChoice(SettingsStore& store, EventLog& log, const SettingKey& key, std::uint32_t number) noexcept {
+    try {
+        std::string text;
+        appendNumber(text, number);
+        storeSetting(store, log, key, text);
+    } catch (...) {
+        // Logged by storeSetting on its way.
+    }
+}
+
 }  // namespace zelt

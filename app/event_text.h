@@ -46,6 +46,9 @@ void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, s
 // Stores the text under the key, with the operator's record of it in the log: "stored
 // Com/ComPort = "2"", or "could not store Com/ComPort = "2": why", and the failure passed on.
 void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text);
+// An operator's choice, stored as its number: it holds for this run even if the store refuses it,
+// which is only logged.
+void storeChoice(SettingsStore& store, EventLog& log, const SettingKey& key, std::uint32_t number) noexcept;
 
 // Called inside a catch block: the failure being handled; one that was not a std::exception reads
 // as an unexpected failure. It stays valid until that block ends.

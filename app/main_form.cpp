@@ -169,26 +169,14 @@ void MainForm::showAbout() {
     window_.showAbout(text);
 }
 
-// The limit holds for this run even if the store refuses it; the refusal is in the log.
 void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
     limit_.set(seconds);
-    try {
-        std::string text;
-        appendNumber(text, limit_.seconds());
-        storeSetting(store_, log_, settings::kTransmitLimit, text);
-    } catch (...) {
-        // Logged by the store on its way.
-    }
+    storeChoice(store_, log_, settings::kTransmitLimit, limit_.seconds());
 }
 
-// As with the limit: the choice holds for this run even if the store refuses it.
 void MainForm::chooseSound(bool on) noexcept {
     cues_.setSoundOn(on);
-    try {
-        storeSetting(store_, log_, settings::kSound, on ? "1" : "0");
-    } catch (...) {
-        // Logged by the store on its way.
-    }
+    storeChoice(store_, log_, settings::kSound, on ? 1 : 0);
 }
 
 // The second copy could not open the port anyway; a host finding it by its caption would have

@@ -47,10 +47,9 @@ void appendKeyName(std::string& out, std::uint32_t key) {
             return;
         }
     }
-    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    const auto byte = static_cast<char>(key);
     out += "key 0x";
-    out += kDigits[(key >> 4) & 0xF];
-    out += kDigits[key & 0xF];
+    appendHex(out, {&byte, 1});
 }
 
 }  // namespace
@@ -96,9 +95,7 @@ void UnkeyHotkey::load() noexcept {
     try {
         const std::string stored = readSetting(store_, settings::kUnkeyKey);
         const std::optional<std::uint16_t> word = unkeyKeyFromText(stored);
-        if (!word) {
-            logNotUnderstood(log_, eventText_, settings::kUnkeyKey, stored, "no unkey hotkey");
-        }
+        if (!word) logNotUnderstood(log_, eventText_, settings::kUnkeyKey, stored, "no unkey hotkey");
         word_ = word.value_or(0);
     } catch (const std::exception& failure) {
         eventText_.assign("unkey hotkey not read: ");
@@ -111,16 +108,9 @@ void UnkeyHotkey::load() noexcept {
     if (word_ != 0) apply();
 }
 
-// The choice holds for this run even if the store refuses it; the refusal is in the log.
 std::string UnkeyHotkey::choose(std::uint16_t word) noexcept {
     word_ = word;
-    try {
-        std::string text;
-        appendNumber(text, word);
-        storeSetting(store_, log_, settings::kUnkeyKey, text);
-    } catch (...) {
-        // Logged by the store on its way.
-    }
+    storeChoice(store_, log_, settings::kUnkeyKey, word);
     return apply();
 }
 
@@ -130,8 +120,9 @@ std::string UnkeyHotkey::apply() noexcept {
         log_.add("unkey hotkey: none");
         return {};
     }
+    // Out of memory, the key stays as the system left it.
     std::string problem;
-    try {
+    logMade(log_, eventText_, [&] {
         eventText_.assign("unkey hotkey ").append(unkeyKeyText(word_));
         try {
             window_.registerHotkey(registrationOf(word_));
@@ -143,10 +134,7 @@ std::string UnkeyHotkey::apply() noexcept {
             problem = "not registered";
             eventText_ += ": not registered, zelt goes on without it";
         }
-        log_.add(eventText_);
-    } catch (...) {
-        // Out of memory: the key is as the system left it.
-    }
+    });
     return problem;
 }
 
