@@ -69,9 +69,7 @@ void MainForm::toggleTransmit(std::string_view source) {
 // "host: request 0, state 1: wrote 00 00 00 01 0F". A close request is logged before it is carried
 // out, so that it comes before what the closing does.
 void MainForm::loggedRequest(std::string_view source, std::int32_t request, std::int32_t state) {
-    requestText_.clear();
-    requestText_ += source;
-    requestText_ += ": request ";
+    requestText_.assign(source).append(": request ");
     appendNumber(requestText_, request);
     requestText_ += ", state ";
     appendNumber(requestText_, state);

@@ -149,7 +149,6 @@ class MainForm {
 
     // A request as it went (source: who asked), with what came of it, in the event log.
     void loggedRequest(std::string_view source, std::int32_t request, std::int32_t state);
-    void logStart();
 
     SettingsStore& store_;
     Window& window_;

@@ -20,11 +20,6 @@ std::int16_t listPosition(std::string_view stored) {
     if (position < INT16_MIN) throw Failure(failure_code::kOverflow, "list position beyond 16 bits");
     return static_cast<std::int16_t>(position);
 }
-
-// Only exactly "1" raises a line: a radio keyed on DTR or RTS must not transmit by accident.
-bool lineHigh(const std::string& stored) {
-    return stored == "1";
-}
 }  // namespace
 
 // Start-up, in its fixed order. A step that fails is skipped and the next one runs, so the program
@@ -41,10 +36,11 @@ void MainForm::load() noexcept {
     trap.step([&] { choosePort(listPosition(readSetting(store_, settings::kComPort))); });
     trap.step([&] { line_.setPortNumber(textToInt16(readSetting(store_, settings::kComPort))); });
     trap.step([&] { line_.setLineSettings(lineSettingsText_); });
-    // A failed read leaves both lines as the line holds them until told otherwise: low.
+    // Only exactly "1" raises a line: a radio keyed on DTR or RTS must not transmit by accident. A
+    // failed read leaves both lines as the line holds them until told otherwise: low.
     trap.step([&] {
-        const bool dtr = lineHigh(readSetting(store_, settings::kDtr));
-        line_.setControlLines({dtr, lineHigh(readSetting(store_, settings::kRts))});
+        const bool dtr = readSetting(store_, settings::kDtr) == "1";
+        line_.setControlLines({dtr, readSetting(store_, settings::kRts) == "1"});
     });
 
     // Each check box's value is stored again as it is read: every start leaves both window options
@@ -78,26 +74,20 @@ void MainForm::load() noexcept {
     });
 
     loaded_ = true;
-    trap.step([&] { logStart(); });
+    // "zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", just before the port opens.
+    trap.step([&] {
+        eventText_.assign("zelt ").append(kVersion).append(" started: COM");
+        appendNumber(eventText_, line_.portNumber());
+        eventText_.append(", ").append(line_.lineSettings()).append(", transmit time limit ");
+        if (limit_.seconds() == 0) {
+            eventText_ += "off";
+        } else {
+            appendNumber(eventText_, limit_.seconds());
+            eventText_ += " s";
+        }
+        log_.add(eventText_);
+    });
     line_.open();
-}
-
-// "zelt 3.00 started: COM1, 4800,n,8,2, transmit time limit off", just before the port opens.
-void MainForm::logStart() {
-    eventText_.assign("zelt ");
-    eventText_ += kVersion;
-    eventText_ += " started: COM";
-    appendNumber(eventText_, line_.portNumber());
-    eventText_ += ", ";
-    eventText_ += line_.lineSettings();
-    eventText_ += ", transmit time limit ";
-    if (limit_.seconds() == 0) {
-        eventText_ += "off";
-    } else {
-        appendNumber(eventText_, limit_.seconds());
-        eventText_ += " s";
-    }
-    log_.add(eventText_);
 }
 
 }  // namespace zelt
