@@ -68,7 +68,10 @@ void RadioLine::request(bool transmit) {
             throw Failure(failure_code::kPortNotOpen, "the port is not open; it is being opened again");
         }
         if (transmit) {
-            key();
+            unkey(Unkey::IfTorn);
+            write(kPttOn);
+            owed_ = false;  // keyed as asked: no unkey is owed any more
+            changed();
         } else {
             unkey(Unkey::Always);
         }
@@ -78,21 +81,14 @@ void RadioLine::request(bool transmit) {
     }
 }
 
-void RadioLine::key() {
-    unkey(Unkey::IfTorn);
-    write(kPttOn);
-    // Keyed as asked: no unkey is owed any more.
-    owed_ = false;
-    changed();
-}
-
 // The one way an unkey reaches the radio. A torn block is completed from the PTT-off block, which
 // differs from PTT-on only in its fourth byte, and a whole PTT-off block follows, so whatever was
 // torn the radio ends unkeyed. Then a whole PTT-off block goes out when one was asked for, or when
 // the radio is still keyed and is being let go of.
 void RadioLine::unkey(Unkey when) {
     const auto wholeBlock = [&] { return when == Unkey::Always || (when == Unkey::IfKeyed && keyed_); };
-    const bool torn = streamTorn();
+    // Torn on the line of the port open now, which the next write continues.
+    const bool torn = stream_.torn && stream_.port == openOn_;
     if (!torn && !wholeBlock()) return;
     try {
         if (torn) {
@@ -110,21 +106,12 @@ void RadioLine::unkey(Unkey when) {
 }
 
 // One write. Bytes the port took stay on the line even when it took fewer than all, so the stream
-// records them; a write that comes back short fails.
+// records them; a write that comes back short fails. What the radio was told is the last whole
+// block on the line, never a block only partly sent.
 void RadioLine::write(std::string_view bytes) {
     if (stream_.port != openOn_) stream_ = Stream{openOn_, {}, false};  // another port is another line
-    const std::size_t taken = std::min(port_.write(bytes), bytes.size());
-    written_.append(bytes.substr(0, taken));
-    recordOnLine(bytes.substr(0, taken));
-    if (taken < bytes.size()) {
-        // A write that took nothing tore no block; a realignment cut short stays owed regardless.
-        if (!stream_.partial.empty()) stream_.torn = true;
-        throw Failure(failure_code::kWriteTimeout, "the radio did not take the whole block in time");
-    }
-}
-
-// What the radio was told is the last whole block on the line, never a block only partly sent.
-void RadioLine::recordOnLine(std::string_view taken) {
+    const std::string_view taken = bytes.substr(0, std::min(port_.write(bytes), bytes.size()));
+    written_.append(taken);
     for (const char byte : taken) {
         stream_.partial += byte;
         if (stream_.partial.size() < kPttOff.size()) continue;
@@ -137,11 +124,11 @@ void RadioLine::recordOnLine(std::string_view taken) {
         stream_.partial.clear();
     }
     changed();
-}
-
-// Torn on the line of the port open now, which the next write continues.
-bool RadioLine::streamTorn() const {
-    return stream_.torn && stream_.port == openOn_;
+    if (taken.size() < bytes.size()) {
+        // A write that took nothing tore no block; a realignment cut short stays owed regardless.
+        if (!stream_.partial.empty()) stream_.torn = true;
+        throw Failure(failure_code::kWriteTimeout, "the radio did not take the whole block in time");
+    }
 }
 
 // What the radio was last told is known only for the stream's port: the line keyed no other radio.

@@ -148,14 +148,10 @@ class RadioLine {
     void answered(bool answers) noexcept;
     void waitForOwedUnkey(std::uint32_t milliseconds, std::string_view occasion) noexcept;
     void closeIfOpen() noexcept;
-    void logWaiting(std::string_view occasion) noexcept;
     void logPort(std::int16_t number, std::string_view what, const std::exception* failure = nullptr,
                  std::string_view settings = {}, std::string_view tail = {}) noexcept;
-    void key();
     void unkey(Unkey when);
     void write(std::string_view bytes);
-    void recordOnLine(std::string_view taken);
-    bool streamTorn() const;
     bool mayBeKeyedOn(std::int16_t number) const;
     bool mayBeKeyed() const;
     void reconnect() noexcept;

@@ -28,7 +28,14 @@ bool RadioLine::letGo(std::string_view occasion) noexcept {
             owedOccasion_.clear();
         }
         if (!opening_) open();
-        if (opening_ && first) logWaiting(occasion);
+        if (opening_ && first) {
+            // "unkey at shut-down: waits for COM1 to open".
+            logMade(log_, eventText_, [&] {
+                eventText_.assign(occasion).append(": waits for COM");
+                appendNumber(eventText_, opening_->number);
+                eventText_ += " to open";
+            });
+        }
         changed();
         return !mayBeKeyed();
     }
@@ -47,15 +54,6 @@ void RadioLine::unkeyOnOpenPort(std::string_view occasion) noexcept {
         logOutcome(log_, eventText_, occasion, written_, &currentFailure());
     }
     changed();
-}
-
-// "unkey at shut-down: waits for COM1 to open".
-void RadioLine::logWaiting(std::string_view occasion) noexcept {
-    logMade(log_, eventText_, [&] {
-        eventText_.assign(occasion).append(": waits for COM");
-        appendNumber(eventText_, opening_ ? opening_->number : number_);
-        eventText_ += " to open";
-    });
 }
 
 void RadioLine::release() noexcept {
