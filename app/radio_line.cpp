@@ -26,8 +26,6 @@ RadioLine::State RadioLine::state() const {
     return owed_ ? State::MayBeTransmitting : State::Transmitting;
 }
 
-// ---- The port ----
-
 void RadioLine::setPortNumber(std::int16_t number) {
     if (number < 1 || number > kHighestPort) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
@@ -42,8 +40,6 @@ void RadioLine::setLineSettings(const std::string& text) {
     settings_ = *parsed;
 }
 
-// ---- Requests ----
-
 void RadioLine::request(bool transmit) {
     written_.clear();
     // An unkey asked for is owed from now until it reaches the radio whole.
@@ -56,9 +52,8 @@ void RadioLine::request(bool transmit) {
         // A newer request makes the one a message box held up stale.
         heldRequest_.reset();
         if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
-        if (transmit && sessionEnded_) {
+        if (transmit && sessionEnded_)
             throw Failure(failure_code::kRefused, "refused: the session is ending");
-        }
         // Never carried out later: a key that went out seconds after it was asked for is worse than
         // one that failed at once.
         if (opening_) throw Failure(failure_code::kPortNotOpen, "the port is still opening");
@@ -129,16 +124,6 @@ void RadioLine::write(std::string_view bytes) {
         if (!stream_.partial.empty()) stream_.torn = true;
         throw Failure(failure_code::kWriteTimeout, "the radio did not take the whole block in time");
     }
-}
-
-// What the radio was last told is known only for the stream's port: the line keyed no other radio.
-bool RadioLine::mayBeKeyedOn(std::int16_t number) const {
-    return stream_.port == number && (keyed_ || stream_.torn);
-}
-
-// The radio the line reaches: through the open under way, else on the port in force.
-bool RadioLine::mayBeKeyed() const {
-    return mayBeKeyedOn(opening_ ? opening_->number : number_);
 }
 
 void RadioLine::changed() noexcept {

@@ -20,7 +20,6 @@ inline constexpr std::string_view kPttOn{"\x00\x00\x00\x01\x0F", 5};
 // Everything between a request and the bytes on the wire, for the one radio the program talks to:
 // its port, the command stream, what the radio was last told, a request a message box held up, and
 // every way of letting go of the radio. Opens, closes and every unkey nobody asked for are logged.
-//
 // Threads: the line belongs to the window's thread, which calls every member and hears every
 // callback. The port opens, closes and asks its device on a thread of its own and tells the outcome
 // back on the window's thread; the line never waits for it, but for the program's end, the
@@ -71,18 +70,17 @@ class RadioLine {
 
     // ---- Requests ----
 
-    // Keys (true) or unkeys the radio; a torn block on the line is completed as an unkey first.
-    // Fails, writing nothing, while the port is closed (an open is started for the next request) or
-    // opening; a failed unkey is owed and goes out once the port is open. Fails too when the write
-    // fails or is cut short, while a message box holds the port (the request is held up), for a key
-    // after the session ended, and once the radio was let go of.
+    // Keys (true) or unkeys the radio, completing a torn block as an unkey first. Fails, writing
+    // nothing, while the port is closed (an open is started for the next request) or opening, while
+    // a message box holds it (the request is held up), for a key after the session ended, once the
+    // radio was let go of, and when the write fails or is cut short: a failed unkey is owed.
     void request(bool transmit);
     // The bytes the last request, or the last unkey nobody asked for, put on the line.
     const std::string& written() const { return written_; }
 
     // Shows a message box with the port held closed: requests meanwhile fail, and the last is carried
-    // out by carryOutHeldRequest, at once or as the open under way ends. A request or unkey first
-    // drops it.
+    // out by carryOutHeldRequest, at once or as the open under way ends, unless a request or unkey
+    // dropped it first.
     void holdClosedWhile(const std::function<void()>& show);
     void carryOutHeldRequest() noexcept;
 
@@ -99,8 +97,8 @@ class RadioLine {
     // still opening is left to finishRelease, once the window is gone.
     void release() noexcept;
     bool released() const { return released_; }
-    // Waits at most `milliseconds` for an open under way to deliver the unkey the radio is owed,
-    // then lets go of the port. Returns at once when nothing is owed.
+    // Waits at most `milliseconds` for an open under way to deliver an owed unkey (not at all when
+    // none is owed), then lets go of the port.
     void finishRelease(std::uint32_t milliseconds) noexcept;
     // The session ends and the process may end any moment after: unkeyed now, waiting at most
     // `milliseconds` for a port still opening, and no key request is carried out from now on.
@@ -117,8 +115,8 @@ class RadioLine {
     void portRemoved(std::int16_t number) noexcept;
     // A port arrived: if it is this line's, it is opened, and an unkey the radio is owed goes out.
     void portArrived(std::int16_t number) noexcept;
-    // Devices changed, unnamed: the port is closed if its device no longer answers; a closed port
-    // is opened, and an owed unkey goes out.
+    // Devices changed, unnamed: the port is closed if its device no longer answers; a closed port is
+    // opened, and an owed unkey goes out.
     void devicesChanged() noexcept;
 
   private:
@@ -152,8 +150,12 @@ class RadioLine {
                  std::string_view settings = {}, std::string_view tail = {}) noexcept;
     void unkey(Unkey when);
     void write(std::string_view bytes);
-    bool mayBeKeyedOn(std::int16_t number) const;
-    bool mayBeKeyed() const;
+    // What the radio was last told is known only for the stream's port: the line keyed no other radio.
+    bool mayBeKeyedOn(std::int16_t number) const {
+        return stream_.port == number && (keyed_ || stream_.torn);
+    }
+    // The radio the line reaches: through the open under way, else on the port in force.
+    bool mayBeKeyed() const { return mayBeKeyedOn(opening_ ? opening_->number : number_); }
     void reconnect() noexcept;
     void changed() noexcept;
 

@@ -11,8 +11,6 @@
 
 namespace zelt {
 
-TransmitCues::TransmitCues(Window& window, EventLog& log) : window_(window), log_(log) {}
-
 void TransmitCues::follow(bool red) noexcept {
     mark(red);
     if (soundOn_) play(red);

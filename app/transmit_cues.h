@@ -38,7 +38,7 @@ inline std::vector<std::uint8_t> receiving() {
 // made by the window.
 class TransmitCues {
   public:
-    TransmitCues(Window& window, EventLog& log);
+    TransmitCues(Window& window, EventLog& log) : window_(window), log_(log) {}
     TransmitCues(const TransmitCues&) = delete;
     TransmitCues& operator=(const TransmitCues&) = delete;
 

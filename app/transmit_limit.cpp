@@ -11,13 +11,9 @@
 #include "settings/settings_store.h"
 
 namespace zelt {
-namespace {
-
 constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 // After an unkey at the limit that could not be delivered, how long until the next attempt.
 constexpr std::uint32_t kUnkeyRetryMilliseconds = 5000;
-
-}  // namespace
 
 std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored) {
     const std::optional<std::uint64_t> seconds = wholeNumberFromText(stored, kLongestTransmitLimit);
@@ -33,9 +29,6 @@ std::string transmitLimitText(std::uint32_t seconds) {
     appendNumber(text, seconds);
     return text + (seconds == 1 ? " second" : " seconds");
 }
-
-TransmitLimit::TransmitLimit(RadioLine& line, Window& window, EventLog& log)
-    : line_(line), window_(window), log_(log) {}
 
 void TransmitLimit::set(std::uint32_t seconds) noexcept {
     seconds_ = std::min(seconds, kLongestTransmitLimit);

@@ -40,7 +40,7 @@ inline constexpr HoldCause kHotkeyHold{"hotkey", "refused while the hotkey's unk
 class TransmitLimit {
   public:
     // The window counts the limit on its timer and beeps when it is reached.
-    TransmitLimit(RadioLine& line, Window& window, EventLog& log);
+    TransmitLimit(RadioLine& line, Window& window, EventLog& log) : line_(line), window_(window), log_(log) {}
     TransmitLimit(const TransmitLimit&) = delete;
     TransmitLimit& operator=(const TransmitLimit&) = delete;
 

@@ -86,9 +86,6 @@ std::string unkeyKeyText(std::uint16_t word) {
     return text;
 }
 
-UnkeyHotkey::UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)
-    : store_(store), log_(log), window_(window) {}
-
 // Optional, as the time limit is: a value not understood is said once, so that an operator who
 // typed one by hand learns why no key unkeys.
 void UnkeyHotkey::load() noexcept {

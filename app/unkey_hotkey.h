@@ -43,7 +43,8 @@ std::string unkeyKeyText(std::uint16_t word);
 class UnkeyHotkey {
   public:
     // The window registers the combination with the system.
-    UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window);
+    UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)
+        : store_(store), log_(log), window_(window) {}
     UnkeyHotkey(const UnkeyHotkey&) = delete;
     UnkeyHotkey& operator=(const UnkeyHotkey&) = delete;
 
