@@ -23,10 +23,9 @@ MainForm::MainForm(Platform platform)
     };
 }
 
-// The indicator shows what the radio was last told: red while it is, or may still be, keyed. The
-// time limit counts the same keying; the cues tell of it wherever the operator is. Every change
-// passes here, whoever made it, and the line stays its one record. A change between keyed and
-// may-still-be-keyed shows nothing new: no cue, and the limit's count runs on.
+// The indicator shows what the radio was last told: red while it is, or may still be, keyed (a
+// change between the two shows nothing new). The time limit counts the same keying; the cues tell of
+// it wherever the operator is. Every change passes here, whoever made it; the line is its one record.
 void MainForm::radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept {
     const bool red = now != RadioLine::State::Receiving;
     if (red == (before != RadioLine::State::Receiving)) return;
@@ -104,8 +103,6 @@ void MainForm::windowDestroyed() noexcept {
     line_.release();
 }
 
-// ---- The options panel and the window options ----
-
 void MainForm::windowRescaled() noexcept {
     Trap trap;
     trap.step([&] { frameWidth_ = window_.frameWidth(); });
@@ -118,7 +115,6 @@ void MainForm::panelButtonClicked() {
                                      : layout::collapsedOuterWidth(layout::kPanelButton, frameWidth_));
 }
 
-// A value a check box cannot hold fails and changes nothing.
 void MainForm::setCheck(CheckBox box, std::int16_t value) {
     if (value < 0 || value > 2) {
         throw Failure(failure_code::kInvalidPropertyValue, "check box value out of range");
@@ -147,8 +143,6 @@ void MainForm::storeCheck(CheckBox box) {
 void MainForm::applyTopmost() {
     window_.setOnTop(onTop_ == 1);
 }
-
-// ---- The system menu's extras ----
 
 void MainForm::showAbout() {
     std::string text = "zelt ";

@@ -78,7 +78,7 @@ class MainForm {
     void checkBoxClicked(CheckBox box) noexcept;
     // The list drops down: COM1 to COM4, then up to the highest port present or in force.
     void portListOpening() noexcept;
-    // The operator picked an entry: the radio moves to its port.
+    // The operator picked an entry: the radio moves to its port, whose number is stored.
     void portChosen(std::int16_t position) noexcept;
     // Every edit of the settings box, with its whole text, even one that leaves the text as it was.
     void lineSettingsEdited(std::string text) noexcept;

@@ -18,7 +18,6 @@ void closeIfOpen(Trap& trap, RadioLine& line) {
 }
 }  // namespace
 
-// The radio moves to the chosen entry's port, whose number is stored.
 void MainForm::portChosen(std::int16_t position) noexcept {
     Trap trap;
     trap.step([&] { choosePort(position); });
@@ -46,8 +45,7 @@ void MainForm::portChosen(std::int16_t position) noexcept {
     showMessage("Com port error");
 }
 
-// Every edit of the box, even one that leaves the same text (a selection typed over): apply and
-// store the text, accepted or not, silently.
+// The text is applied and stored, accepted or not, silently; a selection typed over is an edit too.
 void MainForm::lineSettingsEdited(std::string text) noexcept {
     lineSettingsText_ = std::move(text);
     if (!loaded_) return;
@@ -58,10 +56,9 @@ void MainForm::lineSettingsEdited(std::string text) noexcept {
     line_.open();
 }
 
-// Leaving the settings box: apply the stored text again and say so when it is refused. Nothing
-// stored yet means the settings start-up uses, which are valid. The box holds the port closed;
-// the last request that came meanwhile is carried out once the port is open again. A port still
-// opening is left to finish.
+// The stored text is applied again, and a refused one said (nothing stored means start-up's valid
+// settings). The box holds the port closed; the last request that came meanwhile is carried out
+// once the port is open again. A port still opening is left to finish.
 void MainForm::lineSettingsLeft() noexcept {
     Trap trap;
     closeIfOpen(trap, line_);

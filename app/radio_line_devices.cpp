@@ -5,14 +5,11 @@
 
 #include "app/event_text.h"
 
-// Letting go of the radio, and the radio line through the session's end, sleep and the devices
-// coming and going: each lets go of the radio or takes it up again through the line's own open,
-// close and unkey. None of them waits for a device, but for the bounded waits of the program's end,
-// the session's end and sleep for an unkey that an open under way owes the radio.
+// Letting go of the radio, and the line through the session's end, sleep and devices coming and
+// going, all through the line's own open, close and unkey. None waits for a device but the program's
+// end, the session's end and sleep, each a bounded time, for an unkey an open under way owes.
 
 namespace zelt {
-
-// ---- Letting go of the radio ----
 
 // A closed port is opened for the unkey, which then goes out as the open ends; said once.
 bool RadioLine::letGo(std::string_view occasion) noexcept {
@@ -69,8 +66,6 @@ void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
     closeIfOpen();
 }
 
-// ---- The session, sleep ----
-
 // No key goes out from now on: Windows may end the process at any moment once the message returns.
 void RadioLine::sessionEnding(std::uint32_t milliseconds) noexcept {
     sessionEnded_ = true;
@@ -99,8 +94,6 @@ void RadioLine::resumed(bool byUser) noexcept {
     closeIfOpen();
     reconnect();
 }
-
-// ---- Devices ----
 
 void RadioLine::portRemoved(std::int16_t number) noexcept {
     if (number != number_) return;

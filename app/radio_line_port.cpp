@@ -6,9 +6,8 @@
 #include "app/event_text.h"
 #include "common/failure.h"
 
-// The radio line's port: the opens it starts and what comes of each, and its closes. An open runs
-// on the port's own thread; its end is told here, on the window's thread, where it takes up what
-// waited for it: an unkey owed, a request a message box held up, the open wanted since.
+// The radio line's opens and closes. An open runs on the port's own thread and ends here, on the
+// window's thread, taking up what waited for it: an owed unkey, a held request, the open wanted since.
 
 namespace zelt {
 
