@@ -11,10 +11,9 @@ struct CommandLine {
     std::vector<std::string> problems;  // what was not understood, to be logged; it is ignored
 };
 
-// The arguments after the program's name (UTF-8), as the system split them.
-// The first --log with a file name is the one in force, wherever the others stand, so that the
-// same command line always means the same file. A word starting with "--" is an option mistyped or
-// repeated, never a file name: it is read as an option itself.
+// The arguments after the program's name (UTF-8), as the system split them. The first --log with a
+// file name is in force, wherever the others stand, so that one command line always means one file.
+// A word starting with "--" is never a file name but an option, mistyped or repeated, and read as one.
 inline CommandLine parseCommandLine(const std::vector<std::string>& words) {
     CommandLine line;
     for (std::size_t i = 0; i < words.size(); ++i) {

@@ -14,11 +14,9 @@
 
 namespace zelt {
 
-// The program's one window object: the value of every control, its reactions, and start-up. It
-// tells the window what to show; the window calls the events below with the operator's input.
-// What reaches the radio is the radio line's. Setting a value never runs a reaction by itself:
-// start-up calls the reactions it needs.
-//
+// The program's one window object: the value of every control, its reactions, and start-up; the
+// events below are the operator's input, as Window hands it on. What reaches the radio is the radio
+// line's. Setting a value never runs a reaction by itself: start-up calls the reactions it needs.
 // Threads: the form, its line and its window belong to the window's thread.
 class MainForm {
   public:
@@ -135,7 +133,6 @@ class MainForm {
     void radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept;
 
     // The controls' values, shown as set; a value a control cannot hold fails, changing nothing.
-    void setLineSettingsText(std::string text);
     void fillPortList();
     void choosePort(std::int16_t position);
     void setCheck(CheckBox box, std::int16_t value);

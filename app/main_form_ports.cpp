@@ -92,11 +92,6 @@ void MainForm::choosePort(std::int16_t position) {
     window_.showPortList(portCount_, chosenPort_);
 }
 
-void MainForm::setLineSettingsText(std::string text) {
-    lineSettingsText_ = std::move(text);
-    window_.showLineSettings(lineSettingsText_);
-}
-
 void MainForm::showMessage(const std::string& text) noexcept {
     Trap trap;
     trap.step([&] {

@@ -31,7 +31,10 @@ void MainForm::load() noexcept {
 
     // The controls take their stored values; their reactions would do nothing before loaded_ is
     // set, so none is run, and the line takes the same values outright.
-    trap.step([&] { setLineSettingsText(readSetting(store_, settings::kLineSettings)); });
+    trap.step([&] {
+        lineSettingsText_ = readSetting(store_, settings::kLineSettings);
+        window_.showLineSettings(lineSettingsText_);
+    });
     trap.step([&] { fillPortList(); });
     trap.step([&] { choosePort(listPosition(readSetting(store_, settings::kComPort))); });
     trap.step([&] { line_.setPortNumber(textToInt16(readSetting(store_, settings::kComPort))); });
