@@ -32,11 +32,10 @@ struct HoldCause {
 inline constexpr HoldCause kLimitHold{"transmit time limit", "refused while the transmit time limit holds"};
 inline constexpr HoldCause kHotkeyHold{"hotkey", "refused while the hotkey's unkey holds"};
 
-// The transmit time limit: once the radio has been keyed continuously for the limit, it is
-// unkeyed, the operator hears and can read of it, and from then on the host's key requests are
-// refused until the host unkeys or the operator keys by hand. That is how a transceiver's own
-// time-out timer works: it holds until the microphone's PTT is let go, so a host that keeps asking
-// cannot keep the radio on the air.
+// The transmit time limit: a radio keyed continuously for the limit is unkeyed, the operator hears
+// and can read of it, and the host's key requests are refused until the host unkeys or the operator
+// keys by hand, as a transceiver's own time-out timer holds until the microphone's PTT is let go: a
+// host that keeps asking cannot keep the radio on the air.
 class TransmitLimit {
   public:
     // The window counts the limit on its timer and beeps when it is reached.
@@ -56,8 +55,7 @@ class TransmitLimit {
     void expired() noexcept;
     void stop() noexcept;
 
-    // Whether a key request from the host must be refused now; the first refusal of each hold is
-    // logged with why.
+    // Whether the host's key request is refused now; the first refusal of each hold is logged with why.
     bool refusesHostKey() noexcept;
     // The host unkeyed, or the operator keyed or unkeyed by hand: the hold ends.
     void release() noexcept { holding_ = false; }

@@ -11,9 +11,8 @@
 
 namespace zelt {
 
-// The hot-key control's word (virtual key in the low byte, its HOTKEYF_ flags in the high byte)
-// and RegisterHotKey's MOD_ flags, in Windows' numbers, spelled here so that the core can map one
-// to the other.
+// The hot-key control's word (virtual key in the low byte, HOTKEYF_ flags in the high byte) and
+// RegisterHotKey's MOD_ flags, in Windows' numbers, spelled here so that the core maps one to the other.
 namespace hotkey_flags {
 inline constexpr std::uint8_t kShift = 0x01;           // HOTKEYF_SHIFT
 inline constexpr std::uint8_t kControl = 0x02;         // HOTKEYF_CONTROL
@@ -30,8 +29,7 @@ inline constexpr std::uint32_t kModNoRepeat = 0x4000;  // MOD_NOREPEAT: a held k
 // number, beyond 16 bits, a flag the control does not set, or flags without a key.
 std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored);
 
-// What RegisterHotKey is given for a word: its modifiers as MOD_ flags, always with MOD_NOREPEAT,
-// and its virtual key.
+// What RegisterHotKey is given for a word: its MOD_ flags, always with MOD_NOREPEAT, and virtual key.
 HotkeyRegistration registrationOf(std::uint16_t word);
 
 // The word as the operator reads it in the log: "Ctrl+Alt+F9", "Shift+key 0xBA".
@@ -42,7 +40,6 @@ std::string unkeyKeyText(std::uint16_t word);
 // refuses is logged, and zelt goes on without it.
 class UnkeyHotkey {
   public:
-    // The window registers the combination with the system.
     UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)
         : store_(store), log_(log), window_(window) {}
     UnkeyHotkey(const UnkeyHotkey&) = delete;
