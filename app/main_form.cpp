@@ -1,13 +1,10 @@
 #include "app/main_form.h"
 
 #include <exception>
-#include <string>
 
 #include "app/event_text.h"
-#include "app/window.h"
 #include "common/failure.h"
 #include "hostlink/host_messages.h"
-#include "settings/settings_store.h"
 
 namespace zelt {
 

@@ -38,7 +38,6 @@ class MainForm {
     // The port list: COM1 to COM<portCount>, and the position chosen (-1: none).
     int portCount() const { return portCount_; }
     std::int16_t chosenPort() const { return chosenPort_; }
-    // The settings box's text.
     const std::string& lineSettingsText() const { return lineSettingsText_; }
     // A check box's value: 0 clear, 1 checked, 2 greyed.
     std::int16_t check(CheckBox box) const { return box == CheckBox::OnTop ? onTop_ : runMinimized_; }
@@ -137,7 +136,6 @@ class MainForm {
     void choosePort(std::int16_t position);
     void setCheck(CheckBox box, std::int16_t value);
 
-    // The reactions.
     void toggleTransmit(std::string_view source);
     void storeCheck(CheckBox box);
     void applyTopmost();

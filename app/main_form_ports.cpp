@@ -1,12 +1,9 @@
 #include <algorithm>
-#include <cstdint>
-#include <string>
 #include <utility>
 
 #include "app/event_text.h"
 #include "app/main_form.h"
 #include "common/failure.h"
-#include "settings/settings_store.h"
 
 namespace zelt {
 

@@ -1,14 +1,8 @@
-#include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include "app/event_text.h"
 #include "app/main_form.h"
-#include "app/transmit_limit.h"
-#include "app/window.h"
 #include "common/failure.h"
-#include "settings/settings_store.h"
 
 namespace zelt {
 

@@ -1,7 +1,6 @@
 #include "app/radio_line.h"
 
 #include <exception>
-#include <string>
 
 #include "app/event_text.h"
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <numbers>
-#include <string_view>
 #include <utility>
 
 #include "app/event_text.h"

@@ -1,16 +1,14 @@
 #include "app/transmit_limit.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <exception>
-#include <string>
 #include <utility>
 
 #include "app/event_text.h"
-#include "app/window.h"
 #include "settings/settings_store.h"
 
 namespace zelt {
+
 constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 // After an unkey at the limit that could not be delivered, how long until the next attempt.
 constexpr std::uint32_t kUnkeyRetryMilliseconds = 5000;

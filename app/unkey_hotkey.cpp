@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "app/event_text.h"
-#include "settings/settings_store.h"
 
 namespace zelt {
 namespace {
