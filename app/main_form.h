@@ -61,8 +61,7 @@ class MainForm {
     void windowDestroyed() noexcept;
     // The window is gone: an unkey owed to a port still opening gets a few seconds.
     void windowGone() noexcept { line_.finishRelease(RadioLine::kEndingWaitMs); }
-    // The session ends, and the process may end without the window's end: a radio left keyed is
-    // unkeyed now, and no key goes out afterwards.
+    // The session ends, and the process may end without the window's end (RadioLine::sessionEnding).
     void sessionEnding() noexcept { line_.sessionEnding(RadioLine::kEndingWaitMs); }
 
     // ---- The operator's input on the controls ----
@@ -89,8 +88,7 @@ class MainForm {
     // Keys or unkeys (request 0, state 0 or 1) or closes the program (request 1); other values are
     // ignored. Throws Failure when the block cannot be written; see RadioLine::request.
     void ptt(std::int32_t request, std::int32_t state);
-    // The host's request: ptt, logged with what came of it. While the time limit holds the host, a
-    // key request is refused.
+    // The host's request: ptt, logged with what came of it; a key is refused while the host is held off.
     void hostRequest(std::int32_t request, std::int32_t state);
 
     // ---- The system menu's extras ----
@@ -113,12 +111,10 @@ class MainForm {
 
     // Windows made the window's taskbar button, or made it again.
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(transmitting()); }
-    // The unkey hotkey: the radio is unkeyed, and the host's keys are refused until it unkeys or the
-    // operator keys by hand.
+    // The unkey hotkey: the radio is unkeyed, and the host held off as after the time limit.
     void unkeyByHotkey() noexcept;
     // Another zelt was started in this session and handed over to this one.
     void secondStartTurnedAway() noexcept;
-    // The window's timer ran out.
     void transmitTimerFired() noexcept { limit_.expired(); }
     // A port went or came, or devices changed unnamed: the radio's port follows.
     void portRemoved(std::int16_t number) noexcept;

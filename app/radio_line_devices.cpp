@@ -65,7 +65,6 @@ void RadioLine::finishRelease(std::uint32_t milliseconds) noexcept {
     closeIfOpen();
 }
 
-// No key goes out from now on: Windows may end the process at any moment once the message returns.
 void RadioLine::sessionEnding(std::uint32_t milliseconds) noexcept {
     sessionEnded_ = true;
     letGo("unkey at session end");
@@ -130,7 +129,6 @@ void RadioLine::answered(bool answers) noexcept {
 
 // The port may be back: a closed port is opened (unless a message box holds it, or the program let
 // go of the radio), and an unkey that could not be delivered goes out at once, or as the open ends.
-// Nothing is reported but in the log: nobody asked for it.
 void RadioLine::reconnect() noexcept {
     // An open under way (one that sleep no longer wanted, say) is wanted again.
     if (opening_ && !released_) wantOpen_ = true;

@@ -16,15 +16,14 @@ void TransmitCues::follow(bool red) noexcept {
 }
 
 void TransmitCues::taskbarButtonCreated(bool red) noexcept {
+    taskbarConnected_ = false;
     try {
         window_.connectTaskbar();
         taskbarConnected_ = true;
     } catch (...) {
-        taskbarConnected_ = false;
         logOnce(taskbarFailureLogged_, "taskbar: no transmit mark on the button");
-        return;
     }
-    // A new button carries no mark.
+    // A new button carries no mark; one not reached is not marked.
     if (red) mark(red);
 }
 

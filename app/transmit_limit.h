@@ -51,7 +51,6 @@ class TransmitLimit {
 
     // The indicator turned red (keyed) or green: the count runs from the key until the unkey.
     void follow(bool keyed) noexcept;
-    // The timer ran out.
     void expired() noexcept;
     void stop() noexcept;
 
