@@ -52,8 +52,9 @@ void RadioLine::request(bool transmit) {
         // A newer request makes the one a message box held up stale.
         heldRequest_.reset();
         if (released_) throw Failure(failure_code::kPortNotOpen, "the program is letting go of the radio");
-        if (transmit && sessionEnded_)
+        if (transmit && sessionEnded_) {
             throw Failure(failure_code::kRefused, "refused: the session is ending");
+        }
         // Never carried out later: a key that went out seconds after it was asked for is worse than
         // one that failed at once.
         if (opening_) throw Failure(failure_code::kPortNotOpen, "the port is still opening");
