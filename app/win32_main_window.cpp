@@ -245,7 +245,7 @@ void MainWindow::destroyed() {
     unregisterHotkey();
     if (tooltips_ != nullptr) DestroyWindow(tooltips_);
     tooltips_ = nullptr;
-    focus_->stop();
+    focus_.reset();  // no more rechecks, nothing watched
     form_ = nullptr;
     controls_ = {};
     if (quitOnDestroy_) PostQuitMessage(0);

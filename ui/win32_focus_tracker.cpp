@@ -28,13 +28,12 @@ void FocusTracker::enable(HWND control, bool enabled) {
 }
 
 void FocusTracker::recheckLater() {
-    if (recheckPosted_ || stopped_) return;
+    if (recheckPosted_) return;
     recheckPosted_ = PostMessageW(form_, kRecheckMessage, 0, 0) != FALSE;
 }
 
 void FocusTracker::recheck() noexcept {
     recheckPosted_ = false;
-    if (stopped_) return;
     if (GetFocus() == nullptr && GetActiveWindow() == form_) {
         HWND next = GetNextDlgTabItem(form_, nullptr, FALSE);
         if (next != nullptr) SetFocus(next);
@@ -93,12 +92,6 @@ void FocusTracker::pressFocusedButton() {
     const auto code =
         focus != nullptr && IsChild(form_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
     if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
-}
-
-void FocusTracker::stop() noexcept {
-    stopped_ = true;
-    watched_ = nullptr;
-    onLeft_ = nullptr;
 }
 
 }  // namespace zelt::win32

@@ -39,8 +39,6 @@ class FocusTracker {
     void restore();
     // Enter, as IsDialogMessage reports it (IDOK): presses the push button that has the focus.
     void pressFocusedButton();
-    // The form is going away: no more rechecks, nothing watched.
-    void stop() noexcept;
 
   private:
     void recheckLater();
@@ -51,7 +49,6 @@ class FocusTracker {
     HWND lastFocus_ = nullptr;
     bool leavePending_ = false;
     bool recheckPosted_ = false;
-    bool stopped_ = false;
 };
 
 }  // namespace zelt::win32
