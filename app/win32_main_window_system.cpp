@@ -57,26 +57,19 @@ void MainWindow::exposeToAssistiveTechnology() {
     exposeAccessible(
         target,
         [this] {
-            AccessibleFacts facts;
-            facts.name = kIndicatorName;
-            facts.value = form_ != nullptr && form_->transmitting() ? kTransmitting : kReceiving;
-            facts.role = ROLE_SYSTEM_PUSHBUTTON;
-            facts.defaultAction = kToggle;
-            return facts;
+            return AccessibleFacts{
+                .name = kIndicatorName,
+                .value = form_ != nullptr && form_->transmitting() ? kTransmitting : kReceiving,
+                .role = ROLE_SYSTEM_PUSHBUTTON,
+                .defaultAction = kToggle};
         },
         [this, target] {
             PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIndicatorTarget, STN_CLICKED),
                          reinterpret_cast<LPARAM>(target));
         });
-    exposeAccessible(control(kIndicator), [] {
-        AccessibleFacts facts;
-        facts.hidden = true;
-        return facts;
-    });
+    exposeAccessible(control(kIndicator), [] { return AccessibleFacts{.hidden = true}; });
     exposeAccessible(control(kPortList), [this] {
-        AccessibleFacts facts;
-        facts.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))));
-        return facts;
+        return AccessibleFacts{.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))))};
     });
 }
 

@@ -15,10 +15,10 @@ namespace zelt::win32 {
 // Accessibility) beyond what the system's standard object for it says. An empty field leaves the
 // standard object's answer.
 struct AccessibleFacts {
-    std::wstring name;
-    std::wstring value;
+    std::wstring name{};
+    std::wstring value{};
     long role = 0;  // ROLE_SYSTEM_*
-    std::wstring defaultAction;
+    std::wstring defaultAction{};
     // The window shows what another window's object already tells, so its objects say they are
     // invisible, and a screen reader passes over them rather than meeting the same thing twice.
     bool hidden = false;
