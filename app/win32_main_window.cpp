@@ -80,19 +80,16 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 // Each message the window answers is one case. Until the form is attached, and once the window is
 // going, the system answers for it.
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-    }
-    if (form_ == nullptr || hwnd_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (form_ == nullptr) return DefWindowProcW(hwnd_, message, wParam, lParam);
     // Registered at run time, so no case of the switch.
     if (message == TaskbarButton::buttonCreatedMessage() && message != 0) {
         form_->taskbarButtonCreated();
         return 0;
     }
     if (message == SingleInstance::handOverMessage() && message != 0) {
-        SingleInstance::comeToFront(hwnd);
+        // Another start turned away: restored if minimized, and brought to the front.
+        if (IsIconic(hwnd_) != FALSE) ShowWindow(hwnd_, SW_RESTORE);
+        SetForegroundWindow(hwnd_);
         form_->secondStartTurnedAway();
         return 0;
     }
@@ -101,8 +98,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // A control's notification; from no control, a submenu item of the system menu or Enter.
             if (lParam != 0) {
                 command(wParam, lParam);
-            } else {
-                menuOrEnter(wParam);
+            } else if (HIWORD(wParam) != 0 || systemMenu_ == nullptr || !systemMenu_->command(wParam)) {
+                if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
             }
             return 0;
         case WM_SYSCOMMAND:
@@ -140,10 +137,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             // A maximize that came all the same is undone once the move that made it is over.
-            if (wParam == SIZE_MAXIMIZED) PostMessageW(hwnd, kUnmaximizeMessage, 0, 0);
+            if (wParam == SIZE_MAXIMIZED) PostMessageW(hwnd_, kUnmaximizeMessage, 0, 0);
             break;
         case kUnmaximizeMessage:
-            if (IsZoomed(hwnd) != FALSE) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+            if (IsZoomed(hwnd_) != FALSE) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
             return 0;
         case WM_GETDPISCALEDSIZE:
             *reinterpret_cast<SIZE*>(lParam) = scaledSize(static_cast<int>(LOWORD(wParam)));
@@ -173,7 +170,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 // A control's notification, as MainForm's event. What the program's own writing to a control makes
@@ -188,7 +185,7 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
     try {
         switch (id) {
             case kIndicatorTarget:
-                if (code == STN_CLICKED) indicatorClicked();
+                if (code == STN_CLICKED) form_->indicatorClicked();
                 break;
             case kPanelButton:
                 if (code == BN_CLICKED) form_->panelButtonClicked();
@@ -210,23 +207,11 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
                 break;
         }
     } catch (...) {
-        // A reaction's failure ends that reaction here; the window goes on.
+        // A reaction's failure ends that reaction here; the window goes on. A failed toggle (the port
+        // is closed or the radio does not take the bytes) keeps the indicator's colour, and the beep
+        // tells the operator the click did not key the radio.
+        if (id == kIndicatorTarget) MessageBeep(MB_OK);
     }
-}
-
-// The operator's toggle failed (the port is closed or the radio does not take the bytes): the
-// indicator keeps its colour, and the beep tells the operator the click did not key the radio.
-void MainWindow::indicatorClicked() noexcept {
-    try {
-        form_->indicatorClicked();
-    } catch (...) {
-        MessageBeep(MB_OK);
-    }
-}
-
-void MainWindow::menuOrEnter(WPARAM wParam) {
-    if (HIWORD(wParam) == 0 && systemMenu_ != nullptr && systemMenu_->command(wParam)) return;
-    if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
 }
 
 void MainWindow::closeRequested() {

@@ -40,8 +40,6 @@ class SingleInstance {
     // lets it through an elevated zelt's filter.
     static UINT handOverMessage();
     static void allowHandOver(HWND window) noexcept;
-    // The first zelt's side: restored if minimized, and brought to the front.
-    static void comeToFront(HWND window) noexcept;
 
   private:
     ScopedHandle mutex_;  // held for the life of the program
@@ -155,8 +153,6 @@ class MainWindow final : public Window {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam) noexcept;
-    void indicatorClicked() noexcept;
-    void menuOrEnter(WPARAM wParam);
     void closeRequested();
     void destroyed();
     // The window itself, for a call that needs it; fails once the window is gone.

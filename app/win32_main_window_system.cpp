@@ -207,9 +207,4 @@ void SingleInstance::handOver() const noexcept {
     }
 }
 
-void SingleInstance::comeToFront(HWND window) noexcept {
-    if (IsIconic(window) != FALSE) ShowWindow(window, SW_RESTORE);
-    SetForegroundWindow(window);
-}
-
 }  // namespace zelt::win32

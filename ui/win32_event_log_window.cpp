@@ -237,8 +237,6 @@ void EventLogWindow::logCleared() noexcept {
 void EventLogWindow::destroyed() noexcept {
     log_.removeListener(*this);
     hwnd_ = list_ = copyButton_ = clearButton_ = nullptr;
-    widestLine_ = 0;
-    longestChars_ = 0;
     refreshPending_ = false;  // the timer went with the window
 }
 
@@ -247,13 +245,12 @@ LRESULT CALLBACK EventLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wPar
 }
 
 LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = hwnd_;
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
-                DestroyWindow(hwnd);  // Escape, as in a dialog
+                DestroyWindow(hwnd_);  // Escape, as in a dialog
             } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
-                copyToClipboard(hwnd, toUtf16(log_.text()));
+                copyToClipboard(hwnd_, toUtf16(log_.text()));
             } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
                 log_.clear();
             } else {
@@ -276,7 +273,7 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             dpi_ = HIWORD(wParam);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
             if (list_ != nullptr) applyFont(dpi_);
-            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
@@ -286,13 +283,10 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             destroyed();
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace zelt::win32
