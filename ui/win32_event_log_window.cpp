@@ -100,9 +100,19 @@ void EventLogWindow::create(int ownerDpi) {
         CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
                         place.right - place.left, place.bottom - place.top, owner_, nullptr, instance, this);
     if (made == nullptr) throwLastError("CreateWindowExW");
+    auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Id id) {
+        HWND control =
+            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
+                            made, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (control == nullptr) throwLastError("CreateWindowExW");
+        return control;
+    };
     try {
         dpi_ = windowDpi(hwnd_);
-        createControls();
+        list_ = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                     WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
+        copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
+        clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
         applyFont(dpi_);
         layOut();
         // The events so far, then the new ones as they come.
@@ -113,21 +123,6 @@ void EventLogWindow::create(int ownerDpi) {
         DestroyWindow(made);  // half a window is no use; the next show starts afresh
         throw;
     }
-}
-
-void EventLogWindow::createControls() {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Id id) {
-        HWND control =
-            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
-                            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        if (control == nullptr) throwLastError("CreateWindowExW");
-        return control;
-    };
-    list_ = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                 WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
-    copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
-    clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
 }
 
 void EventLogWindow::applyFont(int dpi) {
