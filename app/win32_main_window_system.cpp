@@ -170,10 +170,9 @@ void MainWindow::unregisterHotkey() noexcept {
 // A mutex the first zelt made for an elevated zelt cannot be opened unelevated (access denied):
 // that, too, is another zelt in this session.
 SingleInstance::SingleInstance() {
-    HANDLE made = CreateMutexW(nullptr, FALSE, kMutexName);
+    mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
     const DWORD error = GetLastError();
-    mutex_.reset(made);
-    another_ = error == ERROR_ALREADY_EXISTS || (made == nullptr && error == ERROR_ACCESS_DENIED);
+    another_ = error == ERROR_ALREADY_EXISTS || (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
 }
 
 UINT SingleInstance::handOverMessage() {
