@@ -92,8 +92,6 @@ class MainWindow final : public Window {
 
     explicit MainWindow(EventLog& log) : log_(log) {}
     ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     // The window classes of the form, the indicator and its click target.
     static void registerClass(HINSTANCE instance);

@@ -21,8 +21,6 @@ class CueSound final {
   public:
     CueSound();
     ~CueSound();
-    CueSound(const CueSound&) = delete;
-    CueSound& operator=(const CueSound&) = delete;
 
     // Plays a WAV image without waiting for it at all; a cue still playing is cut off by the next.
     // Throws Failure when the cue before could not be played.

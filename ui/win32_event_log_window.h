@@ -22,8 +22,6 @@ class EventLogWindow final : public EventListener {
 
     EventLogWindow(EventLog& log, HWND owner) : log_(log), owner_(owner) {}
     ~EventLogWindow() override;
-    EventLogWindow(const EventLogWindow&) = delete;
-    EventLogWindow& operator=(const EventLogWindow&) = delete;
 
     // Opens the window, or brings it to the front when it is open; first opened, it is sized for
     // the dpi the main window is laid out at. Throws Failure when it cannot be made.
