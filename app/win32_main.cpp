@@ -20,8 +20,7 @@
 
 namespace {
 
-// The arguments after the program's name, split by the system's own rules, as UTF-8. None when the
-// system cannot split them (out of memory).
+// The arguments after the program's name, split by the system's own rules, as UTF-8 (none if out of memory).
 std::vector<std::string> commandLineArguments() {
     int count = 0;
     const zelt::win32::ScopedLocal<LPWSTR> words{CommandLineToArgvW(GetCommandLineW(), &count)};

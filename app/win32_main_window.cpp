@@ -67,8 +67,7 @@ void MainWindow::attach(MainForm& form) {
     SetWindowPos(hwnd_, nullptr, 0, 0, designed.cx, designed.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     createControls();
     placeControls();
-    // Tooltips are only needed once the operator can point at something; made after the first
-    // show, their popup window does not delay the moment zelt is ready.
+    // Tooltips matter once the operator can point: made after the first show, they delay no start.
     PostMessageW(hwnd_, kCreateTooltipsMessage, 0, 0);
     exposeToAssistiveTechnology();
 }
@@ -117,7 +116,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             form_->transmitTimerFired();
             return 0;
         case WM_NEXTDLGCTL:
-            // IsDialogMessage asks for this on Tab and on a label's access key.
             focus_->moveTo(wParam, lParam);
             return 0;
         case FocusTracker::kRecheckMessage:
@@ -207,9 +205,8 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
                 break;
         }
     } catch (...) {
-        // A reaction's failure ends that reaction here; the window goes on. A failed toggle (the port
-        // is closed or the radio does not take the bytes) keeps the indicator's colour, and the beep
-        // tells the operator the click did not key the radio.
+        // A reaction's failure ends it; the window goes on. A failed toggle (port closed, bytes not
+        // taken) keeps the indicator's colour, and the beep tells that the click did not key the radio.
         if (id == kIndicatorTarget) MessageBeep(MB_OK);
     }
 }

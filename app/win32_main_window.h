@@ -25,19 +25,18 @@ class UnkeyHotkey;
 
 namespace win32 {
 
-// One zelt per session: a second one, without the radio's port, would carry the same caption for a
-// host to find. The first holds a named mutex in the session's own Local\ namespace; a later one
-// hands over to the first's window and ends, having opened no port and stored nothing.
+// One zelt per session, as a second one would carry the same caption for a host to find, without the
+// port: the first holds a named mutex in Local\; a later one hands over to it and ends, having opened
+// no port and stored nothing.
 class SingleInstance {
   public:
     SingleInstance();
 
     bool another() const { return another_; }
-    // Asks the other zelt to come to the front. Waits on nothing it does: the request is posted.
     void handOver() const noexcept;
 
-    // What the first zelt's window gets for each start turned away (0: unregistered); allowHandOver
-    // lets it through an elevated zelt's filter.
+    // What the first zelt's window gets per start turned away (0: unregistered); allowHandOver lets
+    // it through an elevated zelt's filter.
     static UINT handOverMessage();
     static void allowHandOver(HWND window) noexcept;
 
@@ -46,8 +45,8 @@ class SingleInstance {
     bool another_ = false;
 };
 
-// MainForm's extras below the system's own items in its window's system menu (Alt+Space). The
-// window hands this class the menu's messages; what each item does is MainForm's.
+// MainForm's extras below the system's own items in the window's system menu (Alt+Space): the window
+// hands it the menu's messages; what each item does is MainForm's.
 class SystemMenu {
   public:
     SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey);
@@ -111,7 +110,6 @@ class MainWindow final : public Window {
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
     void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
 
-    // ---- Window ----
     void showTransmitting() noexcept override;
     void showPortList(int count, int chosen) override;
     void showLineSettings(const std::string& text) override;
@@ -136,14 +134,11 @@ class MainWindow final : public Window {
     void unregisterHotkey() noexcept override;
 
   private:
-    // Posted to the window: the tooltips are made when it arrives, after the first show.
-    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
-    // Posted on a maximize, which the fixed-size window undoes.
-    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;
-    static constexpr UINT_PTR kTimerId = 0x5854;  // "TX"
-    static constexpr int kHotkeyId = 0x554B;      // "UK"
-    // The port list shows up to eight ports at once; a longer list scrolls.
-    static constexpr int kVisiblePorts = 8;
+    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;  // makes the tooltips after the first show
+    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;      // posted on a maximize, which is undone
+    static constexpr UINT_PTR kTimerId = 0x5854;                // "TX"
+    static constexpr int kHotkeyId = 0x554B;                    // "UK"
+    static constexpr int kVisiblePorts = 8;  // shown at once by the open port list; more scroll
 
     static constexpr int index(Id id) { return id - kPortList; }
 
@@ -216,8 +211,7 @@ class MainWindow final : public Window {
     bool startMinimized_ = false;  // asked for before the first show, which takes it
     bool hotkeyRegistered_ = false;
 
-    // The dpi at the first layout, then each WM_DPICHANGED's: before Windows 10 1607 the window
-    // itself cannot tell it, and every size and every change of a control asks for it.
+    // windowDpi's at the first layout, then each WM_DPICHANGED's: every size and control change asks it.
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     ScopedFont font_;
     std::array<HWND, kControlCount> controls_{};

@@ -184,9 +184,9 @@ void SingleInstance::allowHandOver(HWND window) noexcept {
     if (handOverMessage() != 0) ChangeWindowMessageFilterEx(window, handOverMessage(), MSGFLT_ALLOW, nullptr);
 }
 
-// This copy was just started by the operator and may set the foreground window; it passes that
-// right to the first, which then brings itself to the front. A first zelt whose window never shows
-// up (starting, or ending) gets nothing: this copy ends all the same.
+// Asks the first zelt to come to the front, waiting on nothing it does: this copy, just started by
+// the operator, may set the foreground window and passes that right on with a posted request. A
+// first zelt whose window never shows up (starting, or ending) gets nothing; this copy ends anyway.
 void SingleInstance::handOver() const noexcept {
     try {
         const std::wstring caption = toUtf16(layout::kCaption);

@@ -11,9 +11,8 @@
 
 namespace zelt::win32 {
 
-// What a window tells assistive technology (screen readers, through Microsoft Active
-// Accessibility) beyond what the system's standard object for it says. An empty field leaves the
-// standard object's answer.
+// What a window tells assistive technology (screen readers, through Microsoft Active Accessibility)
+// beyond the system's standard object for it; an empty field leaves the standard object's answer.
 struct AccessibleFacts {
     std::wstring name{};
     std::wstring value{};

@@ -91,7 +91,6 @@ UINT TaskbarButton::buttonCreatedMessage() {
     return message;
 }
 
-// The taskbar may have restarted: the object of the old one is let go of.
 void TaskbarButton::connect() {
     list_.reset();
     ITaskbarList3* made = nullptr;

@@ -14,8 +14,7 @@ constexpr int kEffectiveDpi = 0;
 constexpr int kDialogFontPoints = 8;
 constexpr int kPointsPerInch = 72;
 
-// The dpi of the monitor the window is on, for Windows 8.1, which has no dpi of a window: 0 when
-// the system cannot tell (Windows 7).
+// For Windows 8.1, which has no dpi of a window; 0 when the system cannot tell (Windows 7).
 int monitorDpi(HWND window) {
     const auto function = optionalFunctions().getDpiForMonitor;
     if (function == nullptr) return 0;

@@ -56,8 +56,7 @@ RECT firstPlace(HWND owner, SIZE size) {
     return RECT{left, top, left + size.cx, top + size.cy};
 }
 
-// The text as Unicode text, in place of what the clipboard held. Throws Failure when the clipboard
-// cannot be opened.
+// The text as Unicode text, in place of what the clipboard held; throws Failure if it cannot be opened.
 void copyToClipboard(HWND owner, const std::wstring& text) {
     if (!OpenClipboard(owner)) throwLastError("OpenClipboard");
     const struct Closer {
@@ -168,9 +167,8 @@ void EventLogWindow::layOut() {
     MoveWindow(clearButton_, clearLeft, buttonsTop, width, height, TRUE);
 }
 
-// Adds the events logged since the last refresh, drawn once for all of them, and scrolls to the
-// newest. The list holds what the log holds: once the log is full, each new event pushes out the
-// oldest.
+// Adds the events logged since the last refresh, drawn once for all, and scrolls to the newest. The
+// list holds what the log holds: once the log is full, each new event pushes out the oldest.
 void EventLogWindow::refresh() {
     const std::uint64_t pending = log_.added() - shown_;
     shown_ = log_.added();

@@ -10,10 +10,9 @@
 
 namespace zelt::win32 {
 
-// The event log on screen: a resizable window owned by MainForm's window, listing the events
-// oldest first and scrolling to the newest, brought up to date at most every 100 ms, with "Copy" (every line
-// to the clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message loop
-// hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
+// The event log on screen: a resizable window owned by MainForm's, the events oldest first, scrolled to
+// the newest, with "Copy" (every line to the clipboard as text) and "Clear". Tab moves between them and
+// Escape closes it, once the message loop hands it its keys (IsDialogMessage); it can be opened again.
 class EventLogWindow final : public EventListener {
   public:
     static constexpr wchar_t kClassName[] = L"ZeltEventLog";
