@@ -181,13 +181,11 @@ void MainWindow::showPortList(int count, int chosen) {
     HWND list = control(kPortList);
     if (list == nullptr) return;
     if (SendMessageW(list, CB_GETCOUNT, 0, 0) != count) {
-        {
-            const Writing writing(*this, list);
-            SendMessageW(list, CB_RESETCONTENT, 0, 0);
-            for (int number = 1; number <= count; ++number) {
-                const std::wstring item = L"COM" + std::to_wstring(number);
-                SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            }
+        const Writing writing(*this, list);
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (int number = 1; number <= count; ++number) {
+            const std::wstring item = L"COM" + std::to_wstring(number);
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         }
         place(kPortList);
     }
