@@ -142,8 +142,7 @@ bool SystemMenu::command(WPARAM id) noexcept {
             form_.showEventLog();
         } else if (item == kAbout) {
             form_.showAbout();
-        } else if (item >= kFirstLimit && item <= limitId(kLimitChoices.size()) &&
-                   (item - kFirstLimit) % kLimitStep == 0) {
+        } else if (item >= kFirstLimit && item <= limitId(kLimitChoices.size())) {
             const std::size_t index = (item - kFirstLimit) / kLimitStep;
             form_.chooseTransmitLimit(index < kLimitChoices.size() ? kLimitChoices[index].seconds
                                                                    : form_.transmitLimit());
