@@ -250,15 +250,13 @@ LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
-    if (window == nullptr || t_exposed.contains(window)) return false;
+void exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
+    if (window == nullptr || t_exposed.contains(window)) return;
     Exposed& exposed = t_exposed[window];
     exposed.exposure = std::make_shared<Exposure>(Exposure{std::move(facts), std::move(act)});
     exposed.previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&exposedProc)));
-    if (exposed.previous != nullptr) return true;
-    t_exposed.erase(window);
-    return false;
+    if (exposed.previous == nullptr) t_exposed.erase(window);
 }
 
 // Asked first, as Microsoft advises servers: with no screen reader or other tool listening, raising

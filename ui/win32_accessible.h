@@ -26,9 +26,9 @@ struct AccessibleFacts {
 // From now until the window is destroyed, the window answers WM_GETOBJECT with the system's
 // standard object for it, the facts laid over it. Called in the window's thread, once per window.
 // facts() is asked again at every question, in that thread; act() carries out the default action
-// there, and should only post what it does, as a client waits for it. Returns false where the
+// there, and should only post what it does, as a client waits for it. Nothing is exposed where the
 // window's procedure cannot be replaced.
-bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act = {});
+void exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act = {});
 
 // The value the window's object tells has changed: one event for the clients listening.
 void announceValueChange(HWND window);
