@@ -79,7 +79,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         zelt::win32::MainWindow window(log);
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
-        zelt::win32::SingleInstance::allowHandOver(hwnd);
 
         zelt::win32::SerialPort radioPort;
         zelt::win32::RegistryStore store;

@@ -51,6 +51,9 @@ HWND MainWindow::create(HINSTANCE instance) {
     hostLink_.emplace(hwnd_, hostMessages_);
     logWindow_.emplace(log_, hwnd_);
     taskbar_.emplace(hwnd_);
+    // An elevated zelt lets a later start's hand-over through its filter.
+    const UINT handOver = SingleInstance::handOverMessage();
+    if (handOver != 0) ChangeWindowMessageFilterEx(hwnd_, handOver, MSGFLT_ALLOW, nullptr);
     return hwnd_;
 }
 

@@ -35,10 +35,8 @@ class SingleInstance {
     bool another() const { return another_; }
     void handOver() const noexcept;
 
-    // What the first zelt's window gets per start turned away (0: unregistered); allowHandOver lets
-    // it through an elevated zelt's filter.
+    // What the first zelt's window gets per start turned away; 0 when it cannot be registered.
     static UINT handOverMessage();
-    static void allowHandOver(HWND window) noexcept;
 
   private:
     ScopedHandle mutex_;  // held for the life of the program

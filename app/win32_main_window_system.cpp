@@ -180,10 +180,6 @@ UINT SingleInstance::handOverMessage() {
     return message;
 }
 
-void SingleInstance::allowHandOver(HWND window) noexcept {
-    if (handOverMessage() != 0) ChangeWindowMessageFilterEx(window, handOverMessage(), MSGFLT_ALLOW, nullptr);
-}
-
 // Asks the first zelt to come to the front, waiting on nothing it does: this copy, just started by
 // the operator, may set the foreground window and passes that right on with a posted request. A
 // first zelt whose window never shows up (starting, or ending) gets nothing; this copy ends anyway.
