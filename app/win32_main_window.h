@@ -110,7 +110,7 @@ class MainWindow final : public Window {
 
     void showTransmitting() noexcept override;
     void showPortList(int count, int chosen) override;
-    void showLineSettings(const std::string& text) override;
+    void showLineSettings(const std::string& text) override { setText(control(kLineSettingsBox), text); }
     void showCheck(CheckBox box, std::int16_t value) override;
     void showPanel(bool open) override;
     float frameWidth() override;
@@ -121,12 +121,16 @@ class MainWindow final : public Window {
     void showMessage(const std::string& text) override;
     void showAbout(const std::string& text) override;
     void showEventLog() override;
-    void beep() noexcept override;
-    void playCue(const std::vector<std::uint8_t>& wave) override;
+    void beep() noexcept override { MessageBeep(MB_ICONWARNING); }
+    void playCue(const std::vector<std::uint8_t>& wave) override { sound_.play(wave); }
     void connectTaskbar() override;
-    void markTaskbar(bool transmitting) override;
+    void markTaskbar(bool transmitting) override {
+        if (taskbar_) taskbar_->markTransmitting(transmitting);
+    }
     void startTimer(std::uint32_t milliseconds) override;
-    void stopTimer() noexcept override;
+    void stopTimer() noexcept override {
+        if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
+    }
     void listenToHost() override;
     void registerHotkey(HotkeyRegistration key) override;
     void unregisterHotkey() noexcept override;

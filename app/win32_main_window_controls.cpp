@@ -199,10 +199,6 @@ void MainWindow::selectPort(int chosen) {
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-void MainWindow::showLineSettings(const std::string& text) {
-    setText(control(kLineSettingsBox), text);
-}
-
 void MainWindow::showCheck(CheckBox box, std::int16_t value) {
     HWND button = control(box == CheckBox::OnTop ? kOnTopBox : kRunMinimizedBox);
     // A check box's value is its state: 0 clear, 1 checked, 2 greyed; any other shows clear.

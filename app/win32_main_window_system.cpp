@@ -120,30 +120,14 @@ void MainWindow::showEventLog() {
     logWindow_->show(dpi_);
 }
 
-void MainWindow::beep() noexcept {
-    MessageBeep(MB_ICONWARNING);
-}
-
-void MainWindow::playCue(const std::vector<std::uint8_t>& wave) {
-    sound_.play(wave);
-}
-
 void MainWindow::connectTaskbar() {
     if (!taskbar_) throwError(ERROR_INVALID_WINDOW_HANDLE, "the taskbar button");
     taskbar_->connect();
 }
 
-void MainWindow::markTaskbar(bool transmitting) {
-    if (taskbar_) taskbar_->markTransmitting(transmitting);
-}
-
 // The same id replaces a timer already running, so there is only ever one.
 void MainWindow::startTimer(std::uint32_t milliseconds) {
     if (SetTimer(window("SetTimer"), kTimerId, milliseconds, nullptr) == 0) throwLastError("SetTimer");
-}
-
-void MainWindow::stopTimer() noexcept {
-    if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
 }
 
 void MainWindow::listenToHost() {
