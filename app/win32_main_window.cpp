@@ -79,8 +79,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return dispatchToOwner(hwnd, message, wParam, lParam, &MainWindow::hwnd_, &MainWindow::handle);
 }
 
-// Each message the window answers is one case. Until the form is attached, and once the window is
-// going, the system answers for it.
+// One case per message answered; before attach and once the window is going, the system answers for it.
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (form_ == nullptr) return DefWindowProcW(hwnd_, message, wParam, lParam);
     // Registered at run time, so no case of the switch.

@@ -33,8 +33,7 @@ constexpr wchar_t kHandOverName[] = L"zelt.second-start";
 constexpr int kWindowLooks = 40;
 constexpr DWORD kBetweenLooksMs = 50;
 
-// The name of the port a device event is about, read no further than the size the event gives;
-// nothing for an event that is not about a port.
+// The port a device event names, read no further than the event's size; nothing if it is about no port.
 std::optional<std::wstring> portName(LPARAM data) {
     const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
     constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
@@ -151,8 +150,7 @@ void MainWindow::unregisterHotkey() noexcept {
     hotkeyRegistered_ = false;
 }
 
-// A mutex the first zelt made for an elevated zelt cannot be opened unelevated (access denied):
-// that, too, is another zelt in this session.
+// An elevated first zelt's mutex cannot be opened unelevated (access denied): that, too, is another zelt.
 SingleInstance::SingleInstance() {
     mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
     const DWORD error = GetLastError();

@@ -18,8 +18,7 @@ namespace {
 
 using system_menu::kLimitChoices;
 
-// Item ids: below 0xF000 and with the low four bits clear, as the system menu requires; the system
-// keeps those bits of a system command for itself.
+// Item ids below 0xF000, their low four bits clear: the system keeps those of a system command for itself.
 constexpr UINT kTransmit = 0x1010;
 constexpr UINT kEventLog = 0x1020;
 constexpr UINT kAbout = 0x1030;

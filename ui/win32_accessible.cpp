@@ -159,8 +159,7 @@ class Overlay final : public IAccessible {
         return Fact{};
     }
 
-    // The answer to a text question of the client area from the fact in field, or nothing where
-    // the standard object answers.
+    // A client-area text question's answer from the fact in field, or nothing where the standard one answers.
     [[gnu::noinline]] std::optional<HRESULT> overlayText(const VARIANT& child,
                                                          std::wstring AccessibleFacts::*field,
                                                          BSTR* out) const noexcept {

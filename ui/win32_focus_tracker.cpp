@@ -10,10 +10,9 @@ void FocusTracker::watchLeaving(HWND control, std::function<void()> onLeft) {
 }
 
 void FocusTracker::watchedLostFocus() {
-    // Whether the operator left the control for another one, or the focus only left the program
-    // (another application, a message box, the window closing), is known once the move is over.
-    // Posted messages come before the input that follows, so a click that took the focus still
-    // sees the leaving first.
+    // Whether the operator left the control for another, or the focus only left the program (another
+    // application, a message box, the window closing), is known once the move is over. Posted messages
+    // come before the input that follows, so a click that took the focus still sees the leaving first.
     leavePending_ = true;
     recheckLater();
 }
@@ -22,8 +21,7 @@ void FocusTracker::enable(HWND control, bool enabled) {
     if (control == nullptr || (IsWindowEnabled(control) != FALSE) == enabled) return;
     const bool hadFocus = GetFocus() == control;
     EnableWindow(control, enabled ? TRUE : FALSE);
-    // A disabled control drops the focus; it goes on to the next control once the reaction that
-    // disabled it has finished.
+    // A disabled control drops the focus: it passes to the next once the disabling reaction is over.
     if (hadFocus) recheckLater();
 }
 
@@ -41,8 +39,7 @@ void FocusTracker::recheck() noexcept {
     if (!leavePending_) return;
     leavePending_ = false;
     HWND focus = GetFocus();
-    // Only a move to another of the form's controls leaves the watched one; the focus comes back
-    // to it when the program is active again.
+    // Only a move to another of the form's controls leaves it; the focus comes back when zelt is active.
     if (focus == nullptr || focus == watched_ || !IsChild(form_, focus) || !onLeft_) return;
     try {
         onLeft_();
