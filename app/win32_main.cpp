@@ -85,8 +85,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         zelt::MainForm form({radioPort, store, window, log});
         window.attach(form);
         zelt::UnkeyHotkey unkeyHotkey(store, log, window);
-        zelt::win32::SystemMenu systemMenu(hwnd, form, unkeyHotkey);
-        window.setSystemMenu(&systemMenu);
+        window.addSystemMenu(unkeyHotkey);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         unkeyHotkey.load();
@@ -94,7 +93,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         const int result = runMessageLoop(hwnd, window);
         // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.
         form.windowGone();
-        window.setSystemMenu(nullptr);
         return result;
     } catch (...) {
         return 1;

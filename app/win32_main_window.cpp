@@ -99,15 +99,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // A control's notification; from no control, a submenu item of the system menu or Enter.
             if (lParam != 0) {
                 command(wParam, lParam);
-            } else if (HIWORD(wParam) != 0 || systemMenu_ == nullptr || !systemMenu_->command(wParam)) {
+            } else if (HIWORD(wParam) != 0 || !systemMenuCommand(wParam)) {
                 if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
             }
             return 0;
         case WM_SYSCOMMAND:
-            if (systemMenu_ != nullptr && systemMenu_->command(wParam)) return 0;
+            if (systemMenuCommand(wParam)) return 0;
             break;
         case WM_INITMENUPOPUP:
-            if (systemMenu_ != nullptr) systemMenu_->opening();
+            systemMenuOpening();
             break;
         case WM_HOTKEY:
             if (wParam != static_cast<WPARAM>(kHotkeyId)) break;

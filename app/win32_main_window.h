@@ -43,27 +43,6 @@ class SingleInstance {
     bool another_ = false;
 };
 
-// MainForm's extras below the system's own items in the window's system menu (Alt+Space): the window
-// hands it the menu's messages; what each item does is MainForm's.
-class SystemMenu {
-  public:
-    SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey);
-    SystemMenu(const SystemMenu&) = delete;
-    SystemMenu& operator=(const SystemMenu&) = delete;
-
-    // WM_INITMENUPOPUP: the check marks follow the form's state as the menu opens.
-    void opening() noexcept;
-    // An item chosen, by WM_SYSCOMMAND or, from the submenu, WM_COMMAND; false if none of these.
-    bool command(WPARAM id) noexcept;
-
-  private:
-    HWND window_;
-    MainForm& form_;
-    UnkeyHotkey& hotkey_;
-    HMENU menu_ = nullptr;
-    HMENU limits_ = nullptr;
-};
-
 // MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, the form's
 // controls in the dialog font at the window's dpi. Closing, focus and keyboard navigation go as in
 // a dialog; no show command maximizes it; what the program writes into a control is no input.
@@ -106,7 +85,9 @@ class MainWindow final : public Window {
     HWND eventLogWindow() const { return logWindow_ ? logWindow_->hwnd() : nullptr; }
     // Whether the end of the window ends the message loop (tests keep theirs running).
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
-    void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
+    // MainForm's extras below the system's own items in the system menu (Alt+Space); what each item
+    // does is MainForm's, its "Unkey hotkey..." dialog the hotkey's.
+    void addSystemMenu(UnkeyHotkey& hotkey);
 
     void showTransmitting() noexcept override;
     void showPortList(int count, int chosen) override;
@@ -170,6 +151,11 @@ class MainWindow final : public Window {
     void deviceChanged(WPARAM event, LPARAM data);
     void powerChanged(WPARAM event);
 
+    // The system menu (win32_system_menu.cpp). WM_INITMENUPOPUP: the check marks follow the form.
+    void systemMenuOpening() noexcept;
+    // An item chosen, by WM_SYSCOMMAND or, from the submenu, WM_COMMAND; false if none of these.
+    bool systemMenuCommand(WPARAM id) noexcept;
+
     // The layout (win32_main_window_layout.cpp).
     void place(Id id);
     void placeControls();
@@ -207,7 +193,9 @@ class MainWindow final : public Window {
     EventLog& log_;
     HWND hwnd_ = nullptr;
     MainForm* form_ = nullptr;
-    SystemMenu* systemMenu_ = nullptr;
+    UnkeyHotkey* hotkey_ = nullptr;  // the system menu's, once added
+    HMENU systemMenu_ = nullptr;
+    HMENU limits_ = nullptr;
     bool quitOnDestroy_ = true;
     bool shown_ = false;
     bool startMinimized_ = false;  // asked for before the first show, which takes it
