@@ -34,7 +34,7 @@ std::vector<std::string> commandLineArguments() {
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is closed before returning, while the objects its shut-down needs (the form and the port) still
 // exist, so a radio left keyed is unkeyed however the loop ended, and before any window goes.
-int runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
+void runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Tab, the access keys and Enter on a button are the form's, as in a dialog; Tab and Escape
@@ -47,7 +47,6 @@ int runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
     }
     if (IsWindow(form)) SendMessageW(form, WM_CLOSE, 0, 0);
     if (IsWindow(form)) DestroyWindow(form);
-    return 0;
 }
 
 }  // namespace
@@ -90,10 +89,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         form.load();
         unkeyHotkey.load();
         window.showFirst(showCommand);
-        const int result = runMessageLoop(hwnd, window);
+        runMessageLoop(hwnd, window);
         // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.
         form.windowGone();
-        return result;
+        return 0;
     } catch (...) {
         return 1;
     }

@@ -78,7 +78,6 @@ class MainWindow final : public Window {
     // The first show: minimized without taking the focus if start-up asked for it, else as launched.
     void showFirst(int showCommand);
 
-    HWND hwnd() const { return hwnd_; }
     HWND control(Id id) const { return controls_[index(id)]; }
     int dpi() const { return dpi_; }
     // The event log window while it is open, for the message loop's keyboard handling.
