@@ -20,8 +20,7 @@
 
 namespace {
 
-// The arguments after the program's name, split by the system's own rules, as UTF-8. None when the
-// system cannot split them (out of memory).
+// The arguments after the program's name, split by the system's own rules, as UTF-8 (none if out of memory).
 std::vector<std::string> commandLineArguments() {
     int count = 0;
     const zelt::win32::ScopedLocal<LPWSTR> words{CommandLineToArgvW(GetCommandLineW(), &count)};
@@ -35,7 +34,7 @@ std::vector<std::string> commandLineArguments() {
 // Runs until the window is gone or a WM_QUIT ends the loop from outside. In either case the window
 // is closed before returning, while the objects its shut-down needs (the form and the port) still
 // exist, so a radio left keyed is unkeyed however the loop ended, and before any window goes.
-int runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
+void runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Tab, the access keys and Enter on a button are the form's, as in a dialog; Tab and Escape
@@ -48,7 +47,6 @@ int runMessageLoop(HWND form, const zelt::win32::MainWindow& window) {
     }
     if (IsWindow(form)) SendMessageW(form, WM_CLOSE, 0, 0);
     if (IsWindow(form)) DestroyWindow(form);
-    return 0;
 }
 
 }  // namespace
@@ -80,24 +78,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         zelt::win32::MainWindow window(log);
         HWND hwnd = window.create(instance);
         if (hwnd == nullptr) return 1;
-        zelt::win32::SingleInstance::allowHandOver(hwnd);
 
         zelt::win32::SerialPort radioPort;
         zelt::win32::RegistryStore store;
         zelt::MainForm form({radioPort, store, window, log});
         window.attach(form);
         zelt::UnkeyHotkey unkeyHotkey(store, log, window);
-        zelt::win32::SystemMenu systemMenu(hwnd, form, unkeyHotkey);
-        window.setSystemMenu(&systemMenu);
+        window.addSystemMenu(unkeyHotkey);
         // Start-up runs on the hidden window; the operator first sees it as start-up left it.
         form.load();
         unkeyHotkey.load();
         window.showFirst(showCommand);
-        const int result = runMessageLoop(hwnd, window);
+        runMessageLoop(hwnd, window);
         // The window is gone, so no host waits on it now: an owed unkey gets its last seconds here.
         form.windowGone();
-        window.setSystemMenu(nullptr);
-        return result;
+        return 0;
     } catch (...) {
         return 1;
     }

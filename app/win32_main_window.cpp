@@ -51,6 +51,9 @@ HWND MainWindow::create(HINSTANCE instance) {
     hostLink_.emplace(hwnd_, hostMessages_);
     logWindow_.emplace(log_, hwnd_);
     taskbar_.emplace(hwnd_);
+    // An elevated zelt lets a later start's hand-over through its filter.
+    const UINT handOver = SingleInstance::handOverMessage();
+    if (handOver != 0) ChangeWindowMessageFilterEx(hwnd_, handOver, MSGFLT_ALLOW, nullptr);
     return hwnd_;
 }
 
@@ -67,8 +70,7 @@ void MainWindow::attach(MainForm& form) {
     SetWindowPos(hwnd_, nullptr, 0, 0, designed.cx, designed.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     createControls();
     placeControls();
-    // Tooltips are only needed once the operator can point at something; made after the first
-    // show, their popup window does not delay the moment zelt is ready.
+    // Tooltips matter once the operator can point: made after the first show, they delay no start.
     PostMessageW(hwnd_, kCreateTooltipsMessage, 0, 0);
     exposeToAssistiveTechnology();
 }
@@ -77,22 +79,18 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return dispatchToOwner(hwnd, message, wParam, lParam, &MainWindow::hwnd_, &MainWindow::handle);
 }
 
-// Each message the window answers is one case. Until the form is attached, and once the window is
-// going, the system answers for it.
+// One case per message answered; before attach and once the window is going, the system answers for it.
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = hwnd_;  // WM_NCDESTROY forgets it before the default procedure runs
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-    }
-    if (form_ == nullptr || hwnd_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (form_ == nullptr) return DefWindowProcW(hwnd_, message, wParam, lParam);
     // Registered at run time, so no case of the switch.
     if (message == TaskbarButton::buttonCreatedMessage() && message != 0) {
         form_->taskbarButtonCreated();
         return 0;
     }
     if (message == SingleInstance::handOverMessage() && message != 0) {
-        SingleInstance::comeToFront(hwnd);
+        // Another start turned away: restored if minimized, and brought to the front.
+        if (IsIconic(hwnd_) != FALSE) ShowWindow(hwnd_, SW_RESTORE);
+        SetForegroundWindow(hwnd_);
         form_->secondStartTurnedAway();
         return 0;
     }
@@ -101,15 +99,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // A control's notification; from no control, a submenu item of the system menu or Enter.
             if (lParam != 0) {
                 command(wParam, lParam);
-            } else {
-                menuOrEnter(wParam);
+            } else if (HIWORD(wParam) != 0 || !systemMenuCommand(wParam)) {
+                if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
             }
             return 0;
         case WM_SYSCOMMAND:
-            if (systemMenu_ != nullptr && systemMenu_->command(wParam)) return 0;
+            if (systemMenuCommand(wParam)) return 0;
             break;
         case WM_INITMENUPOPUP:
-            if (systemMenu_ != nullptr) systemMenu_->opening();
+            systemMenuOpening();
             break;
         case WM_HOTKEY:
             if (wParam != static_cast<WPARAM>(kHotkeyId)) break;
@@ -120,7 +118,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             form_->transmitTimerFired();
             return 0;
         case WM_NEXTDLGCTL:
-            // IsDialogMessage asks for this on Tab and on a label's access key.
             focus_->moveTo(wParam, lParam);
             return 0;
         case FocusTracker::kRecheckMessage:
@@ -140,10 +137,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             // A maximize that came all the same is undone once the move that made it is over.
-            if (wParam == SIZE_MAXIMIZED) PostMessageW(hwnd, kUnmaximizeMessage, 0, 0);
+            if (wParam == SIZE_MAXIMIZED) PostMessageW(hwnd_, kUnmaximizeMessage, 0, 0);
             break;
         case kUnmaximizeMessage:
-            if (IsZoomed(hwnd) != FALSE) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+            if (IsZoomed(hwnd_) != FALSE) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
             return 0;
         case WM_GETDPISCALEDSIZE:
             *reinterpret_cast<SIZE*>(lParam) = scaledSize(static_cast<int>(LOWORD(wParam)));
@@ -173,7 +170,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 // A control's notification, as MainForm's event. What the program's own writing to a control makes
@@ -188,7 +185,7 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
     try {
         switch (id) {
             case kIndicatorTarget:
-                if (code == STN_CLICKED) indicatorClicked();
+                if (code == STN_CLICKED) form_->indicatorClicked();
                 break;
             case kPanelButton:
                 if (code == BN_CLICKED) form_->panelButtonClicked();
@@ -210,23 +207,10 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
                 break;
         }
     } catch (...) {
-        // A reaction's failure ends that reaction here; the window goes on.
+        // A reaction's failure ends it; the window goes on. A failed toggle (port closed, bytes not
+        // taken) keeps the indicator's colour, and the beep tells that the click did not key the radio.
+        if (id == kIndicatorTarget) MessageBeep(MB_OK);
     }
-}
-
-// The operator's toggle failed (the port is closed or the radio does not take the bytes): the
-// indicator keeps its colour, and the beep tells the operator the click did not key the radio.
-void MainWindow::indicatorClicked() noexcept {
-    try {
-        form_->indicatorClicked();
-    } catch (...) {
-        MessageBeep(MB_OK);
-    }
-}
-
-void MainWindow::menuOrEnter(WPARAM wParam) {
-    if (HIWORD(wParam) == 0 && systemMenu_ != nullptr && systemMenu_->command(wParam)) return;
-    if (LOWORD(wParam) == IDOK) focus_->pressFocusedButton();
 }
 
 void MainWindow::closeRequested() {
@@ -245,7 +229,7 @@ void MainWindow::destroyed() {
     unregisterHotkey();
     if (tooltips_ != nullptr) DestroyWindow(tooltips_);
     tooltips_ = nullptr;
-    focus_->stop();
+    focus_.reset();  // no more rechecks, nothing watched
     form_ = nullptr;
     controls_ = {};
     if (quitOnDestroy_) PostQuitMessage(0);

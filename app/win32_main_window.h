@@ -25,48 +25,22 @@ class UnkeyHotkey;
 
 namespace win32 {
 
-// One zelt per session: a second one, without the radio's port, would carry the same caption for a
-// host to find. The first holds a named mutex in the session's own Local\ namespace; a later one
-// hands over to the first's window and ends, having opened no port and stored nothing.
+// One zelt per session, as a second one would carry the same caption for a host to find, without the
+// port: the first holds a named mutex in Local\; a later one hands over to it and ends, having opened
+// no port and stored nothing.
 class SingleInstance {
   public:
     SingleInstance();
 
     bool another() const { return another_; }
-    // Asks the other zelt to come to the front. Waits on nothing it does: the request is posted.
     void handOver() const noexcept;
 
-    // What the first zelt's window gets for each start turned away (0: unregistered); allowHandOver
-    // lets it through an elevated zelt's filter.
+    // What the first zelt's window gets per start turned away; 0 when it cannot be registered.
     static UINT handOverMessage();
-    static void allowHandOver(HWND window) noexcept;
-    // The first zelt's side: restored if minimized, and brought to the front.
-    static void comeToFront(HWND window) noexcept;
 
   private:
     ScopedHandle mutex_;  // held for the life of the program
     bool another_ = false;
-};
-
-// MainForm's extras below the system's own items in its window's system menu (Alt+Space). The
-// window hands this class the menu's messages; what each item does is MainForm's.
-class SystemMenu {
-  public:
-    SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey);
-    SystemMenu(const SystemMenu&) = delete;
-    SystemMenu& operator=(const SystemMenu&) = delete;
-
-    // WM_INITMENUPOPUP: the check marks follow the form's state as the menu opens.
-    void opening() noexcept;
-    // An item chosen, by WM_SYSCOMMAND or, from the submenu, WM_COMMAND; false if none of these.
-    bool command(WPARAM id) noexcept;
-
-  private:
-    HWND window_;
-    MainForm& form_;
-    UnkeyHotkey& hotkey_;
-    HMENU menu_ = nullptr;
-    HMENU limits_ = nullptr;
 };
 
 // MainForm's window on Windows: a fixed frame with caption, system menu and minimize box, the form's
@@ -94,8 +68,6 @@ class MainWindow final : public Window {
 
     explicit MainWindow(EventLog& log) : log_(log) {}
     ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     // The window classes of the form, the indicator and its click target.
     static void registerClass(HINSTANCE instance);
@@ -106,19 +78,19 @@ class MainWindow final : public Window {
     // The first show: minimized without taking the focus if start-up asked for it, else as launched.
     void showFirst(int showCommand);
 
-    HWND hwnd() const { return hwnd_; }
     HWND control(Id id) const { return controls_[index(id)]; }
     int dpi() const { return dpi_; }
     // The event log window while it is open, for the message loop's keyboard handling.
     HWND eventLogWindow() const { return logWindow_ ? logWindow_->hwnd() : nullptr; }
     // Whether the end of the window ends the message loop (tests keep theirs running).
     void setQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
-    void setSystemMenu(SystemMenu* menu) { systemMenu_ = menu; }
+    // MainForm's extras below the system's own items in the system menu (Alt+Space); what each item
+    // does is MainForm's, its "Unkey hotkey..." dialog the hotkey's.
+    void addSystemMenu(UnkeyHotkey& hotkey);
 
-    // ---- Window ----
     void showTransmitting() noexcept override;
     void showPortList(int count, int chosen) override;
-    void showLineSettings(const std::string& text) override;
+    void showLineSettings(const std::string& text) override { setText(control(kLineSettingsBox), text); }
     void showCheck(CheckBox box, std::int16_t value) override;
     void showPanel(bool open) override;
     float frameWidth() override;
@@ -129,25 +101,26 @@ class MainWindow final : public Window {
     void showMessage(const std::string& text) override;
     void showAbout(const std::string& text) override;
     void showEventLog() override;
-    void beep() noexcept override;
-    void playCue(const std::vector<std::uint8_t>& wave) override;
+    void beep() noexcept override { MessageBeep(MB_ICONWARNING); }
+    void playCue(const std::vector<std::uint8_t>& wave) override { sound_.play(wave); }
     void connectTaskbar() override;
-    void markTaskbar(bool transmitting) override;
+    void markTaskbar(bool transmitting) override {
+        if (taskbar_) taskbar_->markTransmitting(transmitting);
+    }
     void startTimer(std::uint32_t milliseconds) override;
-    void stopTimer() noexcept override;
+    void stopTimer() noexcept override {
+        if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
+    }
     void listenToHost() override;
     void registerHotkey(HotkeyRegistration key) override;
     void unregisterHotkey() noexcept override;
 
   private:
-    // Posted to the window: the tooltips are made when it arrives, after the first show.
-    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;
-    // Posted on a maximize, which the fixed-size window undoes.
-    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;
-    static constexpr UINT_PTR kTimerId = 0x5854;  // "TX"
-    static constexpr int kHotkeyId = 0x554B;      // "UK"
-    // The port list shows up to eight ports at once; a longer list scrolls.
-    static constexpr int kVisiblePorts = 8;
+    static constexpr UINT kCreateTooltipsMessage = WM_APP + 2;  // makes the tooltips after the first show
+    static constexpr UINT kUnmaximizeMessage = WM_APP + 3;      // posted on a maximize, which is undone
+    static constexpr UINT_PTR kTimerId = 0x5854;                // "TX"
+    static constexpr int kHotkeyId = 0x554B;                    // "UK"
+    static constexpr int kVisiblePorts = 8;  // shown at once by the open port list; more scroll
 
     static constexpr int index(Id id) { return id - kPortList; }
 
@@ -155,8 +128,6 @@ class MainWindow final : public Window {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam) noexcept;
-    void indicatorClicked() noexcept;
-    void menuOrEnter(WPARAM wParam);
     void closeRequested();
     void destroyed();
     // The window itself, for a call that needs it; fails once the window is gone.
@@ -178,6 +149,11 @@ class MainWindow final : public Window {
     void exposeToAssistiveTechnology();
     void deviceChanged(WPARAM event, LPARAM data);
     void powerChanged(WPARAM event);
+
+    // The system menu (win32_system_menu.cpp). WM_INITMENUPOPUP: the check marks follow the form.
+    void systemMenuOpening() noexcept;
+    // An item chosen, by WM_SYSCOMMAND or, from the submenu, WM_COMMAND; false if none of these.
+    bool systemMenuCommand(WPARAM id) noexcept;
 
     // The layout (win32_main_window_layout.cpp).
     void place(Id id);
@@ -216,14 +192,15 @@ class MainWindow final : public Window {
     EventLog& log_;
     HWND hwnd_ = nullptr;
     MainForm* form_ = nullptr;
-    SystemMenu* systemMenu_ = nullptr;
+    UnkeyHotkey* hotkey_ = nullptr;  // the system menu's, once added
+    HMENU systemMenu_ = nullptr;
+    HMENU limits_ = nullptr;
     bool quitOnDestroy_ = true;
     bool shown_ = false;
     bool startMinimized_ = false;  // asked for before the first show, which takes it
     bool hotkeyRegistered_ = false;
 
-    // The dpi at the first layout, then each WM_DPICHANGED's: before Windows 10 1607 the window
-    // itself cannot tell it, and every size and every change of a control asks for it.
+    // windowDpi's at the first layout, then each WM_DPICHANGED's: every size and control change asks it.
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     ScopedFont font_;
     std::array<HWND, kControlCount> controls_{};

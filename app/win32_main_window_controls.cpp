@@ -62,9 +62,6 @@ constexpr std::array<ControlDesign, MainWindow::kControlCount> kControls{{
     {MainWindow::kIndicator, kIndicatorClass, kChildStyle, 0, "", ""},
 }};
 
-// A check box's value (0 clear, 1 checked, 2 greyed) as the box shows it.
-constexpr std::array<WPARAM, 3> kCheckStates{BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-
 // A press is a click once it is let go over the target: one dragged off before release is none. The
 // parent is told as a notifying static tells it.
 LRESULT CALLBACK clickTargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -184,13 +181,11 @@ void MainWindow::showPortList(int count, int chosen) {
     HWND list = control(kPortList);
     if (list == nullptr) return;
     if (SendMessageW(list, CB_GETCOUNT, 0, 0) != count) {
-        {
-            const Writing writing(*this, list);
-            SendMessageW(list, CB_RESETCONTENT, 0, 0);
-            for (int number = 1; number <= count; ++number) {
-                const std::wstring item = L"COM" + std::to_wstring(number);
-                SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            }
+        const Writing writing(*this, list);
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (int number = 1; number <= count; ++number) {
+            const std::wstring item = L"COM" + std::to_wstring(number);
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         }
         place(kPortList);
     }
@@ -204,13 +199,10 @@ void MainWindow::selectPort(int chosen) {
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-void MainWindow::showLineSettings(const std::string& text) {
-    setText(control(kLineSettingsBox), text);
-}
-
 void MainWindow::showCheck(CheckBox box, std::int16_t value) {
     HWND button = control(box == CheckBox::OnTop ? kOnTopBox : kRunMinimizedBox);
-    const WPARAM state = value >= 1 && value <= 2 ? kCheckStates[value] : BST_UNCHECKED;
+    // A check box's value is its state: 0 clear, 1 checked, 2 greyed; any other shows clear.
+    const WPARAM state = value == BST_CHECKED || value == BST_INDETERMINATE ? value : BST_UNCHECKED;
     if (button == nullptr || static_cast<WPARAM>(SendMessageW(button, BM_GETCHECK, 0, 0)) == state) return;
     const Writing writing(*this, button);
     SendMessageW(button, BM_SETCHECK, state, 0);

@@ -46,8 +46,7 @@ WINDOWPLACEMENT placementOf(HWND window) {
 
 }  // namespace
 
-// A label's caption is never cut: when it needs more room than the place gives, the label grows to
-// the right, keeping its left, top and height.
+// A label's caption is never cut: short of room, the label grows to the right, keeping left, top and height.
 void MainWindow::place(Id id) {
     HWND hwnd = control(id);
     if (hwnd == nullptr) return;
@@ -174,8 +173,7 @@ void MainWindow::keepDesignedSize(MINMAXINFO& info) const {
     info.ptMaxPosition = POINT{normal.left, normal.top};
 }
 
-// Windows asks what size the window wants at the new dpi before it suggests a rectangle: the size
-// the twips give, so that the suggestion is exactly that.
+// Asked before Windows suggests a rectangle for a new dpi: the twips' size, so the suggestion is exactly it.
 SIZE MainWindow::scaledSize(int dpi) const noexcept {
     try {
         return outerSize(normalClientTwips(), dpi);

@@ -33,8 +33,7 @@ constexpr wchar_t kHandOverName[] = L"zelt.second-start";
 constexpr int kWindowLooks = 40;
 constexpr DWORD kBetweenLooksMs = 50;
 
-// The name of the port a device event is about, read no further than the size the event gives;
-// nothing for an event that is not about a port.
+// The port a device event names, read no further than the event's size; nothing if it is about no port.
 std::optional<std::wstring> portName(LPARAM data) {
     const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
     constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_PORT_W, dbcp_name);
@@ -57,26 +56,19 @@ void MainWindow::exposeToAssistiveTechnology() {
     exposeAccessible(
         target,
         [this] {
-            AccessibleFacts facts;
-            facts.name = kIndicatorName;
-            facts.value = form_ != nullptr && form_->transmitting() ? kTransmitting : kReceiving;
-            facts.role = ROLE_SYSTEM_PUSHBUTTON;
-            facts.defaultAction = kToggle;
-            return facts;
+            return AccessibleFacts{
+                .name = kIndicatorName,
+                .value = form_ != nullptr && form_->transmitting() ? kTransmitting : kReceiving,
+                .role = ROLE_SYSTEM_PUSHBUTTON,
+                .defaultAction = kToggle};
         },
         [this, target] {
             PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIndicatorTarget, STN_CLICKED),
                          reinterpret_cast<LPARAM>(target));
         });
-    exposeAccessible(control(kIndicator), [] {
-        AccessibleFacts facts;
-        facts.hidden = true;
-        return facts;
-    });
+    exposeAccessible(control(kIndicator), [] { return AccessibleFacts{.hidden = true}; });
     exposeAccessible(control(kPortList), [this] {
-        AccessibleFacts facts;
-        facts.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))));
-        return facts;
+        return AccessibleFacts{.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))))};
     });
 }
 
@@ -127,30 +119,14 @@ void MainWindow::showEventLog() {
     logWindow_->show(dpi_);
 }
 
-void MainWindow::beep() noexcept {
-    MessageBeep(MB_ICONWARNING);
-}
-
-void MainWindow::playCue(const std::vector<std::uint8_t>& wave) {
-    sound_.play(wave);
-}
-
 void MainWindow::connectTaskbar() {
     if (!taskbar_) throwError(ERROR_INVALID_WINDOW_HANDLE, "the taskbar button");
     taskbar_->connect();
 }
 
-void MainWindow::markTaskbar(bool transmitting) {
-    if (taskbar_) taskbar_->markTransmitting(transmitting);
-}
-
 // The same id replaces a timer already running, so there is only ever one.
 void MainWindow::startTimer(std::uint32_t milliseconds) {
     if (SetTimer(window("SetTimer"), kTimerId, milliseconds, nullptr) == 0) throwLastError("SetTimer");
-}
-
-void MainWindow::stopTimer() noexcept {
-    if (hwnd_ != nullptr) KillTimer(hwnd_, kTimerId);
 }
 
 void MainWindow::listenToHost() {
@@ -174,13 +150,11 @@ void MainWindow::unregisterHotkey() noexcept {
     hotkeyRegistered_ = false;
 }
 
-// A mutex the first zelt made for an elevated zelt cannot be opened unelevated (access denied):
-// that, too, is another zelt in this session.
+// An elevated first zelt's mutex cannot be opened unelevated (access denied): that, too, is another zelt.
 SingleInstance::SingleInstance() {
-    HANDLE made = CreateMutexW(nullptr, FALSE, kMutexName);
+    mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
     const DWORD error = GetLastError();
-    mutex_.reset(made);
-    another_ = error == ERROR_ALREADY_EXISTS || (made == nullptr && error == ERROR_ACCESS_DENIED);
+    another_ = error == ERROR_ALREADY_EXISTS || (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
 }
 
 UINT SingleInstance::handOverMessage() {
@@ -188,13 +162,9 @@ UINT SingleInstance::handOverMessage() {
     return message;
 }
 
-void SingleInstance::allowHandOver(HWND window) noexcept {
-    if (handOverMessage() != 0) ChangeWindowMessageFilterEx(window, handOverMessage(), MSGFLT_ALLOW, nullptr);
-}
-
-// This copy was just started by the operator and may set the foreground window; it passes that
-// right to the first, which then brings itself to the front. A first zelt whose window never shows
-// up (starting, or ending) gets nothing: this copy ends all the same.
+// Asks the first zelt to come to the front, waiting on nothing it does: this copy, just started by
+// the operator, may set the foreground window and passes that right on with a posted request. A
+// first zelt whose window never shows up (starting, or ending) gets nothing; this copy ends anyway.
 void SingleInstance::handOver() const noexcept {
     try {
         const std::wstring caption = toUtf16(layout::kCaption);
@@ -212,11 +182,6 @@ void SingleInstance::handOver() const noexcept {
     } catch (...) {
         // Out of memory: the first zelt stays where it is.
     }
-}
-
-void SingleInstance::comeToFront(HWND window) noexcept {
-    if (IsIconic(window) != FALSE) ShowWindow(window, SW_RESTORE);
-    SetForegroundWindow(window);
 }
 
 }  // namespace zelt::win32

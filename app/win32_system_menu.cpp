@@ -18,8 +18,7 @@ namespace {
 
 using system_menu::kLimitChoices;
 
-// Item ids: below 0xF000 and with the low four bits clear, as the system menu requires; the system
-// keeps those bits of a system command for itself.
+// Item ids below 0xF000, their low four bits clear: the system keeps those of a system command for itself.
 constexpr UINT kTransmit = 0x1010;
 constexpr UINT kEventLog = 0x1020;
 constexpr UINT kAbout = 0x1030;
@@ -98,55 +97,56 @@ INT_PTR CALLBACK hotkeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-SystemMenu::SystemMenu(HWND window, MainForm& form, UnkeyHotkey& hotkey)
-    : window_(window), form_(form), hotkey_(hotkey) {
-    menu_ = GetSystemMenu(window, FALSE);
-    if (menu_ == nullptr) return;
+void MainWindow::addSystemMenu(UnkeyHotkey& hotkey) {
+    hotkey_ = &hotkey;
+    systemMenu_ = GetSystemMenu(hwnd_, FALSE);
+    if (systemMenu_ == nullptr) return;
     limits_ = CreatePopupMenu();
     for (std::size_t i = 0; i < kLimitChoices.size(); ++i) {
         append(limits_, MF_STRING, limitId(i), kLimitChoices[i].text);
     }
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    append(menu_, MF_STRING, kTransmit, system_menu::kTransmit);
-    append(menu_, MF_STRING, kSound, system_menu::kSound);
-    append(menu_, MF_STRING, kUnkeyHotkey, system_menu::kUnkeyHotkey);
+    AppendMenuW(systemMenu_, MF_SEPARATOR, 0, nullptr);
+    append(systemMenu_, MF_STRING, kTransmit, system_menu::kTransmit);
+    append(systemMenu_, MF_STRING, kSound, system_menu::kSound);
+    append(systemMenu_, MF_STRING, kUnkeyHotkey, system_menu::kUnkeyHotkey);
     // The submenu belongs to the system menu from here on, and goes with the window.
-    append(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(limits_), system_menu::kTransmitLimit);
-    append(menu_, MF_STRING, kEventLog, system_menu::kEventLog);
-    append(menu_, MF_STRING, kAbout, system_menu::kAbout);
+    append(systemMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(limits_), system_menu::kTransmitLimit);
+    append(systemMenu_, MF_STRING, kEventLog, system_menu::kEventLog);
+    append(systemMenu_, MF_STRING, kAbout, system_menu::kAbout);
 }
 
-void SystemMenu::opening() noexcept {
-    if (menu_ == nullptr) return;
+void MainWindow::systemMenuOpening() noexcept {
+    if (systemMenu_ == nullptr) return;
     try {
-        CheckMenuItem(menu_, kTransmit, MF_BYCOMMAND | (form_.transmitting() ? MF_CHECKED : MF_UNCHECKED));
-        CheckMenuItem(menu_, kSound, MF_BYCOMMAND | (form_.soundOn() ? MF_CHECKED : MF_UNCHECKED));
-        showLimits(limits_, form_.transmitLimit());
+        CheckMenuItem(systemMenu_, kTransmit,
+                      MF_BYCOMMAND | (form_->transmitting() ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(systemMenu_, kSound, MF_BYCOMMAND | (form_->soundOn() ? MF_CHECKED : MF_UNCHECKED));
+        showLimits(limits_, form_->transmitLimit());
     } catch (...) {
         // The menu shows what it showed last time.
     }
 }
 
-bool SystemMenu::command(WPARAM id) noexcept {
+bool MainWindow::systemMenuCommand(WPARAM id) noexcept {
+    if (hotkey_ == nullptr) return false;
     const UINT item = static_cast<UINT>(id) & kCommandMask;
     try {
         if (item == kTransmit) {
-            form_.menuTransmit();
+            form_->menuTransmit();
         } else if (item == kSound) {
-            form_.chooseSound(!form_.soundOn());
+            form_->chooseSound(!form_->soundOn());
         } else if (item == kUnkeyHotkey) {
             // Returns once the dialog is closed, or could not be shown.
-            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ZELT_UNKEY_HOTKEY_DIALOG), window_,
-                            hotkeyDialogProc, reinterpret_cast<LPARAM>(&hotkey_));
+            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ZELT_UNKEY_HOTKEY_DIALOG), hwnd_,
+                            hotkeyDialogProc, reinterpret_cast<LPARAM>(hotkey_));
         } else if (item == kEventLog) {
-            form_.showEventLog();
+            form_->showEventLog();
         } else if (item == kAbout) {
-            form_.showAbout();
-        } else if (item >= kFirstLimit && item <= limitId(kLimitChoices.size()) &&
-                   (item - kFirstLimit) % kLimitStep == 0) {
+            form_->showAbout();
+        } else if (item >= kFirstLimit && item <= limitId(kLimitChoices.size())) {
             const std::size_t index = (item - kFirstLimit) / kLimitStep;
-            form_.chooseTransmitLimit(index < kLimitChoices.size() ? kLimitChoices[index].seconds
-                                                                   : form_.transmitLimit());
+            form_->chooseTransmitLimit(index < kLimitChoices.size() ? kLimitChoices[index].seconds
+                                                                    : form_->transmitLimit());
         } else {
             return false;
         }

@@ -29,7 +29,7 @@ class Overlay final : public IAccessible {
     Overlay(Held standard, std::shared_ptr<const Exposure> exposure, bool clientArea)
         : standard_(std::move(standard)), exposure_(std::move(exposure)), clientArea_(clientArea) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) return E_POINTER;
         if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IDispatch)) ||
             IsEqualIID(iid, __uuidof(IAccessible))) {
@@ -40,47 +40,40 @@ class Overlay final : public IAccessible {
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    STDMETHODIMP_(ULONG) Release() override {
         const LONG left = InterlockedDecrement(&references_);
         if (left == 0) delete this;
         return static_cast<ULONG>(left);
     }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count == nullptr) return E_POINTER;
         *count = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) override {
+    STDMETHODIMP GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) override {
         if (info != nullptr) *info = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID /*iid*/, LPOLESTR* /*names*/, UINT /*count*/,
-                                            LCID /*locale*/, DISPID* /*ids*/) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID /*member*/, REFIID /*iid*/, LCID /*locale*/, WORD /*flags*/,
-                                     DISPPARAMS* /*parameters*/, VARIANT* /*result*/,
-                                     EXCEPINFO* /*exception*/, UINT* /*argumentError*/) override {
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
 
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
         if (const auto result = overlayText(child, &AccessibleFacts::name, name)) return *result;
         return standard_->get_accName(child, name);
     }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
         if (const auto result = overlayText(child, &AccessibleFacts::value, value)) return *result;
         return standard_->get_accValue(child, value);
     }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
         if (const auto result = overlayText(child, &AccessibleFacts::defaultAction, action)) return *result;
         return standard_->get_accDefaultAction(child, action);
     }
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
         const long overlaid =
             role != nullptr && clientArea_ && isSelf(child) ? fact(&AccessibleFacts::role) : 0;
         if (overlaid == 0) return standard_->get_accRole(child, role);
@@ -89,7 +82,7 @@ class Overlay final : public IAccessible {
         role->lVal = overlaid;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
         const HRESULT result = standard_->get_accState(child, state);
         if (SUCCEEDED(result) && state != nullptr && state->vt == VT_I4 && isSelf(child) &&
             fact(&AccessibleFacts::hidden)) {
@@ -97,7 +90,7 @@ class Overlay final : public IAccessible {
         }
         return result;
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    STDMETHODIMP accDoDefaultAction(VARIANT child) override {
         try {
             if (clientArea_ && isSelf(child) && exposure_->act) {
                 exposure_->act();
@@ -110,48 +103,41 @@ class Overlay final : public IAccessible {
     }
 
     // Everything else is the standard object's.
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return standard_->get_accParent(parent);
-    }
-    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
-        return standard_->get_accChildCount(count);
-    }
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+    STDMETHODIMP get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    STDMETHODIMP get_accChildCount(LONG* count) override { return standard_->get_accChildCount(count); }
+    STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override {
         return standard_->get_accChild(child, object);
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override {
         return standard_->get_accDescription(child, description);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override {
         return standard_->get_accHelp(child, help);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
         return standard_->get_accHelpTopic(file, child, topic);
     }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
         return standard_->get_accKeyboardShortcut(child, shortcut);
     }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+    STDMETHODIMP get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
+    STDMETHODIMP get_accSelection(VARIANT* children) override {
         return standard_->get_accSelection(children);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
-        return standard_->accSelect(flags, child);
-    }
-    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
-                                          VARIANT child) override {
+    STDMETHODIMP accSelect(LONG flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+    STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
         return standard_->accLocation(left, top, width, height, child);
     }
-    HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+    STDMETHODIMP accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
         return standard_->accNavigate(direction, start, end);
     }
-    HRESULT STDMETHODCALLTYPE accHitTest(LONG left, LONG top, VARIANT* child) override {
+    STDMETHODIMP accHitTest(LONG left, LONG top, VARIANT* child) override {
         return standard_->accHitTest(left, top, child);
     }
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    STDMETHODIMP put_accName(VARIANT child, BSTR name) override {
         return standard_->put_accName(child, name);
     }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    STDMETHODIMP put_accValue(VARIANT child, BSTR value) override {
         return standard_->put_accValue(child, value);
     }
 
@@ -173,8 +159,7 @@ class Overlay final : public IAccessible {
         return Fact{};
     }
 
-    // The answer to a text question of the client area from the fact in field, or nothing where
-    // the standard object answers.
+    // A client-area text question's answer from the fact in field, or nothing where the standard one answers.
     [[gnu::noinline]] std::optional<HRESULT> overlayText(const VARIANT& child,
                                                          std::wstring AccessibleFacts::*field,
                                                          BSTR* out) const noexcept {
@@ -259,15 +244,13 @@ LRESULT CALLBACK exposedProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
-    if (window == nullptr || t_exposed.contains(window)) return false;
+void exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act) {
+    if (window == nullptr || t_exposed.contains(window)) return;
     Exposed& exposed = t_exposed[window];
     exposed.exposure = std::make_shared<Exposure>(Exposure{std::move(facts), std::move(act)});
     exposed.previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&exposedProc)));
-    if (exposed.previous != nullptr) return true;
-    t_exposed.erase(window);
-    return false;
+    if (exposed.previous == nullptr) t_exposed.erase(window);
 }
 
 // Asked first, as Microsoft advises servers: with no screen reader or other tool listening, raising

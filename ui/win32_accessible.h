@@ -11,14 +11,13 @@
 
 namespace zelt::win32 {
 
-// What a window tells assistive technology (screen readers, through Microsoft Active
-// Accessibility) beyond what the system's standard object for it says. An empty field leaves the
-// standard object's answer.
+// What a window tells assistive technology (screen readers, through Microsoft Active Accessibility)
+// beyond the system's standard object for it; an empty field leaves the standard object's answer.
 struct AccessibleFacts {
-    std::wstring name;
-    std::wstring value;
+    std::wstring name{};
+    std::wstring value{};
     long role = 0;  // ROLE_SYSTEM_*
-    std::wstring defaultAction;
+    std::wstring defaultAction{};
     // The window shows what another window's object already tells, so its objects say they are
     // invisible, and a screen reader passes over them rather than meeting the same thing twice.
     bool hidden = false;
@@ -27,9 +26,9 @@ struct AccessibleFacts {
 // From now until the window is destroyed, the window answers WM_GETOBJECT with the system's
 // standard object for it, the facts laid over it. Called in the window's thread, once per window.
 // facts() is asked again at every question, in that thread; act() carries out the default action
-// there, and should only post what it does, as a client waits for it. Returns false where the
+// there, and should only post what it does, as a client waits for it. Nothing is exposed where the
 // window's procedure cannot be replaced.
-bool exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act = {});
+void exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act = {});
 
 // The value the window's object tells has changed: one event for the clients listening.
 void announceValueChange(HWND window);

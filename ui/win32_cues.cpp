@@ -80,7 +80,7 @@ namespace {
 
 }  // namespace
 
-TaskbarButton::TaskbarButton(HWND window, Maker make) : window_(window), make_(std::move(make)) {
+TaskbarButton::TaskbarButton(HWND window) : window_(window) {
     // Run as administrator, the window would not hear from the taskbar, which runs as the user.
     const UINT created = buttonCreatedMessage();
     if (created != 0) ChangeWindowMessageFilterEx(window_, created, MSGFLT_ALLOW, nullptr);
@@ -91,16 +91,11 @@ UINT TaskbarButton::buttonCreatedMessage() {
     return message;
 }
 
-HRESULT TaskbarButton::makeTaskbarList(ITaskbarList3** list) {
-    return CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                            reinterpret_cast<void**>(list));
-}
-
-// The taskbar may have restarted: the object of the old one is let go of.
 void TaskbarButton::connect() {
     list_.reset();
     ITaskbarList3* made = nullptr;
-    const HRESULT result = make_(&made);
+    const HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_ITaskbarList3, reinterpret_cast<void**>(&made));
     ScopedCom<ITaskbarList3> list(made);
     if (FAILED(result) || list == nullptr) throwResult(result, "the taskbar cannot be reached");
     const HRESULT ready = list->HrInit();

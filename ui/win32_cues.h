@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "common/win32_scoped.h"
@@ -22,8 +21,6 @@ class CueSound final {
   public:
     CueSound();
     ~CueSound();
-    CueSound(const CueSound&) = delete;
-    CueSound& operator=(const CueSound&) = delete;
 
     // Plays a WAV image without waiting for it at all; a cue still playing is cut off by the next.
     // Throws Failure when the cue before could not be played.
@@ -45,11 +42,8 @@ class CueSound final {
 // described as "Transmitting" for screen readers. The window's own icon and caption never change.
 class TaskbarButton final {
   public:
-    // Makes the taskbar object; the tests hand in one of their own.
-    using Maker = std::function<HRESULT(ITaskbarList3**)>;
-
     // The window must be the taskbar button's, and the thread in a single-threaded apartment.
-    explicit TaskbarButton(HWND window, Maker make = makeTaskbarList);
+    explicit TaskbarButton(HWND window);
     TaskbarButton(const TaskbarButton&) = delete;
     TaskbarButton& operator=(const TaskbarButton&) = delete;
 
@@ -63,13 +57,11 @@ class TaskbarButton final {
     // "TaskbarButtonCreated", which Windows sends the window once its button is there (again);
     // 0 when it cannot be registered.
     static UINT buttonCreatedMessage();
-    static HRESULT makeTaskbarList(ITaskbarList3** list);
 
   private:
     HICON mark();
 
     HWND window_;
-    Maker make_;
     ScopedIcon mark_;  // loaded at the first use
     ScopedCom<ITaskbarList3> list_;
 };

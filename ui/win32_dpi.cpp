@@ -14,8 +14,7 @@ constexpr int kEffectiveDpi = 0;
 constexpr int kDialogFontPoints = 8;
 constexpr int kPointsPerInch = 72;
 
-// The dpi of the monitor the window is on, for Windows 8.1, which has no dpi of a window: 0 when
-// the system cannot tell (Windows 7).
+// For Windows 8.1, which has no dpi of a window; 0 when the system cannot tell (Windows 7).
 int monitorDpi(HWND window) {
     const auto function = optionalFunctions().getDpiForMonitor;
     if (function == nullptr) return 0;
@@ -67,8 +66,7 @@ int systemMetric(int index, int dpi) {
 }
 
 ScopedFont dialogFont(int dpi) {
-    // A negative height asks for the character height, without the internal leading: the size in
-    // points as a dialog template gives it.
+    // A negative height is the character height, no internal leading: points as a dialog template means.
     return ScopedFont{CreateFontW(-MulDiv(kDialogFontPoints, dpi, kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE,
                                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg")};

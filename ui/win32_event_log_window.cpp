@@ -56,8 +56,7 @@ RECT firstPlace(HWND owner, SIZE size) {
     return RECT{left, top, left + size.cx, top + size.cy};
 }
 
-// The text as Unicode text, in place of what the clipboard held. Throws Failure when the clipboard
-// cannot be opened.
+// The text as Unicode text, in place of what the clipboard held; throws Failure if it cannot be opened.
 void copyToClipboard(HWND owner, const std::wstring& text) {
     if (!OpenClipboard(owner)) throwLastError("OpenClipboard");
     const struct Closer {
@@ -100,9 +99,19 @@ void EventLogWindow::create(int ownerDpi) {
         CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
                         place.right - place.left, place.bottom - place.top, owner_, nullptr, instance, this);
     if (made == nullptr) throwLastError("CreateWindowExW");
+    auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Id id) {
+        HWND control =
+            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
+                            made, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (control == nullptr) throwLastError("CreateWindowExW");
+        return control;
+    };
     try {
         dpi_ = windowDpi(hwnd_);
-        createControls();
+        list_ = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                     WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
+        copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
+        clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
         applyFont(dpi_);
         layOut();
         // The events so far, then the new ones as they come.
@@ -113,21 +122,6 @@ void EventLogWindow::create(int ownerDpi) {
         DestroyWindow(made);  // half a window is no use; the next show starts afresh
         throw;
     }
-}
-
-void EventLogWindow::createControls() {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Id id) {
-        HWND control =
-            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
-                            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        if (control == nullptr) throwLastError("CreateWindowExW");
-        return control;
-    };
-    list_ = make(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                 WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
-    copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
-    clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
 }
 
 void EventLogWindow::applyFont(int dpi) {
@@ -173,9 +167,8 @@ void EventLogWindow::layOut() {
     MoveWindow(clearButton_, clearLeft, buttonsTop, width, height, TRUE);
 }
 
-// Adds the events logged since the last refresh, drawn once for all of them, and scrolls to the
-// newest. The list holds what the log holds: once the log is full, each new event pushes out the
-// oldest.
+// Adds the events logged since the last refresh, drawn once for all, and scrolls to the newest. The
+// list holds what the log holds: once the log is full, each new event pushes out the oldest.
 void EventLogWindow::refresh() {
     const std::uint64_t pending = log_.added() - shown_;
     shown_ = log_.added();
@@ -237,8 +230,6 @@ void EventLogWindow::logCleared() noexcept {
 void EventLogWindow::destroyed() noexcept {
     log_.removeListener(*this);
     hwnd_ = list_ = copyButton_ = clearButton_ = nullptr;
-    widestLine_ = 0;
-    longestChars_ = 0;
     refreshPending_ = false;  // the timer went with the window
 }
 
@@ -247,13 +238,12 @@ LRESULT CALLBACK EventLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wPar
 }
 
 LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = hwnd_;
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
-                DestroyWindow(hwnd);  // Escape, as in a dialog
+                DestroyWindow(hwnd_);  // Escape, as in a dialog
             } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCopy) {
-                copyToClipboard(hwnd, toUtf16(log_.text()));
+                copyToClipboard(hwnd_, toUtf16(log_.text()));
             } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kClear) {
                 log_.clear();
             } else {
@@ -276,7 +266,7 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             dpi_ = HIWORD(wParam);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
             if (list_ != nullptr) applyFont(dpi_);
-            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
@@ -286,13 +276,10 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             destroyed();
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
         default:
             break;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace zelt::win32

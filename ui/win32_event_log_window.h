@@ -10,10 +10,9 @@
 
 namespace zelt::win32 {
 
-// The event log on screen: a resizable window owned by MainForm's window, listing the events
-// oldest first and scrolling to the newest, brought up to date at most every 100 ms, with "Copy" (every line
-// to the clipboard as text) and "Clear". Tab moves between them and Escape closes it, once the message loop
-// hands it its keys (IsDialogMessage). Closing it only closes it; it can be opened again.
+// The event log on screen: a resizable window owned by MainForm's, the events oldest first, scrolled to
+// the newest, with "Copy" (every line to the clipboard as text) and "Clear". Tab moves between them and
+// Escape closes it, once the message loop hands it its keys (IsDialogMessage); it can be opened again.
 class EventLogWindow final : public EventListener {
   public:
     static constexpr wchar_t kClassName[] = L"ZeltEventLog";
@@ -22,8 +21,6 @@ class EventLogWindow final : public EventListener {
 
     EventLogWindow(EventLog& log, HWND owner) : log_(log), owner_(owner) {}
     ~EventLogWindow() override;
-    EventLogWindow(const EventLogWindow&) = delete;
-    EventLogWindow& operator=(const EventLogWindow&) = delete;
 
     // Opens the window, or brings it to the front when it is open; first opened, it is sized for
     // the dpi the main window is laid out at. Throws Failure when it cannot be made.
@@ -37,7 +34,6 @@ class EventLogWindow final : public EventListener {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create(int ownerDpi);
-    void createControls();
     void applyFont(int dpi);
     void measure(HDC dc, const wchar_t* line, std::size_t length);
     void layOut();

@@ -10,10 +10,9 @@ void FocusTracker::watchLeaving(HWND control, std::function<void()> onLeft) {
 }
 
 void FocusTracker::watchedLostFocus() {
-    // Whether the operator left the control for another one, or the focus only left the program
-    // (another application, a message box, the window closing), is known once the move is over.
-    // Posted messages come before the input that follows, so a click that took the focus still
-    // sees the leaving first.
+    // Whether the operator left the control for another, or the focus only left the program (another
+    // application, a message box, the window closing), is known once the move is over. Posted messages
+    // come before the input that follows, so a click that took the focus still sees the leaving first.
     leavePending_ = true;
     recheckLater();
 }
@@ -22,19 +21,17 @@ void FocusTracker::enable(HWND control, bool enabled) {
     if (control == nullptr || (IsWindowEnabled(control) != FALSE) == enabled) return;
     const bool hadFocus = GetFocus() == control;
     EnableWindow(control, enabled ? TRUE : FALSE);
-    // A disabled control drops the focus; it goes on to the next control once the reaction that
-    // disabled it has finished.
+    // A disabled control drops the focus: it passes to the next once the disabling reaction is over.
     if (hadFocus) recheckLater();
 }
 
 void FocusTracker::recheckLater() {
-    if (recheckPosted_ || stopped_) return;
+    if (recheckPosted_) return;
     recheckPosted_ = PostMessageW(form_, kRecheckMessage, 0, 0) != FALSE;
 }
 
 void FocusTracker::recheck() noexcept {
     recheckPosted_ = false;
-    if (stopped_) return;
     if (GetFocus() == nullptr && GetActiveWindow() == form_) {
         HWND next = GetNextDlgTabItem(form_, nullptr, FALSE);
         if (next != nullptr) SetFocus(next);
@@ -42,8 +39,7 @@ void FocusTracker::recheck() noexcept {
     if (!leavePending_) return;
     leavePending_ = false;
     HWND focus = GetFocus();
-    // Only a move to another of the form's controls leaves the watched one; the focus comes back
-    // to it when the program is active again.
+    // Only a move to another of the form's controls leaves it; the focus comes back when zelt is active.
     if (focus == nullptr || focus == watched_ || !IsChild(form_, focus) || !onLeft_) return;
     try {
         onLeft_();
@@ -93,12 +89,6 @@ void FocusTracker::pressFocusedButton() {
     const auto code =
         focus != nullptr && IsChild(form_, focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
     if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) SendMessageW(focus, BM_CLICK, 0, 0);
-}
-
-void FocusTracker::stop() noexcept {
-    stopped_ = true;
-    watched_ = nullptr;
-    onLeft_ = nullptr;
 }
 
 }  // namespace zelt::win32

@@ -6,13 +6,12 @@
 
 namespace zelt::win32 {
 
-// Where the keyboard focus is among a form's controls, kept as a dialog keeps it: Tab and the
-// access keys move it, it comes back to the control that had it when the form is active again, it
-// passes on from a control that was disabled under it, and the operator leaving one watched
-// control for another control of the form is told apart from the focus only leaving the program.
-// The dialog manager (DefDlgProcW) is not used instead: Enter does not press a push button that
-// took the focus other than through it (the button focused at start), and it cannot tell leaving
-// a control from leaving the program.
+// The keyboard focus among a form's controls, kept as a dialog keeps it: Tab and the access keys move
+// it, it comes back to the control that had it when the form is active again, it passes on from a
+// control disabled under it, and leaving a watched control for another of the form's is told apart
+// from the focus leaving the program. Not the dialog manager (DefDlgProcW): it cannot tell those
+// apart, and Enter does not press a push button that took the focus other than through it (the one
+// focused at start).
 class FocusTracker {
   public:
     // Posted to the form when the focus moved in a way to be looked at once the move is over.
@@ -22,12 +21,10 @@ class FocusTracker {
 
     // onLeft runs when the operator leaves control for another control of the form.
     void watchLeaving(HWND control, std::function<void()> onLeft);
-    // The watched control reported losing the focus.
     void watchedLostFocus();
     // Enables or disables one of the form's controls; a control that had the focus hands it on.
     void enable(HWND control, bool enabled);
 
-    // The form received kRecheckMessage.
     void recheck() noexcept;
     // WM_NEXTDLGCTL, as IsDialogMessage sends it for Tab and a label's access key.
     void moveTo(WPARAM wParam, LPARAM lParam);
@@ -39,8 +36,6 @@ class FocusTracker {
     void restore();
     // Enter, as IsDialogMessage reports it (IDOK): presses the push button that has the focus.
     void pressFocusedButton();
-    // The form is going away: no more rechecks, nothing watched.
-    void stop() noexcept;
 
   private:
     void recheckLater();
@@ -51,7 +46,6 @@ class FocusTracker {
     HWND lastFocus_ = nullptr;
     bool leavePending_ = false;
     bool recheckPosted_ = false;
-    bool stopped_ = false;
 };
 
 }  // namespace zelt::win32
