@@ -51,17 +51,6 @@ void logOutcome(EventLog& log, std::string& room, std::string_view what, std::st
     });
 }
 
-const std::exception& currentFailure() noexcept {
-    static const Failure unexpected(failure_code::kUnexpected, "unexpected failure");
-    try {
-        throw;
-    } catch (const std::exception& failure) {
-        return failure;  // rethrown, not copied: it lives as long as the caller's handler
-    } catch (...) {
-        return unexpected;
-    }
-}
-
 void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
                       std::string_view consequence) noexcept {
     logMade(log, room, [&] {

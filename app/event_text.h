@@ -50,8 +50,4 @@ void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, st
 // which is only logged.
 void storeChoice(SettingsStore& store, EventLog& log, const SettingKey& key, std::uint32_t number) noexcept;
 
-// Called inside a catch block: the failure being handled; one that was not a std::exception reads
-// as an unexpected failure. It stays valid until that block ends.
-const std::exception& currentFailure() noexcept;
-
 }  // namespace zelt

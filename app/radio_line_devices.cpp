@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/event_text.h"
+#include "common/failure.h"
 
 // Letting go of the radio, and the line through the session's end, sleep and devices coming and
 // going, all through the line's own open, close and unkey. None waits for a device but the program's

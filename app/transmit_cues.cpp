@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/event_text.h"
+#include "common/failure.h"
 
 namespace zelt {
 

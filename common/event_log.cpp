@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
+
+#include "common/failure.h"
 
 namespace zelt {
 
@@ -92,20 +93,6 @@ void EventLog::removeListener(EventListener& listener) noexcept {
     }
 }
 
-namespace {
-
-const char* whatFailed(const std::exception_ptr& failure) noexcept {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& known) {
-        return known.what();
-    } catch (...) {
-        return "unexpected failure";
-    }
-}
-
-}  // namespace
-
 EventLogFile::~EventLogFile() {
     if (state_ != State::Closed) log_.removeListener(*this);
 }
@@ -119,7 +106,7 @@ void EventLogFile::open(const std::string& path) noexcept {
         log_.addListener(*this);
         state_ = State::Writing;
     } catch (...) {
-        report("could not be opened", whatFailed(std::current_exception()));
+        report("could not be opened", currentFailure().what());
     }
 }
 
@@ -135,7 +122,7 @@ void EventLogFile::eventAdded(const Event& event) noexcept {
         state_ = State::Failed;
         failedAt_ = clock_.steadyMilliseconds();
         missed_ = 1;
-        report("could not be written", whatFailed(std::current_exception()));
+        report("could not be written", currentFailure().what());
     }
 }
 

@@ -34,6 +34,19 @@ class Failure : public std::runtime_error {
     std::int32_t code_;
 };
 
+// Called inside a catch block: the failure being handled; one that was not a std::exception reads
+// as an unexpected failure. It stays valid until that block ends.
+inline const std::exception& currentFailure() noexcept {
+    static const Failure unexpected(failure_code::kUnexpected, "unexpected failure");
+    try {
+        throw;
+    } catch (const std::exception& failure) {
+        return failure;  // rethrown, not copied: it lives as long as the caller's handler
+    } catch (...) {
+        return unexpected;
+    }
+}
+
 // Runs the steps of a trapping reaction: a step that fails is abandoned where it failed, its code
 // becomes the reaction's failure code, and the reaction goes on with its next step. A later failure
 // replaces an earlier code; a step that succeeds never resets it.
