@@ -35,6 +35,7 @@ class CueSound final {
     std::vector<std::uint8_t> next_;  // the image to play next; empty when there is none
     bool stopping_ = false;
     std::atomic<DWORD> failed_{0};  // the Windows error of the last cue that failed
+    bool started_ = false;          // the window thread's: the player was started (at the first cue)
     ScopedHandle player_;
 };
 

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <dbt.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,9 +16,11 @@
 
 #include "app/window.h"
 #include "common/failure.h"
+#include "common/win32_scoped.h"
 #include "common/win32_text.h"
 #include "tests/win32/main_window_fixture.h"
 #include "ui/win32_accessible.h"
+#include "ui/win32_cues.h"
 
 namespace zelt::testing {
 namespace {
@@ -168,6 +172,35 @@ TEST(ApartmentTest, AThreadAlreadyInTheMultithreadedApartmentRefusesWithItsCode)
     // Every COM code is written alike, eight digits in capitals, as Microsoft's pages list them.
     EXPECT_EQ(win32::hresultText(static_cast<HRESULT>(0x8000FFFFU)), "HRESULT 0x8000FFFF");
     EXPECT_EQ(win32::hresultText(S_FALSE), "HRESULT 0x00000001");
+}
+
+// This process's threads, as the system lists them.
+int threadCount() {
+    const win32::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more != FALSE;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    return count;
+}
+
+// The sound's player is started by the first cue, not with the window: a thread started at
+// start-up costs it milliseconds under Wine. Later cues use the same player.
+TEST(CueSoundTest, ThePlayerStartsWithTheFirstCueAndServesTheLaterOnes) {
+    const int before = threadCount();
+    win32::CueSound sound;
+    EXPECT_EQ(threadCount(), before);
+    const std::vector<std::uint8_t> notASound(16, 0);
+    sound.play(notASound);
+    EXPECT_EQ(threadCount(), before + 1);
+    try {
+        sound.play(notASound);  // may report that the first could not be played
+    } catch (const Failure&) {
+    }
+    EXPECT_EQ(threadCount(), before + 1);
 }
 
 }  // namespace
