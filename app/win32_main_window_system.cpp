@@ -152,9 +152,10 @@ void MainWindow::unregisterHotkey() noexcept {
 
 // An elevated first zelt's mutex cannot be opened unelevated (access denied): that, too, is another zelt.
 SingleInstance::SingleInstance() {
-    mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
-    const DWORD error = GetLastError();
-    another_ = error == ERROR_ALREADY_EXISTS || (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
+    HANDLE made = CreateMutexW(nullptr, FALSE, kMutexName);
+    const DWORD error = GetLastError();  // read before anything else can overwrite it
+    mutex_.reset(made);
+    another_ = error == ERROR_ALREADY_EXISTS || (made == nullptr && error == ERROR_ACCESS_DENIED);
 }
 
 UINT SingleInstance::handOverMessage() {
