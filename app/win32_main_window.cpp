@@ -39,7 +39,9 @@ void MainWindow::registerClass(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);
-    registerControlClasses(instance);
+    wc.lpfnWndProc = indicatorProc;  // the form's class, but the indicator paints every pixel of its own
+    wc.lpszClassName = kIndicatorClassName;
+    RegisterClassExW(&wc);
 }
 
 // The size is set once the window knows its dpi, at attach. The helpers that need the window are
@@ -184,7 +186,7 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
     if (from == writing_ && !(id == kLineSettingsBox && code == EN_KILLFOCUS)) return;
     try {
         switch (id) {
-            case kIndicatorTarget:
+            case kIndicator:
                 if (code == STN_CLICKED) form_->indicatorClicked();
                 break;
             case kPanelButton:
@@ -209,7 +211,7 @@ void MainWindow::command(WPARAM wParam, LPARAM lParam) noexcept {
     } catch (...) {
         // A reaction's failure ends it; the window goes on. A failed toggle (port closed, bytes not
         // taken) keeps the indicator's colour, and the beep tells that the click did not key the radio.
-        if (id == kIndicatorTarget) MessageBeep(MB_OK);
+        if (id == kIndicator) MessageBeep(MB_OK);
     }
 }
 

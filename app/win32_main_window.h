@@ -49,10 +49,11 @@ class SingleInstance {
 class MainWindow final : public Window {
   public:
     static constexpr const wchar_t* kClassName = L"ZeltMainForm";
+    static constexpr const wchar_t* kIndicatorClassName = L"ZeltIndicator";
 
     // Control ids, clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
     // Creation order is z-order and tab order: each label precedes the control its access key
-    // leads to, and the click target lies above the indicator it covers.
+    // leads to.
     enum Id : int {
         kPortList = 101,
         kLineSettingsBox,
@@ -61,15 +62,14 @@ class MainWindow final : public Window {
         kRunMinimizedBox,
         kPanelButton,
         kOnTopBox,
-        kIndicatorTarget,
-        kIndicator,
+        kIndicator,  // also the target of the operator's clicks
     };
     static constexpr int kControlCount = kIndicator - kPortList + 1;
 
     explicit MainWindow(EventLog& log) : log_(log) {}
     ~MainWindow() override;
 
-    // The window classes of the form, the indicator and its click target.
+    // The window classes of the form and the indicator.
     static void registerClass(HINSTANCE instance);
     // Creates the window hidden; nothing is on it until attach.
     HWND create(HINSTANCE instance);
@@ -134,7 +134,6 @@ class MainWindow final : public Window {
     HWND window(const char* what) const;
 
     // The controls (win32_main_window_controls.cpp).
-    static void registerControlClasses(HINSTANCE instance);
     static LRESULT CALLBACK indicatorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
     void createTooltips();

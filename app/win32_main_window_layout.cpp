@@ -23,11 +23,10 @@ constexpr auto kSelectionField = static_cast<WPARAM>(-1);
 // The collapsed window is narrower than the system's smallest captioned window.
 constexpr POINT kSmallestTrackSize{1, 1};
 
-// The designed places, by id. The click target covers the indicator exactly.
+// The designed places, by id.
 constexpr std::array<TwipsRect, MainWindow::kControlCount> kPlaces{
-    layout::kPortList,      layout::kLineSettingsBox, layout::kPortLabel,
-    layout::kSettingsLabel, layout::kRunMinimizedBox, layout::kPanelButton,
-    layout::kOnTopBox,      layout::kIndicator,       layout::kIndicator,
+    layout::kPortList,        layout::kLineSettingsBox, layout::kPortLabel, layout::kSettingsLabel,
+    layout::kRunMinimizedBox, layout::kPanelButton,     layout::kOnTopBox,  layout::kIndicator,
 };
 
 RECT toPixels(const TwipsRect& place, int dpi) {

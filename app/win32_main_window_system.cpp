@@ -47,14 +47,13 @@ std::optional<std::wstring> portName(LPARAM data) {
 
 }  // namespace
 
-// A screen reader meets the indicator and the click target over it as one button: its name, the
-// state in words as its value, and a default action that is a click. The circle beneath says it is
-// invisible, so that it is not met a second time. The port list is named after its label outright:
-// Windows' standard object of a combo box takes the label's text, Wine's the chosen port's.
+// A screen reader meets the indicator as a button: its name, the state in words as its value, and a
+// default action that is a click. The port list is named after its label outright: Windows'
+// standard object of a combo box takes the label's text, Wine's the chosen port's.
 void MainWindow::exposeToAssistiveTechnology() {
-    HWND target = control(kIndicatorTarget);
+    HWND indicator = control(kIndicator);
     exposeAccessible(
-        target,
+        indicator,
         [this] {
             return AccessibleFacts{
                 .name = kIndicatorName,
@@ -62,11 +61,10 @@ void MainWindow::exposeToAssistiveTechnology() {
                 .role = ROLE_SYSTEM_PUSHBUTTON,
                 .defaultAction = kToggle};
         },
-        [this, target] {
-            PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIndicatorTarget, STN_CLICKED),
-                         reinterpret_cast<LPARAM>(target));
+        [this, indicator] {
+            PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIndicator, STN_CLICKED),
+                         reinterpret_cast<LPARAM>(indicator));
         });
-    exposeAccessible(control(kIndicator), [] { return AccessibleFacts{.hidden = true}; });
     exposeAccessible(control(kPortList), [this] {
         return AccessibleFacts{.name = withoutAccessKey(toUtf16(windowText(control(kPortLabel))))};
     });

@@ -21,13 +21,12 @@ struct Exposure {
 
 using Held = ScopedCom<IAccessible>;
 
-// The system's standard object of a window with the facts laid over it. Of a client area it
-// overlays every fact; of a window's frame only hidden, so that the window's whole subtree says
-// it is invisible. Late binding (IDispatch) is not offered: it would bypass the overlay.
+// The system's standard object of a window's client area with the facts laid over it. Late binding
+// (IDispatch) is not offered: it would bypass the overlay.
 class Overlay final : public IAccessible {
   public:
-    Overlay(Held standard, std::shared_ptr<const Exposure> exposure, bool clientArea)
-        : standard_(std::move(standard)), exposure_(std::move(exposure)), clientArea_(clientArea) {}
+    Overlay(Held standard, std::shared_ptr<const Exposure> exposure)
+        : standard_(std::move(standard)), exposure_(std::move(exposure)) {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) return E_POINTER;
@@ -74,25 +73,16 @@ class Overlay final : public IAccessible {
         return standard_->get_accDefaultAction(child, action);
     }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
-        const long overlaid =
-            role != nullptr && clientArea_ && isSelf(child) ? fact(&AccessibleFacts::role) : 0;
+        const long overlaid = role != nullptr && isSelf(child) ? fact(&AccessibleFacts::role) : 0;
         if (overlaid == 0) return standard_->get_accRole(child, role);
         VariantInit(role);
         role->vt = VT_I4;
         role->lVal = overlaid;
         return S_OK;
     }
-    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
-        const HRESULT result = standard_->get_accState(child, state);
-        if (SUCCEEDED(result) && state != nullptr && state->vt == VT_I4 && isSelf(child) &&
-            fact(&AccessibleFacts::hidden)) {
-            state->lVal |= STATE_SYSTEM_INVISIBLE;
-        }
-        return result;
-    }
     STDMETHODIMP accDoDefaultAction(VARIANT child) override {
         try {
-            if (clientArea_ && isSelf(child) && exposure_->act) {
+            if (isSelf(child) && exposure_->act) {
                 exposure_->act();
                 return S_OK;
             }
@@ -103,6 +93,9 @@ class Overlay final : public IAccessible {
     }
 
     // Everything else is the standard object's.
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        return standard_->get_accState(child, state);
+    }
     STDMETHODIMP get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
     STDMETHODIMP get_accChildCount(LONG* count) override { return standard_->get_accChildCount(count); }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override {
@@ -163,7 +156,7 @@ class Overlay final : public IAccessible {
     [[gnu::noinline]] std::optional<HRESULT> overlayText(const VARIANT& child,
                                                          std::wstring AccessibleFacts::*field,
                                                          BSTR* out) const noexcept {
-        if (out == nullptr || !clientArea_ || !isSelf(child)) return std::nullopt;
+        if (out == nullptr || !isSelf(child)) return std::nullopt;
         try {
             const std::wstring text = fact(field);
             if (text.empty()) return std::nullopt;
@@ -177,7 +170,6 @@ class Overlay final : public IAccessible {
     LONG references_ = 1;
     Held standard_;
     std::shared_ptr<const Exposure> exposure_;
-    bool clientArea_;
 };
 
 // Only in start-up's single-threaded apartment do the objects' calls come through the message loop,
@@ -194,31 +186,25 @@ bool inSingleThreadedApartment() {
 struct Exposed {
     WNDPROC previous = nullptr;
     std::shared_ptr<Exposure> exposure;
-    // The objects of the client area and of the frame, each made at the first question about it and
-    // kept until the window goes: a screen reader asks again after every event, at every change.
+    // The client area's object, made at the first question and kept until the window goes: a screen
+    // reader asks again after every event, at every change.
     Held client;
-    Held frame;
 };
 thread_local std::unordered_map<HWND, Exposed> t_exposed;
 
 // The answer to WM_GETOBJECT (a new reference to the kept object), or nothing where the system's stands.
 std::optional<LRESULT> answer(HWND window, WPARAM wParam, LPARAM lParam, Exposed& exposed) {
     const auto id = static_cast<LONG>(static_cast<DWORD>(lParam));
-    const bool clientArea = id == OBJID_CLIENT;
-    if ((!clientArea && id != OBJID_WINDOW) || !exposed.exposure->facts) return std::nullopt;
-    if (!clientArea && !exposed.exposure->facts().hidden) return std::nullopt;
-    if (!inSingleThreadedApartment()) return std::nullopt;
-
-    Held& kept = clientArea ? exposed.client : exposed.frame;
-    if (!kept) {
+    if (id != OBJID_CLIENT || !exposed.exposure->facts || !inSingleThreadedApartment()) return std::nullopt;
+    if (!exposed.client) {
         IAccessible* standard = nullptr;
-        const HRESULT made =
-            CreateStdAccessibleObject(window, id, __uuidof(IAccessible), reinterpret_cast<void**>(&standard));
+        const HRESULT made = CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                                       reinterpret_cast<void**>(&standard));
         Held held(standard);
         if (FAILED(made) || !held) return std::nullopt;
-        kept.reset(new Overlay(std::move(held), exposed.exposure, clientArea));
+        exposed.client.reset(new Overlay(std::move(held), exposed.exposure));
     }
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, kept.get());
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, exposed.client.get());
     if (result < 0) return std::nullopt;  // the standard object then, without the facts
     return result;
 }

@@ -18,14 +18,11 @@ struct AccessibleFacts {
     std::wstring value{};
     long role = 0;  // ROLE_SYSTEM_*
     std::wstring defaultAction{};
-    // The window shows what another window's object already tells, so its objects say they are
-    // invisible, and a screen reader passes over them rather than meeting the same thing twice.
-    bool hidden = false;
 };
 
-// From now until the window is destroyed, the window answers WM_GETOBJECT with the system's
-// standard object for it, the facts laid over it. Called in the window's thread, once per window.
-// facts() is asked again at every question, in that thread; act() carries out the default action
+// From now until the window is destroyed, the window answers WM_GETOBJECT for its client area with
+// the system's standard object for it, the facts laid over it. Called in the window's thread, once per
+// window. facts() is asked again at every question, in that thread; act() carries out the default action
 // there, and should only post what it does, as a client waits for it. Nothing is exposed where the
 // window's procedure cannot be replaced.
 void exposeAccessible(HWND window, std::function<AccessibleFacts()> facts, std::function<void()> act = {});

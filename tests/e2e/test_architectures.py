@@ -45,7 +45,7 @@ class CrossArchitecture(ZeltTestCase):
         # The probe of the host's architecture reads the indicator as a screen reader of it would.
         rc, out, err = self.bench.wine(probe_exe, "accessible", name="probe-accessible")
         self.assertEqual(rc, 0, err[-2000:])
-        self.assertEqual(json.loads(out)["controls"]["indicatorTarget"]["value"], "Transmitting")
+        self.assertEqual(json.loads(out)["controls"]["indicator"]["value"], "Transmitting")
 
         self.assertSent(self.bench.host("--post", "0", "0", exe=host_exe))
         self.assertRadio(1, PTT_ON + PTT_OFF)

@@ -200,7 +200,7 @@ class StartUp(ZeltUi, ZeltTestCase):
         self.assertFalse(shown["topmost"])
         self.assertEqual(shown["controls"]["runMinimizedBox"]["check"], 0)
         self.assertEqual(shown["controls"]["onTopBox"]["check"], 0)
-        self.assertEqual(shown["controls"]["indicatorTarget"]["rect"], shown["controls"]["indicator"]["rect"])
+        self.assertEqual(shown["controls"]["indicator"]["rect"], [19, 16, 41, 33])
         self.assertIndicatorStays(GREEN)
         self.assertNoDialog()
         # Filling the port list and the settings box at start-up stores nothing of theirs; the

@@ -62,9 +62,8 @@ namespace {
 constexpr wchar_t kTitle[] = L"DALMOR ZELT V3";
 
 // The controls' ids, in the order zelt creates them.
-constexpr const char* kNames[] = {"portList",      "lineSettingsBox", "portLabel",
-                                  "settingsLabel", "runMinimizedBox", "panelButton",
-                                  "onTopBox",      "indicatorTarget", "indicator"};
+constexpr const char* kNames[] = {"portList",        "lineSettingsBox", "portLabel", "settingsLabel",
+                                  "runMinimizedBox", "panelButton",     "onTopBox",  "indicator"};
 constexpr int kFirstId = 101;
 
 std::string utf8(const std::wstring& text) {

@@ -117,9 +117,9 @@ class MainWindowTest : public ::testing::Test {
 
     void click(Id id) { SendMessageW(control(id), BM_CLICK, 0, 0); }
 
-    // A press on the click target at (x, y), let go at (toX, y).
+    // A press on the indicator at (x, y), let go at (toX, y).
     void pressTarget(int x, int y, int toX) {
-        HWND target = control(win32::MainWindow::kIndicatorTarget);
+        HWND target = control(win32::MainWindow::kIndicator);
         SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(toX, y));
     }

@@ -2,6 +2,7 @@
 // on them never comes back as input.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <string>
@@ -148,6 +149,45 @@ TEST_F(MainWindowInputTest, AClickOnTheIndicatorTogglesTransmit) {
     EXPECT_EQ(indicatorColour(), kGreen);
 }
 
+// The indicator hands its mouse messages to the tooltips itself, rather than letting them subclass
+// it: pointed at, it still shows its tip.
+TEST_F(MainWindowInputTest, PointedAtTheIndicatorShowsItsTooltip) {
+    form->load();
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    pump();  // the tooltips are made once the window shows
+    HWND tips = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM found) {
+            wchar_t name[32] = {};
+            if (GetClassNameW(candidate, name, 32) == 0 || lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(found) = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    ASSERT_NE(tips, nullptr);
+    HWND indicator = control(W::kIndicator);
+    wchar_t text[80] = {};
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = hwnd;
+    info.uId = reinterpret_cast<UINT_PTR>(indicator);
+    info.lpszText = text;
+    ASSERT_TRUE(SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_STREQ(text, L"Turns red on TX; Click to toggle TX state");
+
+    RECT box{};
+    GetWindowRect(indicator, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    // One move, then rest: every move starts the tooltip's wait again.
+    SendMessageW(indicator, WM_MOUSEMOVE, 0, MAKELPARAM(20, 15));
+    for (int wait = 0; wait < 250 && IsWindowVisible(tips) == FALSE; ++wait) {
+        pump();
+        Sleep(20);
+    }
+    EXPECT_TRUE(IsWindowVisible(tips));
+}
+
 TEST_F(MainWindowInputTest, AFailedWriteOnAClickStaysInsideTheWindow) {
     // Never loaded and no port present: the open attempt fails, so nothing is written and the
     // colour stays.
@@ -178,7 +218,7 @@ TEST_F(MainWindowInputTest, TheIndicatorsAccessibleObjectFollowsTheStateAndOutli
     form->load();
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     IAccessible* object = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(control(W::kIndicatorTarget), static_cast<DWORD>(OBJID_CLIENT),
+    ASSERT_EQ(AccessibleObjectFromWindow(control(W::kIndicator), static_cast<DWORD>(OBJID_CLIENT),
                                          __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
               S_OK);
     ASSERT_NE(object, nullptr);

@@ -62,8 +62,6 @@ TEST_F(MainWindowLayoutTest, ControlsSitAtTheirDesignedPlacesInPixels) {
     EXPECT_EQ(placeOf(W::kRunMinimizedBox), (Place{104, 80, 89, 17}));
     EXPECT_EQ(placeOf(W::kPanelButton), (Place{7, 72, 65, 25}));
     EXPECT_EQ(placeOf(W::kOnTopBox), (Place{208, 80, 41, 17}));
-    // The click target lies exactly over the indicator from the start.
-    EXPECT_EQ(placeOf(W::kIndicatorTarget), (Place{19, 16, 41, 33}));
     EXPECT_EQ(placeOf(W::kIndicator), (Place{19, 16, 41, 33}));
 }
 
@@ -99,17 +97,16 @@ TEST_F(MainWindowLayoutTest, TheWindowIsBuiltAsDesignedBeforeStartUp) {
     EXPECT_EQ(indicatorColour(), kGreen);
 }
 
-TEST_F(MainWindowLayoutTest, StartUpCollapsesTheWindowWithTheClickTargetOverTheIndicator) {
+TEST_F(MainWindowLayoutTest, StartUpCollapsesTheWindowWithTheIndicatorInIt) {
     form->load();
     EXPECT_EQ(clientWidth(), 79);  // 1185 twips
     EXPECT_GT(form->frameWidth(), 0.0F);
     EXPECT_FLOAT_EQ(window.frameWidth(), form->frameWidth());
-    // Over the indicator the target is the window hit, even for a search that passes over
-    // transparent windows.
+    // Over the indicator it is the window hit, even for a search that passes over transparent windows.
     const Place indicator = placeOf(W::kIndicator);
     const POINT centre{indicator.left + indicator.width / 2, indicator.top + indicator.height / 2};
     EXPECT_EQ(ChildWindowFromPointEx(hwnd, centre, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT),
-              control(W::kIndicatorTarget));
+              control(W::kIndicator));
     EXPECT_EQ(win32::windowText(control(W::kLineSettingsBox)), "4800,n,8,2");
     EXPECT_EQ(SendMessageW(control(W::kPortList), CB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(port.isOpenNow());
@@ -152,7 +149,6 @@ TEST_F(MainWindowLayoutTest, ANewDpiLaysTheWindowOutAgainKeepingItsWidthInTwips)
     EXPECT_EQ(outer.bottom, suggested.bottom);
     EXPECT_EQ(placeOf(W::kPortList), (Place{208, 32, 162, 42}));
     EXPECT_EQ(placeOf(W::kPanelButton), (Place{14, 144, 130, 50}));
-    EXPECT_EQ(placeOf(W::kIndicatorTarget), (Place{38, 32, 82, 66}));
     EXPECT_EQ(placeOf(W::kIndicator), (Place{38, 32, 82, 66}));
 }
 
