@@ -133,7 +133,7 @@ void MainForm::checkBoxClicked(CheckBox box) noexcept {
 
 void MainForm::storeCheck(CheckBox box) {
     const SettingKey& key = box == CheckBox::OnTop ? settings::kTopmost : settings::kRunMinimized;
-    storeSetting(store_, log_, key, int16ToText(check(box)));
+    storeSetting(store_, log_, key, std::to_string(check(box)));
 }
 
 // Only a checked box (1) puts the window on top; unchecked and greyed keep it out.

@@ -31,7 +31,7 @@ void MainForm::portChosen(std::int16_t position) noexcept {
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
     trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(chosenPort_ + 1)); });
     // The number stored is the one in force, so a refused choice stores the number in force again.
-    trap.step([&] { storeSetting(store_, log_, settings::kComPort, int16ToText(line_.portNumber())); });
+    trap.step([&] { storeSetting(store_, log_, settings::kComPort, std::to_string(line_.portNumber())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again. An
     // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
     if (!trap.failed()) {

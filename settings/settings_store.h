@@ -66,9 +66,4 @@ std::int16_t textToInt16(std::string_view text);
 // "-5", "60.5", "+60", a tab) is not understood: nullopt.
 std::optional<std::uint64_t> wholeNumberFromText(std::string_view stored, std::uint64_t cap);
 
-// Decimal text of a 16-bit value, no leading zeros or blanks: "3", "-1".
-inline std::string int16ToText(std::int16_t value) {
-    return std::to_string(value);
-}
-
 }  // namespace zelt
