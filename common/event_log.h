@@ -54,7 +54,8 @@ class EventLog {
   public:
     static constexpr std::size_t kCapacity = 1000;
 
-    explicit EventLog(Clock& clock);
+    // Every slot the log will ever use, at once: events are added without moving the others.
+    explicit EventLog(Clock& clock) : clock_(clock) { events_.reserve(kCapacity); }
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
@@ -67,12 +68,12 @@ class EventLog {
     // Events ever added, cleared or not: a reader that noted it knows how many came since.
     std::uint64_t added() const { return added_; }
     // 0 is the oldest event kept.
-    const Event& at(std::size_t index) const;
+    const Event& at(std::size_t index) const { return events_[(oldest_ + index) % events_.size()]; }
     // Every line, oldest first, each ended by CR LF (as the clipboard and a text file take them).
     std::string text() const;
 
     // A listener stays registered until removed; it must outlive its registration.
-    void addListener(EventListener& listener);
+    void addListener(EventListener& listener) { listeners_.push_back(&listener); }
     void removeListener(EventListener& listener) noexcept;
 
   private:
@@ -124,7 +125,9 @@ class EventLogFile final : public EventListener {
     enum class State { Closed, Writing, Failed };
 
     void write(const Event& event);
-    void endCutLine();
+    void endCutLine() {
+        if (file_.endsMidLine()) file_.append("\r\n");
+    }
     void retry(const Event& event) noexcept;
     void report(const char* what, const char* failure) noexcept;
 
