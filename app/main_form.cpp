@@ -136,24 +136,15 @@ void MainForm::storeCheck(CheckBox box) {
     storeSetting(store_, log_, key, std::to_string(check(box)));
 }
 
-// Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
-void MainForm::applyTopmost() {
-    window_.setOnTop(onTop_ == 1);
-}
-
 void MainForm::showAbout() {
-    std::string text = "zelt ";
-    text += kVersion;
-    text +=
-        "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
-        "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
-        "A host program reaches zelt by registering the window message \"";
-    text += kPttMessageName;
-    text += "\" and sending it to the window captioned \"";
-    text += layout::kCaption;
-    text +=
-        "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
-        "(transmit).";
+    const std::string text = std::string("zelt ").append(kVersion) +
+                             "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
+                             "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
+                             "A host program reaches zelt by registering the window message \"" +
+                             kPttMessageName + "\" and sending it to the window captioned \"" +
+                             layout::kCaption +
+                             "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
+                             "(transmit).";
     log_.add("About zelt shown");
     window_.showAbout(text);
 }

@@ -122,7 +122,9 @@ class MainForm {
     void devicesChanged() noexcept;
     // Sleep, and the wake (byUser: the second message of a user's wake).
     void suspending() noexcept { line_.suspending(RadioLine::kSleepWaitMs); }
-    void resumed(bool byUser) noexcept;
+    void resumed(bool byUser) noexcept {
+        if (loaded_) line_.resumed(byUser);
+    }
 
   private:
     void radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept;
@@ -134,7 +136,8 @@ class MainForm {
 
     void toggleTransmit(std::string_view source);
     void storeCheck(CheckBox box);
-    void applyTopmost();
+    // Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
+    void applyTopmost() { window_.setOnTop(onTop_ == 1); }
     // Every reaction's message box, logged; one that cannot be shown is given up on.
     void showMessage(const std::string& text) noexcept;
 

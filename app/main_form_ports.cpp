@@ -120,8 +120,4 @@ void MainForm::devicesChanged() noexcept {
     if (loaded_) line_.devicesChanged();
 }
 
-void MainForm::resumed(bool byUser) noexcept {
-    if (loaded_) line_.resumed(byUser);
-}
-
 }  // namespace zelt

@@ -114,7 +114,9 @@ class RadioLine {
     // A port went away: if it is this line's, its handle is closed at once.
     void portRemoved(std::int16_t number) noexcept;
     // A port arrived: if it is this line's, it is opened, and an unkey the radio is owed goes out.
-    void portArrived(std::int16_t number) noexcept;
+    void portArrived(std::int16_t number) noexcept {
+        if (number == number_) reconnect();
+    }
     // Devices changed, unnamed: the port is closed if its device no longer answers; a closed port is
     // opened, and an owed unkey goes out.
     void devicesChanged() noexcept;
@@ -138,6 +140,8 @@ class RadioLine {
         }
     };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
+    // The occasion of an owed unkey that no letGo named.
+    static constexpr std::string_view kUndelivered = "unkey that could not be delivered before";
 
     Target target() const { return {number_, settings_, lines_, settingsText_}; }
     void startOpen() noexcept;

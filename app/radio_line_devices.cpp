@@ -100,10 +100,6 @@ void RadioLine::portRemoved(std::int16_t number) noexcept {
     closeIfOpen();
 }
 
-void RadioLine::portArrived(std::int16_t number) noexcept {
-    if (number == number_) reconnect();
-}
-
 // The handle of an adapter pulled out stays open without a write to tell; asking it is the one way
 // to know before the next request fails on it. A closed port is opened.
 void RadioLine::devicesChanged() noexcept {
@@ -139,7 +135,7 @@ void RadioLine::reconnect() noexcept {
     }
     // Only for the radio on this line's port: one left on a port moved away from is out of reach.
     if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting && mayBeKeyed()) {
-        letGo("unkey that could not be delivered before");
+        letGo(kUndelivered);
     }
 }
 

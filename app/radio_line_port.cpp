@@ -78,8 +78,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
         if (ended.number != number_ && mayBeKeyedOn(ended.number) &&
             (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
             const std::string occasion = std::exchange(owedOccasion_, {});
-            unkeyOnOpenPort(occasion.empty() ? std::string_view("unkey that could not be delivered before")
-                                             : occasion);
+            unkeyOnOpenPort(occasion.empty() ? kUndelivered : occasion);
         }
         logPort(ended.number, " opened (", nullptr, ended.text, ") and closed again: no longer wanted");
         port_.close();
@@ -93,7 +92,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
     if (mayBeKeyed() && (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
         // Moved out first: the unkey's own letGo finds no open to wait for.
         const std::string occasion = std::exchange(owedOccasion_, {});
-        letGo(occasion.empty() ? std::string_view("unkey that could not be delivered before") : occasion);
+        letGo(occasion.empty() ? kUndelivered : occasion);
     }
     owedOccasion_.clear();
     if (heldRequest_ && !held_) carryOutHeldRequest();  // the box is gone, and waited for this open

@@ -14,7 +14,6 @@ class HostMessages {
 
     // The registered identifier; 0 (never a registered message) until registration.
     void setMessage(std::uint32_t message) { pttMessage_ = message; }
-    std::uint32_t message() const { return pttMessage_; }
 
     // The host's message goes to onRequest first, with the request code and state taken as signed
     // 32-bit integers; then every message goes on to the previous procedure (forward), whose
