@@ -159,10 +159,4 @@ void MainForm::chooseSound(bool on) noexcept {
     storeChoice(store_, log_, settings::kSound, on ? 1 : 0);
 }
 
-// The second copy could not open the port anyway; a host finding it by its caption would have
-// talked to the copy without the radio.
-void MainForm::secondStartTurnedAway() noexcept {
-    log_.add("a second start of zelt was turned away: one zelt per desktop");
-}
-
 }  // namespace zelt

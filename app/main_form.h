@@ -14,10 +14,9 @@
 
 namespace zelt {
 
-// The program's one window object: the value of every control, its reactions, and start-up; the
-// events below are the operator's input, as Window hands it on. What reaches the radio is the radio
-// line's. Setting a value never runs a reaction by itself: start-up calls the reactions it needs.
-// Threads: the form, its line and its window belong to the window's thread.
+// The program's one window object: every control's value, its reactions, and start-up; the events
+// below are the operator's input as Window hands it on, and what reaches the radio is the line's.
+// Setting a value never runs a reaction: start-up calls those it needs. All on the window's thread.
 class MainForm {
   public:
     struct Platform {
@@ -113,8 +112,11 @@ class MainForm {
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(transmitting()); }
     // The unkey hotkey: the radio is unkeyed, and the host held off as after the time limit.
     void unkeyByHotkey() noexcept;
-    // Another zelt was started in this session and handed over to this one.
-    void secondStartTurnedAway() noexcept;
+    // Another zelt was started in this session and handed over to this one. The second copy could not
+    // open the port anyway; a host finding it by its caption would have talked to it without the radio.
+    void secondStartTurnedAway() noexcept {
+        log_.add("a second start of zelt was turned away: one zelt per desktop");
+    }
     void transmitTimerFired() noexcept { limit_.expired(); }
     // A port went or came, or devices changed unnamed: the radio's port follows.
     void portRemoved(std::int16_t number) noexcept;

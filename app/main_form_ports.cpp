@@ -23,9 +23,7 @@ void MainForm::portChosen(std::int16_t position) noexcept {
     // radio on the new port was never keyed; choosing the same port changes nothing on the line.
     const int chosen = chosenPort_ + 1;
     if (chosen > 0 && chosen != line_.portNumber()) {
-        std::string occasion = "unkey before the move to COM";
-        appendNumber(occasion, chosen);
-        line_.letGo(occasion);
+        line_.letGo("unkey before the move to COM" + std::to_string(chosen));
     }
     closeIfOpen(trap, line_);
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
