@@ -36,8 +36,7 @@ void appendKeyName(std::string& out, std::uint32_t key) {
         return;
     }
     if (key >= kFirstFunctionKey && key <= kLastFunctionKey) {
-        out += 'F';
-        appendNumber(out, key - kFirstFunctionKey + 1);
+        out += "F" + std::to_string(key - kFirstFunctionKey + 1);
         return;
     }
     for (const NamedKey& named : kNamedKeys) {
@@ -85,8 +84,6 @@ std::string unkeyKeyText(std::uint16_t word) {
     return text;
 }
 
-// Optional, as the time limit is: a value not understood is said once, so that an operator who
-// typed one by hand learns why no key unkeys.
 void UnkeyHotkey::load() noexcept {
     try {
         const std::string stored = readSetting(store_, settings::kUnkeyKey);
