@@ -24,9 +24,8 @@ inline constexpr std::uint32_t kModShift = 0x0004;     // MOD_SHIFT
 inline constexpr std::uint32_t kModNoRepeat = 0x4000;  // MOD_NOREPEAT: a held key is one press
 }  // namespace hotkey_flags
 
-// The stored text of the unkey hotkey: the decimal word, blanks around it allowed. "0", nothing
-// or only blanks is no hotkey (0). Anything else not understood gives nullopt: not a plain decimal
-// number, beyond 16 bits, a flag the control does not set, or flags without a key.
+// The stored unkey hotkey's word, as wholeNumberFromText reads it; 0 is none. Beyond 16 bits, a flag
+// the control does not set, or flags without a key are not understood either: nullopt.
 std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored);
 
 // What RegisterHotKey is given for a word: its MOD_ flags, always with MOD_NOREPEAT, and virtual key.

@@ -101,10 +101,9 @@ class AppendFile {
     virtual bool endsMidLine() = 0;
 };
 
-// Copies the event log into a file, one line per event, as each event is logged. A file that
-// cannot be opened is reported once in the log itself, and the program goes on without it. A file
-// that stops taking lines (a full disk) is reported, and tried again with the first event a minute
-// or more later; the log says when it takes lines again.
+// Copies the event log into a file, a line per event as logged. A file that cannot be opened is
+// reported once in the log and done without; one that stops taking lines (a full disk) is reported,
+// tried again with the first event a minute or more later, and the log says when it takes lines again.
 class EventLogFile final : public EventListener {
   public:
     static constexpr std::uint64_t kRetryMilliseconds = 60'000;

@@ -1,16 +1,14 @@
 // Conversions of stored texts to numbers. The program stores plain decimal integers only, but the
 // store is the user's, who may have edited it. textToInt16 accepts exactly: blanks (spaces and tabs,
 // no other white space) around the number; an optional "+" or "-" directly before it; decimal digits
-// with an optional fraction ("2", "2.5", ".5" and "3." are numbers, "." is not), at least one digit
-// in all; no exponent, hexadecimal, thousands separators or other characters. Anything else, an
-// empty or blank text included, fails with kTypeMismatch. The number is rounded half to even, as
-// classic BASIC integer conversion does (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and fails with kOverflow
-// when the result lies outside -32768..32767.
-//
-// The arithmetic is exact decimal, never binary floating point, so a text is never misrounded.
-// Leading zeros and fraction digits may be as many as the text holds ("0007", "2.50000"); more than
-// six significant integer digits cannot land in range and fail with kOverflow unevaluated, so a text
-// of any length is handled in one linear pass.
+// with an optional fraction ("2", "2.5", ".5" and "3." are numbers, "." is not), at least one digit in
+// all; no exponent, hexadecimal, thousands separators or other characters. Anything else, an empty or
+// blank text included, fails with kTypeMismatch. The number is rounded half to even, as classic BASIC
+// integer conversion does (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and fails with kOverflow when the result
+// lies outside -32768..32767. The arithmetic is exact decimal, never binary floating point, so a text
+// is never misrounded. Leading zeros and fraction digits may be as many as the text holds ("0007",
+// "2.50000"); more than six significant integer digits cannot land in range and fail with kOverflow
+// unevaluated, so a text of any length is handled in one linear pass.
 
 #include "settings/settings_store.h"
 
