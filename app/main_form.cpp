@@ -95,11 +95,6 @@ void MainForm::unkeyByHotkey() noexcept {
     if (!keyed) log_.add("unkeyed by the hotkey: the radio was receiving");
 }
 
-void MainForm::windowDestroyed() noexcept {
-    limit_.stop();
-    line_.release();
-}
-
 void MainForm::windowRescaled() noexcept {
     Trap trap;
     trap.step([&] { frameWidth_ = window_.frameWidth(); });

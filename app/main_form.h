@@ -57,7 +57,10 @@ class MainForm {
     // Closes the window, which ends the program. A radio that may be keyed is unkeyed first.
     void unload();
     // The window is going away: a radio left keyed is unkeyed, then the port is released.
-    void windowDestroyed() noexcept;
+    void windowDestroyed() noexcept {
+        limit_.stop();
+        line_.release();
+    }
     // The window is gone: an unkey owed to a port still opening gets a few seconds.
     void windowGone() noexcept { line_.finishRelease(RadioLine::kEndingWaitMs); }
     // The session ends, and the process may end without the window's end (RadioLine::sessionEnding).

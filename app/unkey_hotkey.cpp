@@ -65,9 +65,7 @@ std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored) {
 
 HotkeyRegistration registrationOf(std::uint16_t word) {
     const std::uint32_t flags = word >> 8;
-    HotkeyRegistration key;
-    key.virtualKey = word & 0xFFU;
-    key.modifiers = kModNoRepeat;
+    HotkeyRegistration key{.modifiers = kModNoRepeat, .virtualKey = word & 0xFFU};
     if ((flags & kShift) != 0) key.modifiers |= kModShift;
     if ((flags & kControl) != 0) key.modifiers |= kModControl;
     if ((flags & kAlt) != 0) key.modifiers |= kModAlt;

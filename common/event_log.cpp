@@ -80,10 +80,6 @@ void EventLog::removeListener(EventListener& listener) noexcept {
     }
 }
 
-EventLogFile::~EventLogFile() {
-    if (state_ != State::Closed) log_.removeListener(*this);
-}
-
 void EventLogFile::open(const std::string& path) noexcept {
     path_ = path;
     try {

@@ -109,7 +109,9 @@ class EventLogFile final : public EventListener {
     static constexpr std::uint64_t kRetryMilliseconds = 60'000;
 
     EventLogFile(EventLog& log, AppendFile& file, Clock& clock) : log_(log), file_(file), clock_(clock) {}
-    ~EventLogFile() override;
+    ~EventLogFile() override {
+        if (state_ != State::Closed) log_.removeListener(*this);
+    }
     EventLogFile(const EventLogFile&) = delete;
     EventLogFile& operator=(const EventLogFile&) = delete;
 
