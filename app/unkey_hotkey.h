@@ -34,9 +34,8 @@ HotkeyRegistration registrationOf(std::uint16_t word);
 // The word as the operator reads it in the log: "Ctrl+Alt+F9", "Shift+key 0xBA".
 std::string unkeyKeyText(std::uint16_t word);
 
-// The operator's unkey hotkey: the combination stored as "Win"/"UnkeyKey", registered with the
-// system for the whole desktop. Optional: nothing stored is no hotkey. A combination the system
-// refuses is logged, and zelt goes on without it.
+// The operator's unkey hotkey, stored as "Win"/"UnkeyKey" and registered with the system for the
+// whole desktop; a combination the system refuses is logged, and zelt goes on without it.
 class UnkeyHotkey {
   public:
     UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)
