@@ -75,9 +75,7 @@ void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, st
 
 void storeChoice(SettingsStore& store, EventLog& log, const SettingKey& key, std::uint32_t number) noexcept {
     try {
-        std::string text;
-        appendNumber(text, number);
-        storeSetting(store, log, key, text);
+        storeSetting(store, log, key, std::to_string(number));
     } catch (...) {
         // Logged by storeSetting on its way.
     }

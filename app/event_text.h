@@ -20,8 +20,7 @@ void appendHex(std::string& out, std::string_view bytes);
 // reads "what: the system's message (Windows error N)", the program's own "what [code N]".
 void appendFailure(std::string& out, const std::exception& failure);
 
-// Logs the text `make` makes in room, reusing its space; out of memory, the event is lost and
-// nothing else.
+// Logs the text `make` makes in room, reusing its space; out of memory, only the event is lost.
 template <typename Make>
 void logMade(EventLog& log, std::string& room, Make&& make) noexcept {
     try {
@@ -37,17 +36,15 @@ void logMade(EventLog& log, std::string& room, Make&& make) noexcept {
 void logOutcome(EventLog& log, std::string& room, std::string_view what, std::string_view written,
                 const std::exception* failure) noexcept;
 
-// Logs "stored Win/TxLimit = "60.5" not understood: transmit time limit off", for an optional
-// stored value that means nothing: said once at start-up, so that an operator who typed it by hand
-// learns why it has no effect.
+// Logs "stored Win/TxLimit = "60.5" not understood: transmit time limit off" at start-up, for an
+// optional stored value that means nothing, so that an operator who typed it learns why it does nothing.
 void logNotUnderstood(EventLog& log, std::string& room, const SettingKey& key, std::string_view stored,
                       std::string_view consequence) noexcept;
 
 // Stores the text under the key, with the operator's record of it in the log: "stored
 // Com/ComPort = "2"", or "could not store Com/ComPort = "2": why", and the failure passed on.
 void storeSetting(SettingsStore& store, EventLog& log, const SettingKey& key, std::string_view text);
-// An operator's choice, stored as its number: it holds for this run even if the store refuses it,
-// which is only logged.
+// An operator's choice, stored as its number: it holds for this run even if the store refuses it (logged).
 void storeChoice(SettingsStore& store, EventLog& log, const SettingKey& key, std::uint32_t number) noexcept;
 
 }  // namespace zelt

@@ -95,11 +95,6 @@ void MainForm::unkeyByHotkey() noexcept {
     if (!keyed) log_.add("unkeyed by the hotkey: the radio was receiving");
 }
 
-void MainForm::windowDestroyed() noexcept {
-    limit_.stop();
-    line_.release();
-}
-
 void MainForm::windowRescaled() noexcept {
     Trap trap;
     trap.step([&] { frameWidth_ = window_.frameWidth(); });
@@ -133,27 +128,18 @@ void MainForm::checkBoxClicked(CheckBox box) noexcept {
 
 void MainForm::storeCheck(CheckBox box) {
     const SettingKey& key = box == CheckBox::OnTop ? settings::kTopmost : settings::kRunMinimized;
-    storeSetting(store_, log_, key, int16ToText(check(box)));
-}
-
-// Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
-void MainForm::applyTopmost() {
-    window_.setOnTop(onTop_ == 1);
+    storeSetting(store_, log_, key, std::to_string(check(box)));
 }
 
 void MainForm::showAbout() {
-    std::string text = "zelt ";
-    text += kVersion;
-    text +=
-        "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
-        "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
-        "A host program reaches zelt by registering the window message \"";
-    text += kPttMessageName;
-    text += "\" and sending it to the window captioned \"";
-    text += layout::kCaption;
-    text +=
-        "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
-        "(transmit).";
+    const std::string text = std::string("zelt ").append(kVersion) +
+                             "\nKeys and unkeys a Yaesu transceiver's transmitter (PTT) over a serial port.\n"
+                             "MIT License. Copyright (c) 2026 the zelt developers.\n\n"
+                             "A host program reaches zelt by registering the window message \"" +
+                             kPttMessageName + "\" and sending it to the window captioned \"" +
+                             layout::kCaption +
+                             "\" with wParam 0 (set the state) or 1 (close zelt) and lParam 0 (receive) or 1 "
+                             "(transmit).";
     log_.add("About zelt shown");
     window_.showAbout(text);
 }
@@ -166,12 +152,6 @@ void MainForm::chooseTransmitLimit(std::uint32_t seconds) noexcept {
 void MainForm::chooseSound(bool on) noexcept {
     cues_.setSoundOn(on);
     storeChoice(store_, log_, settings::kSound, on ? 1 : 0);
-}
-
-// The second copy could not open the port anyway; a host finding it by its caption would have
-// talked to the copy without the radio.
-void MainForm::secondStartTurnedAway() noexcept {
-    log_.add("a second start of zelt was turned away: one zelt per desktop");
 }
 
 }  // namespace zelt

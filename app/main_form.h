@@ -14,10 +14,9 @@
 
 namespace zelt {
 
-// The program's one window object: the value of every control, its reactions, and start-up; the
-// events below are the operator's input, as Window hands it on. What reaches the radio is the radio
-// line's. Setting a value never runs a reaction by itself: start-up calls the reactions it needs.
-// Threads: the form, its line and its window belong to the window's thread.
+// The program's one window object: every control's value, its reactions, and start-up; the events
+// below are the operator's input as Window hands it on, and what reaches the radio is the line's.
+// Setting a value never runs a reaction: start-up calls those it needs. All on the window's thread.
 class MainForm {
   public:
     struct Platform {
@@ -58,7 +57,10 @@ class MainForm {
     // Closes the window, which ends the program. A radio that may be keyed is unkeyed first.
     void unload();
     // The window is going away: a radio left keyed is unkeyed, then the port is released.
-    void windowDestroyed() noexcept;
+    void windowDestroyed() noexcept {
+        limit_.stop();
+        line_.release();
+    }
     // The window is gone: an unkey owed to a port still opening gets a few seconds.
     void windowGone() noexcept { line_.finishRelease(RadioLine::kEndingWaitMs); }
     // The session ends, and the process may end without the window's end (RadioLine::sessionEnding).
@@ -113,8 +115,11 @@ class MainForm {
     void taskbarButtonCreated() noexcept { cues_.taskbarButtonCreated(transmitting()); }
     // The unkey hotkey: the radio is unkeyed, and the host held off as after the time limit.
     void unkeyByHotkey() noexcept;
-    // Another zelt was started in this session and handed over to this one.
-    void secondStartTurnedAway() noexcept;
+    // Another zelt was started in this session and handed over to this one. The second copy could not
+    // open the port anyway; a host finding it by its caption would have talked to it without the radio.
+    void secondStartTurnedAway() noexcept {
+        log_.add("a second start of zelt was turned away: one zelt per desktop");
+    }
     void transmitTimerFired() noexcept { limit_.expired(); }
     // A port went or came, or devices changed unnamed: the radio's port follows.
     void portRemoved(std::int16_t number) noexcept;
@@ -122,7 +127,9 @@ class MainForm {
     void devicesChanged() noexcept;
     // Sleep, and the wake (byUser: the second message of a user's wake).
     void suspending() noexcept { line_.suspending(RadioLine::kSleepWaitMs); }
-    void resumed(bool byUser) noexcept;
+    void resumed(bool byUser) noexcept {
+        if (loaded_) line_.resumed(byUser);
+    }
 
   private:
     void radioStateChanged(RadioLine::State before, RadioLine::State now) noexcept;
@@ -134,7 +141,8 @@ class MainForm {
 
     void toggleTransmit(std::string_view source);
     void storeCheck(CheckBox box);
-    void applyTopmost();
+    // Only a checked box (1) puts the window on top; unchecked and greyed keep it out.
+    void applyTopmost() { window_.setOnTop(onTop_ == 1); }
     // Every reaction's message box, logged; one that cannot be shown is given up on.
     void showMessage(const std::string& text) noexcept;
 

@@ -23,15 +23,13 @@ void MainForm::portChosen(std::int16_t position) noexcept {
     // radio on the new port was never keyed; choosing the same port changes nothing on the line.
     const int chosen = chosenPort_ + 1;
     if (chosen > 0 && chosen != line_.portNumber()) {
-        std::string occasion = "unkey before the move to COM";
-        appendNumber(occasion, chosen);
-        line_.letGo(occasion);
+        line_.letGo("unkey before the move to COM" + std::to_string(chosen));
     }
     closeIfOpen(trap, line_);
     // The list never holds more than 255 entries, so the sum stays far inside 16 bits.
     trap.step([&] { line_.setPortNumber(static_cast<std::int16_t>(chosenPort_ + 1)); });
     // The number stored is the one in force, so a refused choice stores the number in force again.
-    trap.step([&] { storeSetting(store_, log_, settings::kComPort, int16ToText(line_.portNumber())); });
+    trap.step([&] { storeSetting(store_, log_, settings::kComPort, std::to_string(line_.portNumber())); });
     // Opened whatever its state before, so a port that failed to open earlier is tried again. An
     // open can take seconds: a failure before it is shown at once, the open's own when it has failed.
     if (!trap.failed()) {
@@ -118,10 +116,6 @@ void MainForm::portArrived(std::int16_t number) noexcept {
 void MainForm::devicesChanged() noexcept {
     portListOpening();
     if (loaded_) line_.devicesChanged();
-}
-
-void MainForm::resumed(bool byUser) noexcept {
-    if (loaded_) line_.resumed(byUser);
 }
 
 }  // namespace zelt

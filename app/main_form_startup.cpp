@@ -59,8 +59,7 @@ void MainForm::load() noexcept {
 
     // Optional: nothing stored, or anything but "1", leaves the changes silent.
     trap.step([&] { cues_.setSoundOn(readSetting(store_, settings::kSound) == "1"); });
-    // Optional: nothing stored leaves the transmitter untimed; so does a value not understood, which
-    // is said once, so that an operator who typed "60.5" learns why nothing is timed.
+    // Optional: nothing stored, or a value not understood (logged), leaves the transmitter untimed.
     trap.step([&] {
         const std::string stored = readSetting(store_, settings::kTransmitLimit);
         const std::optional<std::uint32_t> seconds = transmitLimitFromText(stored);
@@ -76,12 +75,7 @@ void MainForm::load() noexcept {
         eventText_.assign("zelt ").append(kVersion).append(" started: COM");
         appendNumber(eventText_, line_.portNumber());
         eventText_.append(", ").append(line_.lineSettings()).append(", transmit time limit ");
-        if (limit_.seconds() == 0) {
-            eventText_ += "off";
-        } else {
-            appendNumber(eventText_, limit_.seconds());
-            eventText_ += " s";
-        }
+        eventText_ += limit_.seconds() == 0 ? std::string("off") : std::to_string(limit_.seconds()) + " s";
         log_.add(eventText_);
     });
     line_.open();

@@ -9,8 +9,7 @@
 
 namespace zelt {
 
-RadioLine::RadioLine(SerialPort& port, EventLog& log)
-    : port_(port), log_(log), settings_(*parseLineSettings(settingsText_)) {
+RadioLine::RadioLine(SerialPort& port, EventLog& log) : port_(port), log_(log) {
     port_.onOpenEnded = [this](const std::exception* failure) { openEnded(failure); };
     port_.onAnswered = [this](bool answers) { answered(answers); };
 }
@@ -30,14 +29,14 @@ void RadioLine::setPortNumber(std::int16_t number) {
     if (number < 1 || number > kHighestPort) {
         throw Failure(failure_code::kInvalidPropertyValue, "invalid port number " + std::to_string(number));
     }
-    number_ = number;
+    target_.number = number;
 }
 
 void RadioLine::setLineSettings(const std::string& text) {
     const auto parsed = parseLineSettings(text);
     if (!parsed) throw Failure(failure_code::kInvalidPropertyValue, "invalid line settings \"" + text + "\"");
-    settingsText_ = text;
-    settings_ = *parsed;
+    target_.text = text;
+    target_.settings = *parsed;
 }
 
 void RadioLine::request(bool transmit) {
@@ -77,10 +76,9 @@ void RadioLine::request(bool transmit) {
     }
 }
 
-// The one way an unkey reaches the radio. A torn block is completed from the PTT-off block, which
-// differs from PTT-on only in its fourth byte, and a whole PTT-off block follows, so whatever was
-// torn the radio ends unkeyed. Then a whole PTT-off block goes out when one was asked for, or when
-// the radio is still keyed and is being let go of.
+// The one way an unkey reaches the radio. A torn block is completed from PTT-off (which differs from
+// PTT-on only in its fourth byte) and a whole PTT-off follows, so the radio ends unkeyed whatever was
+// torn; then a whole PTT-off goes out when one was asked for, or when a radio still keyed is let go of.
 void RadioLine::unkey(Unkey when) {
     const auto wholeBlock = [&] { return when == Unkey::Always || (when == Unkey::IfKeyed && keyed_); };
     // Torn on the line of the port open now, which the next write continues.
@@ -143,9 +141,8 @@ void RadioLine::holdClosedWhile(const std::function<void()>& show) {
     show();
 }
 
-// The held request goes out (bytes, then state) once the port is open again, waiting for an open
-// under way to end. A port that did not reopen drops it: the host was told it failed, and it must
-// not key the radio later.
+// The held request goes out (bytes, then state) once the port is open again, after an open under way
+// ends. A port that did not reopen drops it: the host was told it failed, and it must not key later.
 void RadioLine::carryOutHeldRequest() noexcept {
     constexpr std::string_view kWhat = "request held by the message box";
     if (!heldRequest_ || opening_) return;  // an open under way carries it out as it ends

@@ -17,13 +17,12 @@ namespace zelt {
 inline constexpr std::string_view kPttOff{"\x00\x00\x00\x00\x0F", 5};
 inline constexpr std::string_view kPttOn{"\x00\x00\x00\x01\x0F", 5};
 
-// Everything between a request and the bytes on the wire, for the one radio the program talks to:
-// its port, the command stream, what the radio was last told, a request a message box held up, and
-// every way of letting go of the radio. Opens, closes and every unkey nobody asked for are logged.
-// Threads: the line belongs to the window's thread, which calls every member and hears every
-// callback. The port opens, closes and asks its device on a thread of its own and tells the outcome
-// back on the window's thread; the line never waits for it, but for the program's end, the
-// session's end and sleep, which wait a bounded time for an owed unkey.
+// Everything between a request and the bytes on the wire for the one radio: its port, the command
+// stream, what the radio was last told, a request a message box held up, every way of letting go of
+// it; opens, closes and unkeys nobody asked for are logged. The window's thread calls every member
+// and hears every callback; the port opens, closes and asks its device on its own thread and tells
+// the outcome back on the window's. Only the program's end, the session's end and sleep wait for
+// it, a bounded time, for an owed unkey.
 class RadioLine {
   public:
     enum class State : std::uint8_t {
@@ -50,12 +49,12 @@ class RadioLine {
 
     // 1 is COM1, for the next open. Fails for 0, negative numbers and numbers above 255.
     void setPortNumber(std::int16_t number);
-    std::int16_t portNumber() const { return number_; }
+    std::int16_t portNumber() const { return target_.number; }
     // "baud,parity,data bits,stop bits", for the next open. A refused text fails, changing nothing.
     void setLineSettings(const std::string& text);
-    const std::string& lineSettings() const { return settingsText_; }
+    const std::string& lineSettings() const { return target_.text; }
     // From the next open.
-    void setControlLines(ControlLines lines) { lines_ = lines; }
+    void setControlLines(ControlLines lines) { target_.lines = lines; }
 
     bool isOpen() const { return port_.isOpen(); }
     // An open is under way: requests fail at once until it ends.
@@ -78,20 +77,18 @@ class RadioLine {
     // The bytes the last request, or the last unkey nobody asked for, put on the line.
     const std::string& written() const { return written_; }
 
-    // Shows a message box with the port held closed: requests meanwhile fail, and the last is carried
-    // out by carryOutHeldRequest, at once or as the open under way ends, unless a request or unkey
-    // dropped it first.
+    // Shows a message box with the port held closed: requests meanwhile fail; carryOutHeldRequest
+    // carries out the last, at once or as the open under way ends, unless a request or unkey dropped it.
     void holdClosedWhile(const std::function<void()>& show);
     void carryOutHeldRequest() noexcept;
 
     // ---- Letting go of the radio ----
 
-    // The one way a radio that may be keyed is unkeyed when nobody asked for it: closing, session
-    // end, another port, sleep, the time limit, an owed unkey. A closed port is opened for it, and
-    // the unkey is owed until the open ends. Only the radio on the port it was keyed on is unkeyed,
-    // on that port (an open of it still under way after a move takes the unkey as it ends); any
-    // other radio is told nothing. Logged as `occasion`; returns whether the radio the line reaches
-    // is unkeyed now. A request a message box held up is dropped, so it cannot key afterwards.
+    // The one way a radio that may be keyed is unkeyed unasked (closing, session end, another port,
+    // sleep, the time limit, an owed unkey), logged as `occasion`. A closed port is opened for it, and
+    // the unkey owed until the open ends. Only the radio on the port it was keyed on is unkeyed, there
+    // (an open of it under way after a move takes it as it ends); no other radio is told anything. A
+    // request a message box held up is dropped. Returns whether the radio the line reaches is unkeyed.
     bool letGo(std::string_view occasion) noexcept;
     // The window is going away: unkeyed, and the port is released for good. An unkey owed to a port
     // still opening is left to finishRelease, once the window is gone.
@@ -114,7 +111,9 @@ class RadioLine {
     // A port went away: if it is this line's, its handle is closed at once.
     void portRemoved(std::int16_t number) noexcept;
     // A port arrived: if it is this line's, it is opened, and an unkey the radio is owed goes out.
-    void portArrived(std::int16_t number) noexcept;
+    void portArrived(std::int16_t number) noexcept {
+        if (number == target_.number) reconnect();
+    }
     // Devices changed, unnamed: the port is closed if its device no longer answers; a closed port is
     // opened, and an owed unkey goes out.
     void devicesChanged() noexcept;
@@ -127,7 +126,7 @@ class RadioLine {
         std::string partial;    // the bytes of the block in progress
         bool torn = false;      // a realignment is owed before anything else goes out
     };
-    // What an open is asked for; an open that ends on anything but the target in force is stale.
+    // What an open is asked for, and what is in force for the next; an open that ends on another is stale.
     struct Target {
         std::int16_t number = 0;
         LineSettings settings;
@@ -138,8 +137,9 @@ class RadioLine {
         }
     };
     enum class Unkey : std::uint8_t { IfTorn, IfKeyed, Always };
+    // The occasion of an owed unkey that no letGo named.
+    static constexpr std::string_view kUndelivered = "unkey that could not be delivered before";
 
-    Target target() const { return {number_, settings_, lines_, settingsText_}; }
     void startOpen() noexcept;
     void openEnded(const std::exception* failure) noexcept;
     void unkeyOnOpenPort(std::string_view occasion) noexcept;
@@ -155,17 +155,14 @@ class RadioLine {
         return stream_.port == number && (keyed_ || stream_.torn);
     }
     // The radio the line reaches: through the open under way, else on the port in force.
-    bool mayBeKeyed() const { return mayBeKeyedOn(opening_ ? opening_->number : number_); }
+    bool mayBeKeyed() const { return mayBeKeyedOn(opening_ ? opening_->number : target_.number); }
     void reconnect() noexcept;
     void changed() noexcept;
 
     SerialPort& port_;
     EventLog& log_;
-    std::int16_t number_ = 1;
+    Target target_{1, LineSettings{}, ControlLines{}, "4800,n,8,2"};  // LineSettings{} is 4800,n,8,2
     std::int16_t openOn_ = 0;  // the port the last successful open opened: where writes go
-    std::string settingsText_ = "4800,n,8,2";
-    LineSettings settings_;
-    ControlLines lines_;
     Stream stream_;
     bool keyed_ = false;  // the last whole block on the line was a key
     bool owed_ = false;   // keyed, and an unkey meant for it did not reach the radio whole

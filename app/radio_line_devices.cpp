@@ -6,8 +6,7 @@
 #include "common/failure.h"
 
 // Letting go of the radio, and the line through the session's end, sleep and devices coming and
-// going, all through the line's own open, close and unkey. None waits for a device but the program's
-// end, the session's end and sleep, each a bounded time, for an unkey an open under way owes.
+// going, all through the line's own open, close and unkey.
 
 namespace zelt {
 
@@ -95,13 +94,9 @@ void RadioLine::resumed(bool byUser) noexcept {
 }
 
 void RadioLine::portRemoved(std::int16_t number) noexcept {
-    if (number != number_) return;
-    logPort(number_, " went away");
+    if (number != target_.number) return;
+    logPort(number, " went away");
     closeIfOpen();
-}
-
-void RadioLine::portArrived(std::int16_t number) noexcept {
-    if (number == number_) reconnect();
 }
 
 // The handle of an adapter pulled out stays open without a write to tell; asking it is the one way
@@ -124,7 +119,7 @@ void RadioLine::devicesChanged() noexcept {
 // An answer about a handle that has been closed since says nothing of the port open now.
 void RadioLine::answered(bool answers) noexcept {
     asking_ = false;
-    if (!answers && askedOf_ == opens_ && port_.isOpen()) portRemoved(number_);
+    if (!answers && askedOf_ == opens_ && port_.isOpen()) portRemoved(target_.number);
     reconnect();
 }
 
@@ -139,7 +134,7 @@ void RadioLine::reconnect() noexcept {
     }
     // Only for the radio on this line's port: one left on a port moved away from is out of reach.
     if ((held_ || port_.isOpen()) && state() == State::MayBeTransmitting && mayBeKeyed()) {
-        letGo("unkey that could not be delivered before");
+        letGo(kUndelivered);
     }
 }
 

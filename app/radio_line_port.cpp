@@ -24,7 +24,7 @@ void RadioLine::close() {
     onOpenFailed_ = nullptr;
     port_.close();
     asking_ = false;  // an answer still to come is about the handle just closed, and stale
-    logPort(number_, " closed");
+    logPort(target_.number, " closed");
 }
 
 void RadioLine::closeIfOpen() noexcept {
@@ -38,27 +38,26 @@ void RadioLine::closeIfOpen() noexcept {
 // The target is recorded before the port is asked, since an open may end before the call returns.
 // A port that cannot even start an open has failed it.
 void RadioLine::startOpen() noexcept {
-    opening_ = target();
+    opening_ = target_;
     waitedOut_ = false;
     try {
-        port_.startOpen(number_, settings_, lines_);
+        port_.startOpen(target_.number, target_.settings, target_.lines);
     } catch (...) {
         if (opening_) openEnded(&currentFailure());
     }
 }
 
-// An open ended. One on the target in force takes the unkey the radio is owed and a request a
-// message box held up; one that a later change made pointless is closed at once, and the open
-// wanted now follows it. An unkey owed to the radio on the port that opened goes out on it first,
-// whether that port is still wanted or not: the radio on any other port was never keyed.
+// An open on the target in force takes the unkey the radio is owed and a request a message box held
+// up; a stale one is closed at once, and the open wanted now follows. An unkey owed to the radio on
+// the port that opened goes out on it first, wanted or not: the radio on any other port was never keyed.
 void RadioLine::openEnded(const std::exception* failure) noexcept {
     if (!opening_) return;
     const Target ended = *std::exchange(opening_, std::nullopt);
-    const bool current = ended == target();
+    const bool current = ended == target_;
     if (failure != nullptr) {
         logPort(ended.number, " could not be opened: ", failure);
         // No later open reaches the radio on a port that was moved away from.
-        if (current || ended.number != number_) {
+        if (current || ended.number != target_.number) {
             if (!owedOccasion_.empty() && mayBeKeyedOn(ended.number)) {
                 logOutcome(log_, eventText_, owedOccasion_, {}, failure);
             }
@@ -75,11 +74,10 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
     openOn_ = ended.number;
     if (!current) {
         // Moved away from: the old radio takes the unkey owed to it before its port is let go of.
-        if (ended.number != number_ && mayBeKeyedOn(ended.number) &&
+        if (ended.number != target_.number && mayBeKeyedOn(ended.number) &&
             (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
             const std::string occasion = std::exchange(owedOccasion_, {});
-            unkeyOnOpenPort(occasion.empty() ? std::string_view("unkey that could not be delivered before")
-                                             : occasion);
+            unkeyOnOpenPort(occasion.empty() ? kUndelivered : occasion);
         }
         logPort(ended.number, " opened (", nullptr, ended.text, ") and closed again: no longer wanted");
         port_.close();
@@ -93,7 +91,7 @@ void RadioLine::openEnded(const std::exception* failure) noexcept {
     if (mayBeKeyed() && (state() == State::MayBeTransmitting || !owedOccasion_.empty())) {
         // Moved out first: the unkey's own letGo finds no open to wait for.
         const std::string occasion = std::exchange(owedOccasion_, {});
-        letGo(occasion.empty() ? std::string_view("unkey that could not be delivered before") : occasion);
+        letGo(occasion.empty() ? kUndelivered : occasion);
     }
     owedOccasion_.clear();
     if (heldRequest_ && !held_) carryOutHeldRequest();  // the box is gone, and waited for this open
@@ -126,12 +124,9 @@ void RadioLine::waitForOwedUnkey(std::uint32_t milliseconds, std::string_view oc
     if (ended || !mayBeKeyed()) return;
     waitedOut_ = true;
     try {
-        std::string why = "COM";
-        appendNumber(why, number);
-        why += " did not open within ";
-        appendNumber(why, milliseconds);
-        why += " ms";
-        const Failure late(failure_code::kPortNotOpen, why);
+        const Failure late(
+            failure_code::kPortNotOpen,
+            "COM" + std::to_string(number) + " did not open within " + std::to_string(milliseconds) + " ms");
         logOutcome(log_, eventText_, occasion, {}, &late);
     } catch (...) {
         // Out of memory: the event is lost.

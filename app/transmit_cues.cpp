@@ -21,11 +21,11 @@ void TransmitCues::taskbarButtonCreated(bool red) noexcept {
     try {
         window_.connectTaskbar();
         taskbarConnected_ = true;
+        // A new button carries no mark.
+        if (red) window_.markTaskbar(red);
     } catch (...) {
         logOnce(taskbarFailureLogged_, "taskbar: no transmit mark on the button");
     }
-    // A new button carries no mark; one not reached is not marked.
-    if (red) mark(red);
 }
 
 void TransmitCues::mark(bool red) noexcept {

@@ -33,9 +33,8 @@ inline std::vector<std::uint8_t> receiving() {
 
 }  // namespace cue_waves
 
-// Tells the operator where the window may not be in sight that the indicator turned red or green:
-// a short sound (when the operator asked for it) and a mark on the taskbar button, both played and
-// made by the window.
+// Tells the operator, where the window may not be in sight, that the indicator turned red or green:
+// a short sound (when the operator asked for it) and a mark on the taskbar button, both the window's.
 class TransmitCues {
   public:
     TransmitCues(Window& window, EventLog& log) : window_(window), log_(log) {}

@@ -23,9 +23,7 @@ std::string transmitLimitText(std::uint32_t seconds) {
     for (const auto& choice : system_menu::kLimitChoices) {
         if (choice.seconds == seconds) return std::string(choice.text);
     }
-    std::string text;
-    appendNumber(text, seconds);
-    return text + (seconds == 1 ? " second" : " seconds");
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 void TransmitLimit::set(std::uint32_t seconds) noexcept {
@@ -48,9 +46,7 @@ void TransmitLimit::expired() noexcept {
     stop();
     if (!keyed()) return;  // a tick already on its way when the radio was unkeyed
     if (!holding_) hold(kLimitHold);
-    std::string what = "transmit time limit (";
-    appendNumber(what, seconds_);
-    what += " s) reached";
+    const std::string what = "transmit time limit (" + std::to_string(seconds_) + " s) reached";
     // Still keyed, as far as anyone can tell: try again soon rather than at the next limit.
     if (!line_.letGo(what)) start(kUnkeyRetryMilliseconds);
     window_.beep();

@@ -15,9 +15,8 @@ namespace zelt {
 // longer stored limit counts this long.
 inline constexpr std::uint32_t kLongestTransmitLimit = 2'147'483;
 
-// How long a transmission may last, from the stored text: a whole number of seconds, blanks
-// around it allowed; nothing (or only blanks) is 0, which is off. Anything else ("abc", "-5",
-// "60.5", "+60", a tab before 60) is not understood: nullopt.
+// How long a transmission may last, in seconds, from the stored text as wholeNumberFromText reads
+// it; 0 is off.
 std::optional<std::uint32_t> transmitLimitFromText(std::string_view stored);
 
 // The limit as the system menu names it: its choice's text ("Off", "3 minutes"), or for a stored

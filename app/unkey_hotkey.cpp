@@ -36,8 +36,7 @@ void appendKeyName(std::string& out, std::uint32_t key) {
         return;
     }
     if (key >= kFirstFunctionKey && key <= kLastFunctionKey) {
-        out += 'F';
-        appendNumber(out, key - kFirstFunctionKey + 1);
+        out += "F" + std::to_string(key - kFirstFunctionKey + 1);
         return;
     }
     for (const NamedKey& named : kNamedKeys) {
@@ -66,9 +65,7 @@ std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored) {
 
 HotkeyRegistration registrationOf(std::uint16_t word) {
     const std::uint32_t flags = word >> 8;
-    HotkeyRegistration key;
-    key.virtualKey = word & 0xFFU;
-    key.modifiers = kModNoRepeat;
+    HotkeyRegistration key{.modifiers = kModNoRepeat, .virtualKey = word & 0xFFU};
     if ((flags & kShift) != 0) key.modifiers |= kModShift;
     if ((flags & kControl) != 0) key.modifiers |= kModControl;
     if ((flags & kAlt) != 0) key.modifiers |= kModAlt;
@@ -85,8 +82,6 @@ std::string unkeyKeyText(std::uint16_t word) {
     return text;
 }
 
-// Optional, as the time limit is: a value not understood is said once, so that an operator who
-// typed one by hand learns why no key unkeys.
 void UnkeyHotkey::load() noexcept {
     try {
         const std::string stored = readSetting(store_, settings::kUnkeyKey);

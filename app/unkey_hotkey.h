@@ -24,9 +24,8 @@ inline constexpr std::uint32_t kModShift = 0x0004;     // MOD_SHIFT
 inline constexpr std::uint32_t kModNoRepeat = 0x4000;  // MOD_NOREPEAT: a held key is one press
 }  // namespace hotkey_flags
 
-// The stored text of the unkey hotkey: the decimal word, blanks around it allowed. "0", nothing
-// or only blanks is no hotkey (0). Anything else not understood gives nullopt: not a plain decimal
-// number, beyond 16 bits, a flag the control does not set, or flags without a key.
+// The stored unkey hotkey's word, as wholeNumberFromText reads it; 0 is none. Beyond 16 bits, a flag
+// the control does not set, or flags without a key are not understood either: nullopt.
 std::optional<std::uint16_t> unkeyKeyFromText(std::string_view stored);
 
 // What RegisterHotKey is given for a word: its MOD_ flags, always with MOD_NOREPEAT, and virtual key.
@@ -35,9 +34,8 @@ HotkeyRegistration registrationOf(std::uint16_t word);
 // The word as the operator reads it in the log: "Ctrl+Alt+F9", "Shift+key 0xBA".
 std::string unkeyKeyText(std::uint16_t word);
 
-// The operator's unkey hotkey: the combination stored as "Win"/"UnkeyKey", registered with the
-// system for the whole desktop. Optional: nothing stored is no hotkey. A combination the system
-// refuses is logged, and zelt goes on without it.
+// The operator's unkey hotkey, stored as "Win"/"UnkeyKey" and registered with the system for the
+// whole desktop; a combination the system refuses is logged, and zelt goes on without it.
 class UnkeyHotkey {
   public:
     UnkeyHotkey(SettingsStore& store, EventLog& log, Window& window)

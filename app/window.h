@@ -9,8 +9,7 @@
 
 namespace zelt {
 
-// A key combination as the system registers it for the whole desktop: its modifiers and its
-// virtual key, in the system's own numbers.
+// A key combination as the system registers it for the whole desktop, in the system's own numbers.
 struct HotkeyRegistration {
     std::uint32_t modifiers = 0;
     std::uint32_t virtualKey = 0;
@@ -19,11 +18,10 @@ struct HotkeyRegistration {
 // The two check boxes of the options panel.
 enum class CheckBox { RunMinimized, OnTop };
 
-// MainForm's window, as the form speaks to it: the one seam between the behaviour and Windows. The
-// form owns every value its controls show and tells the window what to show; the window hands the
-// operator's input back as MainForm's events. Nothing shown here runs a reaction. Widths are in
-// twips and always refer to the window's normal (restored) size, even while it is minimized.
-// Calls that can fail throw Failure; those marked noexcept cannot.
+// MainForm's window as the form speaks to it, the one seam between the behaviour and Windows: the
+// form owns every value its controls show and tells the window what to show, and the window hands
+// the operator's input back as MainForm's events; nothing shown runs a reaction. Widths are twips of
+// the normal (restored) window, even while it is minimized. Calls not marked noexcept throw Failure.
 class Window {
   public:
     virtual ~Window() = default;

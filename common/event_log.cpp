@@ -18,11 +18,6 @@ void Event::appendLine(std::string& out) const {
     out += text;
 }
 
-EventLog::EventLog(Clock& clock) : clock_(clock) {
-    // Every slot the log will ever use, at once: events are added without moving the others.
-    events_.reserve(kCapacity);
-}
-
 void EventLog::add(std::string_view text) noexcept {
     try {
         Event* slot = nullptr;
@@ -66,10 +61,6 @@ void EventLog::clear() noexcept {
     }
 }
 
-const Event& EventLog::at(std::size_t index) const {
-    return events_[(oldest_ + index) % events_.size()];
-}
-
 std::string EventLog::text() const {
     std::string out;
     for (std::size_t i = 0; i < size(); ++i) {
@@ -77,10 +68,6 @@ std::string EventLog::text() const {
         out += "\r\n";
     }
     return out;
-}
-
-void EventLog::addListener(EventListener& listener) {
-    listeners_.push_back(&listener);
 }
 
 void EventLog::removeListener(EventListener& listener) noexcept {
@@ -91,10 +78,6 @@ void EventLog::removeListener(EventListener& listener) noexcept {
     } else {
         listeners_.erase(found);
     }
-}
-
-EventLogFile::~EventLogFile() {
-    if (state_ != State::Closed) log_.removeListener(*this);
 }
 
 void EventLogFile::open(const std::string& path) noexcept {
@@ -151,10 +134,6 @@ void EventLogFile::retry(const Event& event) noexcept {
     } catch (...) {
         // Out of memory: the file goes on, unannounced.
     }
-}
-
-void EventLogFile::endCutLine() {
-    if (file_.endsMidLine()) file_.append("\r\n");
 }
 
 void EventLogFile::write(const Event& event) {

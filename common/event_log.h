@@ -54,7 +54,8 @@ class EventLog {
   public:
     static constexpr std::size_t kCapacity = 1000;
 
-    explicit EventLog(Clock& clock);
+    // Every slot the log will ever use, at once: events are added without moving the others.
+    explicit EventLog(Clock& clock) : clock_(clock) { events_.reserve(kCapacity); }
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
@@ -67,12 +68,12 @@ class EventLog {
     // Events ever added, cleared or not: a reader that noted it knows how many came since.
     std::uint64_t added() const { return added_; }
     // 0 is the oldest event kept.
-    const Event& at(std::size_t index) const;
+    const Event& at(std::size_t index) const { return events_[(oldest_ + index) % events_.size()]; }
     // Every line, oldest first, each ended by CR LF (as the clipboard and a text file take them).
     std::string text() const;
 
     // A listener stays registered until removed; it must outlive its registration.
-    void addListener(EventListener& listener);
+    void addListener(EventListener& listener) { listeners_.push_back(&listener); }
     void removeListener(EventListener& listener) noexcept;
 
   private:
@@ -100,16 +101,17 @@ class AppendFile {
     virtual bool endsMidLine() = 0;
 };
 
-// Copies the event log into a file, one line per event, as each event is logged. A file that
-// cannot be opened is reported once in the log itself, and the program goes on without it. A file
-// that stops taking lines (a full disk) is reported, and tried again with the first event a minute
-// or more later; the log says when it takes lines again.
+// Copies the event log into a file, a line per event as logged. A file that cannot be opened is
+// reported once in the log and done without; one that stops taking lines (a full disk) is reported,
+// tried again with the first event a minute or more later, and the log says when it takes lines again.
 class EventLogFile final : public EventListener {
   public:
     static constexpr std::uint64_t kRetryMilliseconds = 60'000;
 
     EventLogFile(EventLog& log, AppendFile& file, Clock& clock) : log_(log), file_(file), clock_(clock) {}
-    ~EventLogFile() override;
+    ~EventLogFile() override {
+        if (state_ != State::Closed) log_.removeListener(*this);
+    }
     EventLogFile(const EventLogFile&) = delete;
     EventLogFile& operator=(const EventLogFile&) = delete;
 
@@ -124,7 +126,9 @@ class EventLogFile final : public EventListener {
     enum class State { Closed, Writing, Failed };
 
     void write(const Event& event);
-    void endCutLine();
+    void endCutLine() {
+        if (file_.endsMidLine()) file_.append("\r\n");
+    }
     void retry(const Event& event) noexcept;
     void report(const char* what, const char* failure) noexcept;
 

@@ -14,13 +14,10 @@ class HostMessages {
 
     // The registered identifier; 0 (never a registered message) until registration.
     void setMessage(std::uint32_t message) { pttMessage_ = message; }
-    std::uint32_t message() const { return pttMessage_; }
 
-    // The host's message goes to onRequest first, with the request code and state taken as signed
-    // 32-bit integers; then every message goes on to the previous procedure (forward), whose
-    // result is returned. A failed request ends the message there (not forwarded, result 0).
-    // After a close request destroyed the window, forwarding is skipped (windowAlive false), so
-    // nothing touches the destroyed window.
+    // The host's message goes to onRequest first; then every message goes on to the previous
+    // procedure (forward), whose result is returned, unless a close request destroyed the window
+    // (windowAlive false): nothing touches it then. A failed request ends the message, result 0.
     std::intptr_t dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                            const std::function<std::intptr_t()>& forward,
                            const std::function<bool()>& windowAlive) const noexcept {
@@ -35,8 +32,7 @@ class HostMessages {
             if (!windowAlive()) return 0;
             return forward();
         } catch (...) {
-            // A failed request ends here: the indicator kept its colour, the message is not passed
-            // on, and the program goes on running.
+            // A failed request ends here: the indicator kept its colour, and the program goes on.
             return 0;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstddef>
 
 namespace zelt {
@@ -22,12 +23,10 @@ std::optional<std::array<std::string_view, 4>> splitFields(std::string_view text
 // Decimal digits only: no sign, no blanks, and no leading zero, so that each rate has one spelling
 // and the text the operator stored is the text the port reports.
 std::optional<std::uint32_t> parseBaud(std::string_view field) {
-    if (field.empty() || field.size() > 6 || field.front() == '0') return std::nullopt;
     std::uint32_t value = 0;
-    for (const char c : field) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
+    const char* end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, value);
+    if (field.empty() || field.front() == '0' || error != std::errc{} || stop != end) return std::nullopt;
     if (std::find(kBaudRates.begin(), kBaudRates.end(), value) == kBaudRates.end()) return std::nullopt;
     return value;
 }

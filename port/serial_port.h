@@ -27,9 +27,8 @@ struct LineSettings {
     bool operator==(const LineSettings&) const = default;
 };
 
-// Parses "baud,parity,data bits,stop bits" (for example "9600,n,8,1"): a listed baud rate, parity
-// n, e, o, m or s in either case, 4 to 8 data bits, 1, 1.5 or 2 stop bits, no blanks. Anything else
-// gives nothing.
+// Parses "baud,parity,data bits,stop bits" (for example "9600,n,8,1"): a listed baud rate, parity n,
+// e, o, m or s in either case, 4 to 8 data bits, 1, 1.5 or 2 stop bits, no blanks; else nothing.
 std::optional<LineSettings> parseLineSettings(std::string_view text);
 
 // The highest port number there is: Windows names serial ports COM1 to COM255.
@@ -43,27 +42,24 @@ struct ControlLines {
     bool operator==(const ControlLines&) const = default;
 };
 
-// The radio's serial port in its own words: opened on a number with line settings, written to,
-// closed. A driver may take seconds to open or close a port (a Bluetooth port whose far end is
-// off), or to answer for a dying device, so those run elsewhere and return at once; their outcomes
-// come back on the caller's thread. A write stays on the caller's thread, bounded by its timeout.
-// Every operation that fails throws Failure with a nonzero code; the callers decide what it means.
+// The radio's serial port in its own words. A driver may take seconds to open or close a port (a
+// Bluetooth port whose far end is off) or to answer for a dying device, so those run elsewhere and
+// return at once, their outcomes coming back on the caller's thread; a write stays on the caller's
+// thread, bounded by its timeout. What fails throws Failure with a nonzero code, for callers to judge.
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
 
     // Starts opening COMn (1 to kHighestPort, as the radio line checks) with the settings and control
-    // lines, and returns. One open at a time: the next may start once onOpenEnded has told this one's
-    // end, which comes on the caller's thread, later or (for an open that ends at once) before this
-    // returns. An open fails for a port that is absent, in use or refuses the settings; the port is
-    // closed afterwards.
+    // lines, and returns. One open at a time: the next may start once onOpenEnded told this one's end,
+    // on the caller's thread, later or (an open that ends at once) before this returns. An open fails
+    // for a port that is absent, in use or refuses the settings; the port is closed afterwards.
     virtual void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) = 0;
     // How the open under way ended: nullptr, the port is open; otherwise why it failed.
     std::function<void(const std::exception* failure)> onOpenEnded;
-    // Waits at most this long, on the caller's thread, for the open under way to end, and tells its
-    // end through onOpenEnded before returning. False when it has not ended in time (it goes on).
-    // Only for the moments when nothing else can be waited for: the program's end, the session's
-    // end and sleep.
+    // Waits at most this long, on the caller's thread, for the open under way to end, telling its end
+    // through onOpenEnded before returning; false when it did not end in time (it goes on). Only for
+    // when nothing else can be waited for: the program's end, the session's end and sleep.
     virtual bool waitForOpen(std::uint32_t milliseconds) = 0;
 
     // Closed for the caller at once; the device is let go of elsewhere.
@@ -76,11 +72,10 @@ class SerialPort {
     virtual void startAsking() = 0;
     std::function<void(bool answers)> onAnswered;
 
-    // Sends the bytes, in order, in a single write, and returns how many the port took: fewer than
-    // all means the write ran out of time, and the bytes taken stay on their way (nothing handed
-    // over is ever thrown away). Fails when the port is not open, or when the device failed; a
-    // device that failed for any reason other than a timeout is gone, and the port is closed, so
-    // that the next open finds it again if it came back.
+    // Sends the bytes in order in a single write, and returns how many the port took: fewer means the
+    // write ran out of time, and the bytes taken stay on their way (nothing handed over is thrown
+    // away). Fails when the port is not open or the device failed; a device that failed other than by
+    // a timeout is gone, and the port is closed, so that the next open finds it if it came back.
     virtual std::size_t write(std::string_view bytes) = 0;
 
     // The numbers of the serial ports present on the machine, in ascending order.

@@ -1,16 +1,14 @@
 // Conversions of stored texts to numbers. The program stores plain decimal integers only, but the
 // store is the user's, who may have edited it. textToInt16 accepts exactly: blanks (spaces and tabs,
 // no other white space) around the number; an optional "+" or "-" directly before it; decimal digits
-// with an optional fraction ("2", "2.5", ".5" and "3." are numbers, "." is not), at least one digit
-// in all; no exponent, hexadecimal, thousands separators or other characters. Anything else, an
-// empty or blank text included, fails with kTypeMismatch. The number is rounded half to even, as
-// classic BASIC integer conversion does (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and fails with kOverflow
-// when the result lies outside -32768..32767.
-//
-// The arithmetic is exact decimal, never binary floating point, so a text is never misrounded.
-// Leading zeros and fraction digits may be as many as the text holds ("0007", "2.50000"); more than
-// six significant integer digits cannot land in range and fail with kOverflow unevaluated, so a text
-// of any length is handled in one linear pass.
+// with an optional fraction ("2", "2.5", ".5" and "3." are numbers, "." is not), at least one digit in
+// all; no exponent, hexadecimal, thousands separators or other characters. Anything else, an empty or
+// blank text included, fails with kTypeMismatch. The number is rounded half to even, as classic BASIC
+// integer conversion does (2.5 -> 2, 3.5 -> 4, -2.5 -> -2), and fails with kOverflow when the result
+// lies outside -32768..32767. The arithmetic is exact decimal, never binary floating point, so a text
+// is never misrounded. Leading zeros and fraction digits may be as many as the text holds ("0007",
+// "2.50000"); more than six significant integer digits cannot land in range and fail with kOverflow
+// unevaluated, so a text of any length is handled in one linear pass.
 
 #include "settings/settings_store.h"
 
@@ -24,28 +22,21 @@
 namespace zelt {
 namespace {
 
-enum class Remainder { kBelowHalf, kHalf, kAboveHalf };
-
 // Integer digits beyond this many (after leading zeros) put any result outside 16 bits.
 constexpr std::size_t kMaxSignificantDigits = 6;
 constexpr std::string_view kDigits = "0123456789";
 constexpr std::string_view kBlanks = " \t";
 
-[[noreturn]] void typeMismatch() {
-    throw Failure(failure_code::kTypeMismatch, "Type mismatch");
-}
 [[noreturn]] void overflow() {
     throw Failure(failure_code::kOverflow, "Overflow");
 }
 
-// How the fraction's digits compare with one half: only the first digit and whether any later digit
-// is nonzero matter.
-Remainder compareWithHalf(std::string_view fraction) {
-    if (fraction.empty() || fraction.front() < '5') return Remainder::kBelowHalf;
-    if (fraction.front() > '5' || fraction.find_first_not_of('0', 1) != std::string_view::npos) {
-        return Remainder::kAboveHalf;
-    }
-    return Remainder::kHalf;
+// Whether a magnitude rounds up, half to even, by its fraction's digits: only the first digit and
+// whether any later digit is nonzero matter.
+bool roundsUp(std::int64_t whole, std::string_view fraction) {
+    if (fraction.empty() || fraction.front() < '5') return false;
+    if (fraction.front() > '5' || fraction.find_first_not_of('0', 1) != std::string_view::npos) return true;
+    return whole % 2 != 0;
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ std::int16_t textToInt16(std::string_view text) {
         point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
     if ((whole.empty() && fraction.empty()) || whole.find_first_not_of(kDigits) != std::string_view::npos ||
         fraction.find_first_not_of(kDigits) != std::string_view::npos) {
-        typeMismatch();
+        throw Failure(failure_code::kTypeMismatch, "Type mismatch");
     }
 
     while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
@@ -71,8 +62,7 @@ std::int16_t textToInt16(std::string_view text) {
     std::int64_t rounded = 0;
     for (const char c : whole) rounded = rounded * 10 + (c - '0');
     // Half to even is symmetric about zero: the magnitude is rounded, then given its sign.
-    const Remainder remainder = compareWithHalf(fraction);
-    if (remainder == Remainder::kAboveHalf || (remainder == Remainder::kHalf && rounded % 2 != 0)) ++rounded;
+    if (roundsUp(rounded, fraction)) ++rounded;
     if (negative) rounded = -rounded;
     if (rounded < INT16_MIN || rounded > INT16_MAX) overflow();
     return static_cast<std::int16_t>(rounded);

@@ -39,13 +39,11 @@ inline constexpr SettingKey kDtr{"Com", "DTR", "0"};
 inline constexpr SettingKey kRts{"Com", "RTS", "0"};
 inline constexpr SettingKey kRunMinimized{"Win", "Min", "0"};
 inline constexpr SettingKey kTopmost{"Win", "Top", "0"};
-// Optional: the transmit time limit, a whole number of seconds; "0" or absent is off, and so is
-// anything else, which start-up logs as not understood.
+// Optional: the transmit time limit in whole seconds; "0", absent or not understood (logged) is off.
 inline constexpr SettingKey kTransmitLimit{"Win", "TxLimit", "0"};
 // Optional: "1" sounds a cue at every change of the transmit state; anything else or nothing is silent.
 inline constexpr SettingKey kSound{"Win", "Sound", "0"};
-// Optional: the unkey hotkey, the hot-key control's word in decimal; "0", absent or anything not
-// understood is no hotkey.
+// Optional: the unkey hotkey, the hot-key control's word in decimal; "0", absent or not understood is none.
 inline constexpr SettingKey kUnkeyKey{"Win", "UnkeyKey", "0"};
 }  // namespace settings
 
@@ -65,10 +63,5 @@ std::int16_t textToInt16(std::string_view text);
 // allowed, a value above `cap` read as `cap`; nothing (or only blanks) is 0. Anything else ("abc",
 // "-5", "60.5", "+60", a tab) is not understood: nullopt.
 std::optional<std::uint64_t> wholeNumberFromText(std::string_view stored, std::uint64_t cap);
-
-// Decimal text of a 16-bit value, no leading zeros or blanks: "3", "-1".
-inline std::string int16ToText(std::int16_t value) {
-    return std::to_string(value);
-}
 
 }  // namespace zelt
