@@ -149,6 +149,14 @@ TEST_F(MainWindowInputTest, AClickOnTheIndicatorTogglesTransmit) {
     EXPECT_EQ(indicatorColour(), kGreen);
 }
 
+// The tooltips' popup among this thread's windows, into the HWND that found points to.
+BOOL CALLBACK findTooltips(HWND candidate, LPARAM found) {
+    wchar_t name[32] = {};
+    if (GetClassNameW(candidate, name, 32) == 0 || lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+}
+
 // The indicator hands its mouse messages to the tooltips itself, rather than letting them subclass
 // it: pointed at, it still shows its tip.
 TEST_F(MainWindowInputTest, PointedAtTheIndicatorShowsItsTooltip) {
@@ -156,15 +164,7 @@ TEST_F(MainWindowInputTest, PointedAtTheIndicatorShowsItsTooltip) {
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     pump();  // the tooltips are made once the window shows
     HWND tips = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND candidate, LPARAM found) {
-            wchar_t name[32] = {};
-            if (GetClassNameW(candidate, name, 32) == 0 || lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(found) = candidate;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&tips));
+    EnumThreadWindows(GetCurrentThreadId(), findTooltips, reinterpret_cast<LPARAM>(&tips));
     ASSERT_NE(tips, nullptr);
     HWND indicator = control(W::kIndicator);
     wchar_t text[80] = {};
