@@ -164,7 +164,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             deviceChanged(wParam, lParam);
             return TRUE;
         case WM_POWERBROADCAST:
-            powerChanged(wParam);
+            // The radio is unkeyed and the port let go of before the machine sleeps (Windows waits
+            // about two seconds); after it wakes, the port is opened afresh. Every wake brings
+            // PBT_APMRESUMEAUTOMATIC; one that a user made brings PBT_APMRESUMESUSPEND after it.
+            if (wParam == PBT_APMSUSPEND) form_->suspending();
+            if (wParam == PBT_APMRESUMEAUTOMATIC) form_->resumed(false);
+            if (wParam == PBT_APMRESUMESUSPEND) form_->resumed(true);
             return TRUE;
         case WM_DESTROY:
             destroyed();

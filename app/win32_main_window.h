@@ -147,7 +147,6 @@ class MainWindow final : public Window {
     // What the system is told and asked (win32_main_window_system.cpp).
     void exposeToAssistiveTechnology();
     void deviceChanged(WPARAM event, LPARAM data);
-    void powerChanged(WPARAM event);
 
     // The system menu (win32_system_menu.cpp). WM_INITMENUPOPUP: the check marks follow the form.
     void systemMenuOpening() noexcept;

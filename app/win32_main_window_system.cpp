@@ -1,6 +1,6 @@
-// What MainWindow tells the system and asks of it beyond its controls: assistive technology, devices
-// and power, the services the form uses (message boxes, sound, taskbar, timer, host link, hotkey),
-// and one zelt per session.
+// What MainWindow tells the system and asks of it beyond its controls: assistive technology,
+// devices, the services the form uses (message boxes, sound, taskbar, timer, host link, hotkey), and
+// one zelt per session.
 #include <windows.h>
 
 #include <dbt.h>
@@ -89,15 +89,6 @@ void MainWindow::deviceChanged(WPARAM event, LPARAM data) {
     } else {
         form_->portRemoved(*number);
     }
-}
-
-// The radio is unkeyed and the port let go of before the machine sleeps (Windows waits about two
-// seconds for this); after it wakes, the port is opened afresh. Every wake brings
-// PBT_APMRESUMEAUTOMATIC; one that a user made brings PBT_APMRESUMESUSPEND after it.
-void MainWindow::powerChanged(WPARAM event) {
-    if (event == PBT_APMSUSPEND) form_->suspending();
-    if (event == PBT_APMRESUMEAUTOMATIC) form_->resumed(false);
-    if (event == PBT_APMRESUMESUSPEND) form_->resumed(true);
 }
 
 void MainWindow::close() {
