@@ -34,7 +34,7 @@ class EventLogWindow final : public EventListener {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create(int ownerDpi);
-    void applyFont(int dpi);
+    void applyFont();
     void measure(HDC dc, const wchar_t* line, std::size_t length);
     void layOut();
     void refresh();
