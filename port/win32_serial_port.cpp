@@ -121,7 +121,6 @@ bool SerialPort::waitForOpen(std::uint32_t milliseconds) {
     return openUnderWay_ == 0 || thread_.waitFor(openUnderWay_, milliseconds);
 }
 
-// CloseHandle can wait in the driver of a dying device as long as an open can.
 void SerialPort::close() noexcept {
     if (!isOpen()) return;
     HANDLE handle = handle_.release();
