@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 

@@ -3,14 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/failure.h"
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 
