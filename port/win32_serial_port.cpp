@@ -97,10 +97,6 @@ void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLine
 
 }  // namespace
 
-SerialPort::~SerialPort() {
-    close();
-}
-
 void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) {
     if (isOpen() || openUnderWay_ != 0) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
     auto outcome = std::make_shared<OpenOutcome>();

@@ -79,7 +79,7 @@ class SerialPort final : public zelt::SerialPort {
     static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
     // An open port is handed to the port's thread to be closed.
-    ~SerialPort() override;
+    ~SerialPort() override { close(); }
 
     void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
     bool waitForOpen(std::uint32_t milliseconds) override;

@@ -74,10 +74,6 @@ void copyToClipboard(HWND owner, const std::wstring& text) {
 
 }  // namespace
 
-EventLogWindow::~EventLogWindow() {
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-}
-
 void EventLogWindow::show(int ownerDpi) {
     if (hwnd_ == nullptr) create(ownerDpi);
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
