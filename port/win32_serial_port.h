@@ -30,8 +30,7 @@ class PortThread {
     PortThread(const PortThread&) = delete;
     PortThread& operator=(const PortThread&) = delete;
 
-    // Runs `job` on this thread after the jobs before it, then `then` on the window's thread.
-    // Returns the job's number, for waitFor.
+    // Runs `job` here after the jobs before it, then `then` on the window's thread; returns its number.
     std::uint64_t run(std::function<void()> job, std::function<void()> then = {});
     // Waits at most `milliseconds` for job `number` to end, and runs the second parts of the jobs
     // that ended meanwhile on the calling (window) thread. True when that job's second part has run.

@@ -15,7 +15,6 @@ int windowDpi(HWND window);
 // The frame, in pixels, a window of this style adds to its client area at the dpi. Before Windows 10 1607
 // frames are not scaled for a window that follows its monitor's dpi: it is the one at the system's dpi.
 SIZE frameSize(HWND window, int dpi);
-// GetSystemMetrics for the given dpi.
 int systemMetric(int index, int dpi);
 
 // "MS Shell Dlg" at 8 points, the font the form's designed places were drawn for, at the given dpi.
