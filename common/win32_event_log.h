@@ -11,8 +11,6 @@
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 
-// The event log's Windows side: the file it is copied to and the clock it stamps its events with.
-
 namespace zelt::win32 {
 
 // A file opened for appending (FILE_APPEND_DATA): every write goes to its end, and other programs

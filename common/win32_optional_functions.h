@@ -2,15 +2,13 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <type_traits>
 
 namespace zelt::win32 {
 
-// The Windows functions newer than Windows 7, the oldest system zelt runs on. Importing one would
-// stop the program from loading there, so each is looked up by name at run time, here and nowhere
-// else. A null entry is a function the system lacks; its callers then take the fallback named
-// beside it.
+// The Windows functions newer than Windows 7, the oldest system zelt runs on: imported, one would stop
+// the program from loading there, so each is looked up by name here. A null entry is one the system
+// lacks; its callers take the fallback named beside it.
 struct OptionalFunctions {
     // user32, Windows 10 1607. Without them the window's dpi is the one WM_DPICHANGED last gave, or
     // at creation GetDpiForMonitor's or the system's, and the frame is AdjustWindowRectEx's (the
@@ -50,19 +48,11 @@ inline OptionalFunctions lookUpOptionalFunctions() {
     return functions;
 }
 
-// The table in force: the system's, looked up at the first call. Tests hand in another (an empty
-// table runs every fallback, as on Windows 7); the table handed in stays in force until the next.
-inline std::optional<OptionalFunctions>& optionalFunctionsInForce() {
-    static std::optional<OptionalFunctions> functions;
+// The table in force: the system's, looked up at the first call. Tests put in another (an empty
+// table runs every fallback, as on Windows 7), which stays in force until the next.
+inline OptionalFunctions& optionalFunctions() {
+    static OptionalFunctions functions = lookUpOptionalFunctions();
     return functions;
-}
-inline const OptionalFunctions& optionalFunctions() {
-    auto& functions = optionalFunctionsInForce();
-    if (!functions) functions = lookUpOptionalFunctions();
-    return *functions;
-}
-inline void useOptionalFunctions(const OptionalFunctions& functions) {
-    optionalFunctionsInForce() = functions;
 }
 
 }  // namespace zelt::win32

@@ -8,14 +8,11 @@
 namespace zelt::win32 {
 
 // Handles that close themselves: std::unique_ptr with the call that lets go of each kind, so every
-// owner is moved, never copied, and lets go on every way out of its scope, failures included. An
-// empty owner (null) holds nothing; unique_ptr never hands null to the deleter.
-
-struct GdiDeleter {
-    void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
-};
-struct IconDeleter {
-    void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
+// owner is moved, never copied, and lets go on every way out of its scope. unique_ptr never hands
+// null to the deleter.
+template <auto Close>
+struct Closer {
+    void operator()(auto handle) const noexcept { Close(handle); }
 };
 // CreateFile's failure is INVALID_HANDLE_VALUE, not null: such a handle is never closed either.
 struct HandleDeleter {
@@ -23,32 +20,20 @@ struct HandleDeleter {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
 };
-struct KeyDeleter {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-struct LocalDeleter {
-    void operator()(void* memory) const noexcept { LocalFree(memory); }
-};
 struct ComReleaser {
-    template <class Interface>
-    void operator()(Interface* object) const noexcept {
-        object->Release();
-    }
+    void operator()(auto* object) const noexcept { object->Release(); }
 };
 
-// A font of the program's own; a stock object is never put in one, so nothing here deletes what the
-// system owns.
-using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
+// A font of the program's own, never a stock object.
+using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, Closer<DeleteObject>>;
 // An icon of the program's own (LoadImage without LR_SHARED, CreateIconIndirect), never a shared one.
-using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-// A kernel object's handle (an event, a thread, a file). release() hands it over to whoever closes
-// it now (the serial port's thread, for a device).
+using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, Closer<DestroyIcon>>;
+// A kernel object's handle (an event, a thread, a file).
 using ScopedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
-using ScopedHKEY = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyDeleter>;
+using ScopedHKEY = std::unique_ptr<std::remove_pointer_t<HKEY>, Closer<RegCloseKey>>;
 // Memory the system allocated with LocalAlloc for the caller (CommandLineToArgvW's list).
 template <class Element>
-using ScopedLocal = std::unique_ptr<Element, LocalDeleter>;
-// One reference to a COM object, given back with Release.
+using ScopedLocal = std::unique_ptr<Element, Closer<LocalFree>>;
 template <class Interface>
 using ScopedCom = std::unique_ptr<Interface, ComReleaser>;
 

@@ -49,8 +49,7 @@ std::string windowText(HWND window) {
 
 namespace {
 
-// The system's own words for an error number, without the line break it ends with; empty when
-// it has none.
+// The system's own words for an error number, without the line break it ends with; empty for none.
 std::string systemText(DWORD error) {
     wchar_t text[512];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,

@@ -7,11 +7,8 @@
 
 namespace zelt::win32 {
 
-// The program holds text as UTF-8; the wide Windows calls take UTF-16. These two are the only
-// conversions between them.
-
-// Invalid UTF-8 fails (Failure) rather than being replaced, so what is handed on is what the
-// program holds.
+// The only conversions between the program's UTF-8 and the wide Windows calls' UTF-16. Invalid UTF-8
+// fails (Failure) rather than being replaced, so what is handed on is what the program holds.
 std::wstring toUtf16(std::string_view utf8);
 // Text from outside may hold an unpaired surrogate; it becomes U+FFFD instead of failing.
 std::string toUtf8(std::wstring_view utf16);

@@ -17,7 +17,6 @@ class HostLink final {
     HostLink(const HostLink&) = delete;
     HostLink& operator=(const HostLink&) = delete;
 
-    // Registers the message.
     void registerMessage();
     // Puts the hook in front of the main window's procedure, for the life of the window.
     void hookWindow();

@@ -23,16 +23,6 @@ void runCaught(const std::function<void()>& part) noexcept {
 
 }  // namespace
 
-PortThread::Shared::Shared()
-    : wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      ended(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    InitializeCriticalSection(&lock);
-}
-
-PortThread::Shared::~Shared() {
-    DeleteCriticalSection(&lock);
-}
-
 PortThread::PortThread() : shared_(new Shared) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -57,10 +47,10 @@ PortThread::~PortThread() {
         delete shared_;
         return;
     }
-    EnterCriticalSection(&shared_->lock);
+    AcquireSRWLockExclusive(&shared_->lock);
     shared_->stopping = true;
     shared_->notify = nullptr;
-    LeaveCriticalSection(&shared_->lock);
+    ReleaseSRWLockExclusive(&shared_->lock);
     SetEvent(shared_->wake.get());
     const bool stopped = WaitForSingleObject(thread_.get(), kStopWaitMs) == WAIT_OBJECT_0;
     // A thread stuck in a driver keeps what it shares; the process's end takes both.
@@ -76,14 +66,14 @@ std::uint64_t PortThread::run(std::function<void()> job, std::function<void()> t
         return number;
     }
     Job queued{number, std::move(job), std::move(then)};
-    EnterCriticalSection(&shared_->lock);
+    AcquireSRWLockExclusive(&shared_->lock);
     try {
         shared_->queued.push_back(std::move(queued));
     } catch (...) {
-        LeaveCriticalSection(&shared_->lock);
+        ReleaseSRWLockExclusive(&shared_->lock);
         throw;
     }
-    LeaveCriticalSection(&shared_->lock);
+    ReleaseSRWLockExclusive(&shared_->lock);
     SetEvent(shared_->wake.get());
     return number;
 }
@@ -104,7 +94,7 @@ bool PortThread::waitFor(std::uint64_t number, std::uint32_t milliseconds) {
 DWORD WINAPI PortThread::runThread(void* parameter) {
     auto* shared = static_cast<Shared*>(parameter);
     for (;;) {
-        EnterCriticalSection(&shared->lock);
+        AcquireSRWLockExclusive(&shared->lock);
         const bool idle = shared->queued.empty();
         const bool stopping = shared->stopping;
         Job job;
@@ -112,7 +102,7 @@ DWORD WINAPI PortThread::runThread(void* parameter) {
             job = std::move(shared->queued.front());
             shared->queued.erase(shared->queued.begin());
         }
-        LeaveCriticalSection(&shared->lock);
+        ReleaseSRWLockExclusive(&shared->lock);
         if (idle && stopping) return 0;
         if (idle) {
             WaitForSingleObject(shared->wake.get(), INFINITE);
@@ -120,7 +110,7 @@ DWORD WINAPI PortThread::runThread(void* parameter) {
         }
         runCaught(job.work);
         job.work = nullptr;
-        EnterCriticalSection(&shared->lock);
+        AcquireSRWLockExclusive(&shared->lock);
         HWND notify = shared->notify;
         bool kept = true;
         try {
@@ -128,7 +118,7 @@ DWORD WINAPI PortThread::runThread(void* parameter) {
         } catch (...) {
             kept = false;  // out of memory: the second part is lost, the job has run
         }
-        LeaveCriticalSection(&shared->lock);
+        ReleaseSRWLockExclusive(&shared->lock);
         SetEvent(shared->ended.get());
         if (kept && notify != nullptr) PostMessageW(notify, kJobEnded, 0, 0);
     }
@@ -138,14 +128,14 @@ DWORD WINAPI PortThread::runThread(void* parameter) {
 // again) leaves the next to be told in order.
 void PortThread::deliver() {
     for (;;) {
-        EnterCriticalSection(&shared_->lock);
+        AcquireSRWLockExclusive(&shared_->lock);
         if (shared_->ended_jobs.empty()) {
-            LeaveCriticalSection(&shared_->lock);
+            ReleaseSRWLockExclusive(&shared_->lock);
             return;
         }
         Job job = std::move(shared_->ended_jobs.front());
         shared_->ended_jobs.erase(shared_->ended_jobs.begin());
-        LeaveCriticalSection(&shared_->lock);
+        ReleaseSRWLockExclusive(&shared_->lock);
         delivered_ = job.number;
         runCaught(job.then);
     }

@@ -97,10 +97,6 @@ void openAndSetUp(std::int16_t number, const LineSettings& settings, ControlLine
 
 }  // namespace
 
-SerialPort::~SerialPort() {
-    close();
-}
-
 void SerialPort::startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) {
     if (isOpen() || openUnderWay_ != 0) throw Failure(failure_code::kPortAlreadyOpen, "the port is open");
     auto outcome = std::make_shared<OpenOutcome>();
@@ -121,7 +117,6 @@ bool SerialPort::waitForOpen(std::uint32_t milliseconds) {
     return openUnderWay_ == 0 || thread_.waitFor(openUnderWay_, milliseconds);
 }
 
-// CloseHandle can wait in the driver of a dying device as long as an open can.
 void SerialPort::close() noexcept {
     if (!isOpen()) return;
     HANDLE handle = handle_.release();

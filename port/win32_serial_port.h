@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,14 +15,12 @@
 namespace zelt::win32 {
 
 // A thread for the serial port's calls that can wait in a driver for seconds: opening a port,
-// closing one, asking a device whether it answers. The window's thread hands it jobs; they run one
-// at a time in the order given, so a port is closed before it is opened again. What a job found is
-// told back on the window's thread, by the job's second part, through a message-only window of that
-// thread: from its message loop (a message box's included), or from waitFor.
-//
-// Who owns what: a job and what it captures belong to this thread from run() until the job has
-// run; its second part belongs to the window's thread throughout. A job must capture values, never
-// the object that asked for it: a thread stuck in a driver at the program's end is left behind.
+// closing one, asking a device whether it answers. The window's thread hands it jobs, run one at a
+// time in order (so a port is closed before it is opened again). A job's second part runs on the
+// window's thread, through a message-only window: from its message loop (a message box's included),
+// or from waitFor. A job and what it captures are this thread's from run() until the job has run; it
+// captures values, never the object that asked for it: a thread stuck in a driver at the program's
+// end is left behind.
 class PortThread {
   public:
     // Made on the window's thread. A thread that cannot be started runs every job on the spot.
@@ -33,8 +30,7 @@ class PortThread {
     PortThread(const PortThread&) = delete;
     PortThread& operator=(const PortThread&) = delete;
 
-    // Runs `job` on this thread after the jobs before it, then `then` on the window's thread.
-    // Returns the job's number, for waitFor.
+    // Runs `job` here after the jobs before it, then `then` on the window's thread; returns its number.
     std::uint64_t run(std::function<void()> job, std::function<void()> then = {});
     // Waits at most `milliseconds` for job `number` to end, and runs the second parts of the jobs
     // that ended meanwhile on the calling (window) thread. True when that job's second part has run.
@@ -48,15 +44,14 @@ class PortThread {
     };
     // What both threads share; left behind with a thread that does not stop in time.
     struct Shared {
-        CRITICAL_SECTION lock{};
-        ScopedHandle wake;        // a job waits, or the thread is to stop
-        ScopedHandle ended;       // a job ended
+        SRWLOCK lock = SRWLOCK_INIT;
+        // Set when a job waits or the thread is to stop; set when a job ended.
+        ScopedHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+        ScopedHandle ended{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
         HWND notify = nullptr;    // the window thread's message-only window
         std::vector<Job> queued;  // a few at a time
         std::vector<Job> ended_jobs;
         bool stopping = false;
-        Shared();
-        ~Shared();
     };
 
     static DWORD WINAPI runThread(void* shared);
@@ -69,28 +64,21 @@ class PortThread {
     std::uint64_t delivered_ = 0;  // the highest job number whose second part has run
 };
 
-// The radio's serial port over the Win32 communications API.
-//
-// Threads: made, used and destroyed on the window's thread. Opening (CreateFileW and the line's
-// set-up), closing (CloseHandle) and asking a device (GetCommState) run on the port's own thread,
-// which a driver may hold for seconds; writes run on the window's thread, bounded by the write
-// timeout, since a thread hop per request would cost latency. The open handle is the window
-// thread's; a handle being opened is the port thread's until its outcome comes back, and a handle
-// handed over for closing is the port thread's from then on.
+// The radio's serial port over the Win32 communications API, made, used and destroyed on the window's
+// thread. Opening (CreateFileW and the line's set-up), closing and asking a device (GetCommState) run
+// on the port's own thread, which a driver may hold for seconds; writes stay on the window's thread,
+// bounded by the write timeout, since a thread hop per request would cost latency. The open handle is
+// the window thread's; one being opened, or handed over for closing, is the port thread's.
 class SerialPort final : public zelt::SerialPort {
   public:
     // How long a write may wait for the driver to take its bytes.
     static constexpr std::uint32_t kWriteTimeoutMs = 1000;
-    // How long while the line is stalled: once a write came back short, every later one would
-    // hold the window for the whole timeout until the radio reads again. The full timeout
-    // returns with the first write that goes through whole.
+    // How long while the line is stalled: once a write came back short, every later one would hold
+    // the window for the whole timeout until the radio reads again; the first whole write restores it.
     static constexpr std::uint32_t kStalledWriteTimeoutMs = 10;
 
-    SerialPort() = default;
     // An open port is handed to the port's thread to be closed.
-    ~SerialPort() override;
-    SerialPort(const SerialPort&) = delete;
-    SerialPort& operator=(const SerialPort&) = delete;
+    ~SerialPort() override { close(); }
 
     void startOpen(std::int16_t number, const LineSettings& settings, ControlLines lines) override;
     bool waitForOpen(std::uint32_t milliseconds) override;
@@ -103,8 +91,7 @@ class SerialPort final : public zelt::SerialPort {
     // From the comm-ports API where the system has it, otherwise from the serial device map.
     std::vector<std::int16_t> presentPorts() const override;
 
-    // The two sources of presentPorts(), for checking one against the other. The API's answer is
-    // nothing on systems without it (before Windows 10 1803).
+    // The two sources of presentPorts(); the API's answer is nothing before Windows 10 1803.
     static std::optional<std::vector<std::int16_t>> portsFromCommPortsApi();
     static std::vector<std::int16_t> portsFromDeviceMap();
 
@@ -118,9 +105,8 @@ class SerialPort final : public zelt::SerialPort {
     PortThread thread_;               // last, so that it goes first, with its jobs' second parts
 };
 
-// Opens the device of COMn for exclusive reading and writing, as CreateFileW does: INVALID_HANDLE_VALUE
-// with the error in GetLastError when it cannot. Called on the port's own thread only. zelt.exe's is
-// CreateFileW itself; a test build of zelt links one whose opens take as long as a test says.
+// Opens COMn for exclusive reading and writing, on the port's thread only: INVALID_HANDLE_VALUE with
+// GetLastError when it cannot, as CreateFileW. A test build's opens take as long as a test says.
 HANDLE openDevice(std::int16_t number);
 
 }  // namespace zelt::win32

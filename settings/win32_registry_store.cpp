@@ -3,14 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/failure.h"
 #include "common/win32_scoped.h"
 #include "common/win32_text.h"
 
@@ -21,9 +18,8 @@ std::wstring sectionPath(std::string_view application, std::string_view section)
     return L"Software\\" + win32::toUtf16(application) + L"\\" + win32::toUtf16(section);
 }
 
-// The value's UTF-16 text as stored, NULs included; nothing when the value is missing. The value
-// may grow between the size query and the read, so a buffer found short is retried with the new size.
-// A value that keeps changing under the reader this often is given up on.
+// The value's UTF-16 text as stored, NULs included; nothing when it is missing. The value may grow between
+// the size query and the read: a buffer found short is retried with the new size, this often at most.
 constexpr int kReadAttempts = 8;
 
 std::optional<std::wstring> queryString(HKEY key, const std::wstring& name) {

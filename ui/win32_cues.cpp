@@ -12,21 +12,18 @@
 
 namespace zelt::win32 {
 
-CueSound::CueSound() {
-    InitializeCriticalSection(&lock_);
-    wake_ = ScopedHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+CueSound::CueSound() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
     if (wake_.get() == nullptr) failed_ = GetLastError() != 0 ? GetLastError() : ERROR_GEN_FAILURE;
 }
 
 CueSound::~CueSound() {
     if (player_.get() != nullptr) {
-        EnterCriticalSection(&lock_);
+        AcquireSRWLockExclusive(&lock_);
         stopping_ = true;
-        LeaveCriticalSection(&lock_);
+        ReleaseSRWLockExclusive(&lock_);
         SetEvent(wake_.get());
         WaitForSingleObject(player_.get(), INFINITE);
     }
-    DeleteCriticalSection(&lock_);
 }
 
 // Only the newest cue waiting is played: one that a quicker change made stale is dropped. The player
@@ -43,9 +40,9 @@ void CueSound::play(const std::vector<std::uint8_t>& wave) {
     }
     if (player_.get() == nullptr) return;
     std::vector<std::uint8_t> copy = wave;  // made before the lock, which the player holds briefly
-    EnterCriticalSection(&lock_);
+    AcquireSRWLockExclusive(&lock_);
     next_ = std::move(copy);
-    LeaveCriticalSection(&lock_);
+    ReleaseSRWLockExclusive(&lock_);
     SetEvent(wake_.get());
 }
 
@@ -59,10 +56,10 @@ void CueSound::run() {
     std::vector<std::uint8_t> playing;
     for (;;) {
         WaitForSingleObject(wake_.get(), INFINITE);
-        EnterCriticalSection(&lock_);
+        AcquireSRWLockExclusive(&lock_);
         const bool stopping = stopping_;
         std::vector<std::uint8_t> wave = std::exchange(next_, {});
-        LeaveCriticalSection(&lock_);
+        ReleaseSRWLockExclusive(&lock_);
         if (stopping) break;
         if (wave.empty()) continue;
         PlaySoundW(nullptr, nullptr, 0);  // the sound still playing stops before its image goes

@@ -12,11 +12,11 @@
 
 namespace zelt::win32 {
 
-// The transmit cues through PlaySound, from memory, with no system sound standing in for one that cannot be
-// played. PlaySound is called on a thread of its own: even asynchronous, it waits for a sound still
-// playing to stop (under Wine a fifth of a second while the device opens), and neither the window
-// nor the host may wait for a sound. A failure is reported at the next cue. The thread is the
-// system's own (no C++ thread library), which keeps zelt.exe small.
+// The transmit cues through PlaySound, from memory, with no system sound standing in for one that cannot
+// be played. PlaySound is called on a thread of its own: even asynchronous, it waits for a sound still
+// playing to stop (under Wine a fifth of a second while the device opens), and neither the window nor
+// the host may wait for a sound. A failure is reported at the next cue. The thread is the system's own
+// (no C++ thread library), which keeps zelt.exe small.
 class CueSound final {
   public:
     CueSound();
@@ -30,7 +30,7 @@ class CueSound final {
     static DWORD WINAPI runPlayer(void* self);
     void run();
 
-    CRITICAL_SECTION lock_{};
+    SRWLOCK lock_ = SRWLOCK_INIT;
     ScopedHandle wake_;               // set when a cue waits or the player is to stop
     std::vector<std::uint8_t> next_;  // the image to play next; empty when there is none
     bool stopping_ = false;
@@ -45,14 +45,12 @@ class TaskbarButton final {
   public:
     // The window must be the taskbar button's, and the thread in a single-threaded apartment.
     explicit TaskbarButton(HWND window);
-    TaskbarButton(const TaskbarButton&) = delete;
-    TaskbarButton& operator=(const TaskbarButton&) = delete;
 
-    // Windows made the button, or made it again (the taskbar restarted): the taskbar is reached
-    // afresh. Throws Failure where there is no taskbar to reach.
+    // Windows made the button, or made it again (the taskbar restarted): the taskbar is reached afresh.
+    // Throws Failure where there is no taskbar to reach.
     void connect();
-    // Puts the transmit mark on the button (true) or takes it off. Throws Failure when the
-    // taskbar refuses; does nothing before a connect that succeeded.
+    // Puts the transmit mark on or takes it off. Throws Failure when the taskbar refuses; does nothing
+    // before a connect that succeeded.
     void markTransmitting(bool transmitting);
 
     // "TaskbarButtonCreated", which Windows sends the window once its button is there (again);

@@ -12,11 +12,9 @@ int systemDpi();
 // system's on 7. A window that follows its monitor's dpi takes it as it is first laid out, then
 // the one each WM_DPICHANGED gives: Windows before 10 1607 have no way to ask for that again.
 int windowDpi(HWND window);
-// The frame a window of this style adds to its client area at the given dpi, in pixels. Before
-// Windows 10 1607 the system does not scale frames for a window that follows its monitor's dpi, so
-// the frame there is the one it draws at the system's dpi, whatever the dpi asked for.
+// The frame, in pixels, a window of this style adds to its client area at the dpi. Before Windows 10 1607
+// frames are not scaled for a window that follows its monitor's dpi: it is the one at the system's dpi.
 SIZE frameSize(HWND window, int dpi);
-// GetSystemMetrics for the given dpi.
 int systemMetric(int index, int dpi);
 
 // "MS Shell Dlg" at 8 points, the font the form's designed places were drawn for, at the given dpi.

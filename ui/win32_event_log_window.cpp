@@ -29,9 +29,6 @@ int scaled(int pixels, int dpi) {
 }
 
 void registerClassOnce(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, EventLogWindow::kClassName, &existing)) return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = procedure;
@@ -39,7 +36,9 @@ void registerClassOnce(HINSTANCE instance, WNDPROC procedure) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = EventLogWindow::kClassName;
-    if (RegisterClassExW(&wc) == 0) throwLastError("RegisterClassExW");
+    if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throwLastError("RegisterClassExW");
+    }
 }
 
 // Just below the main window, so that the two are seen together, moved up or left as far as needed
@@ -59,28 +58,21 @@ RECT firstPlace(HWND owner, SIZE size) {
 // The text as Unicode text, in place of what the clipboard held; throws Failure if it cannot be opened.
 void copyToClipboard(HWND owner, const std::wstring& text) {
     if (!OpenClipboard(owner)) throwLastError("OpenClipboard");
-    const struct Closer {
-        ~Closer() { CloseClipboard(); }
-    } closer;
     EmptyClipboard();
     const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    void* target = memory != nullptr ? GlobalLock(memory) : nullptr;
-    if (target == nullptr) {
-        if (memory != nullptr) GlobalFree(memory);
-        return;
+    if (void* target = memory != nullptr ? GlobalLock(memory) : nullptr) {
+        CopyMemory(target, text.c_str(), bytes);
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it took it.
+        if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    } else if (memory != nullptr) {
+        GlobalFree(memory);
     }
-    CopyMemory(target, text.c_str(), bytes);
-    GlobalUnlock(memory);
-    // The clipboard owns the memory once it took it.
-    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    CloseClipboard();
 }
 
 }  // namespace
-
-EventLogWindow::~EventLogWindow() {
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-}
 
 void EventLogWindow::show(int ownerDpi) {
     if (hwnd_ == nullptr) create(ownerDpi);
@@ -112,7 +104,7 @@ void EventLogWindow::create(int ownerDpi) {
                      WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL, kList);
         copyButton_ = make(0, L"BUTTON", L"Copy", BS_PUSHBUTTON, kCopy);
         clearButton_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON, kClear);
-        applyFont(dpi_);
+        applyFont();
         layOut();
         // The events so far, then the new ones as they come.
         shown_ = log_.added() - log_.size();
@@ -124,9 +116,9 @@ void EventLogWindow::create(int ownerDpi) {
     }
 }
 
-void EventLogWindow::applyFont(int dpi) {
+void EventLogWindow::applyFont() {
     // The old font goes once no control uses it any more.
-    const ScopedFont old = std::exchange(font_, dialogFont(dpi));
+    const ScopedFont old = std::exchange(font_, dialogFont(dpi_));
     for (HWND control : {list_, copyButton_, clearButton_}) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
@@ -141,7 +133,7 @@ void EventLogWindow::applyFont(int dpi) {
         const auto length = SendMessageW(list_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         if (length > 0) measure(dc.get(), text.c_str(), static_cast<std::size_t>(length));
     }
-    SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi), 0);
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, widestLine_ + scaled(kMargin, dpi_), 0);
 }
 
 void EventLogWindow::measure(HDC dc, const wchar_t* line, std::size_t length) {
@@ -265,7 +257,7 @@ LRESULT EventLogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            if (list_ != nullptr) applyFont(dpi_);
+            if (list_ != nullptr) applyFont();
             SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;

@@ -20,7 +20,9 @@ class EventLogWindow final : public EventListener {
     enum Id : int { kList = 201, kCopy, kClear };
 
     EventLogWindow(EventLog& log, HWND owner) : log_(log), owner_(owner) {}
-    ~EventLogWindow() override;
+    ~EventLogWindow() override {
+        if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    }
 
     // Opens the window, or brings it to the front when it is open; first opened, it is sized for
     // the dpi the main window is laid out at. Throws Failure when it cannot be made.
@@ -34,7 +36,7 @@ class EventLogWindow final : public EventListener {
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void create(int ownerDpi);
-    void applyFont(int dpi);
+    void applyFont();
     void measure(HDC dc, const wchar_t* line, std::size_t length);
     void layOut();
     void refresh();

@@ -6,12 +6,11 @@
 
 namespace zelt::win32 {
 
-// The keyboard focus among a form's controls, kept as a dialog keeps it: Tab and the access keys move
-// it, it comes back to the control that had it when the form is active again, it passes on from a
-// control disabled under it, and leaving a watched control for another of the form's is told apart
-// from the focus leaving the program. Not the dialog manager (DefDlgProcW): it cannot tell those
-// apart, and Enter does not press a push button that took the focus other than through it (the one
-// focused at start).
+// The keyboard focus among a form's controls, kept as a dialog keeps it: Tab and the access keys move it,
+// it comes back to the control that had it when the form is active again, it passes on from a control
+// disabled under it, and leaving a watched control for another of the form's is told apart from the focus
+// leaving the program. Not the dialog manager (DefDlgProcW): it cannot tell those apart, and Enter does
+// not press a push button that took the focus other than through it (the one focused at start).
 class FocusTracker {
   public:
     // Posted to the form when the focus moved in a way to be looked at once the move is over.

@@ -9,9 +9,9 @@ namespace zelt::testing {
 class OptionalFunctionsAs {
   public:
     explicit OptionalFunctionsAs(const win32::OptionalFunctions& table = {}) {
-        win32::useOptionalFunctions(table);
+        win32::optionalFunctions() = table;
     }
-    ~OptionalFunctionsAs() { win32::useOptionalFunctions(win32::lookUpOptionalFunctions()); }
+    ~OptionalFunctionsAs() { win32::optionalFunctions() = win32::lookUpOptionalFunctions(); }
     OptionalFunctionsAs(const OptionalFunctionsAs&) = delete;
     OptionalFunctionsAs& operator=(const OptionalFunctionsAs&) = delete;
 };
