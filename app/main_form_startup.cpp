@@ -75,7 +75,12 @@ void MainForm::load() noexcept {
         eventText_.assign("zelt ").append(kVersion).append(" started: COM");
         appendNumber(eventText_, line_.portNumber());
         eventText_.append(", ").append(line_.lineSettings()).append(", transmit time limit ");
-        eventText_ += limit_.seconds() == 0 ? std::string("off") : std::to_string(limit_.seconds()) + " s";
+        if (limit_.seconds() == 0) {
+            eventText_ += "off";
+        } else {
+            appendNumber(eventText_, limit_.seconds());
+            eventText_ += " s";
+        }
         log_.add(eventText_);
     });
     line_.open();

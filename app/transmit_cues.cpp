@@ -22,7 +22,7 @@ void TransmitCues::taskbarButtonCreated(bool red) noexcept {
         window_.connectTaskbar();
         taskbarConnected_ = true;
         // A new button carries no mark.
-        if (red) window_.markTaskbar(red);
+        if (red) window_.markTaskbar(true);
     } catch (...) {
         logOnce(taskbarFailureLogged_, "taskbar: no transmit mark on the button");
     }

@@ -10,6 +10,8 @@ namespace {
 TEST(LineSettingsTest, AcceptsTheDefaultAndTheExample) {
     EXPECT_EQ(parseLineSettings("4800,n,8,2"), (LineSettings{4800, Parity::None, 8, StopBits::Two}));
     EXPECT_EQ(parseLineSettings("9600,n,8,1"), (LineSettings{9600, Parity::None, 8, StopBits::One}));
+    // The radio line starts from LineSettings{} beside the text "4800,n,8,2": the two must agree.
+    EXPECT_EQ(parseLineSettings("4800,n,8,2"), LineSettings{});
 }
 
 TEST(LineSettingsTest, AcceptsEveryListedBaudRate) {
